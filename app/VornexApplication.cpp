@@ -1,0 +1,43 @@
+// VornexApplication.cpp — the application object and the default error display.
+#include "VornexApplication.h"
+
+#include "Fonts.h"
+#include "MessageBox.h"
+
+#include <QFileInfo>
+#include <QIcon>
+
+QString TitleFromExecutable(const QString& path) {
+    const QString base = QFileInfo(path).completeBaseName();
+    if (base.isEmpty())
+        return base;
+    return base.left(1) + base.mid(1).toLower();
+}
+
+QString ApplicationTitle() { return TitleFromExecutable(QCoreApplication::applicationFilePath()); }
+
+QString ExceptionMessageText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void ShowException(const std::exception& e) {
+    platform::MessageBoxW(ExceptionMessageText(QString::fromUtf8(e.what())), ApplicationTitle(),
+                          platform::MB_OK | platform::MB_ICONERROR | platform::MB_TASKMODAL);
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    platform::RegisterFontSubstitutes();
+    setApplicationName(ApplicationTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/vornex.png")));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowException(e);
+    }
+    return false;
+}

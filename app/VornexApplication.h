@@ -1,0 +1,35 @@
+// VornexApplication.h — the application object: its title and the default display of errors that
+// end a command.
+#pragma once
+
+#include <QApplication>
+#include <exception>
+#include <utility>
+
+// The application title from an executable path: the file name without folder and extension, its
+// first letter as it is and the others in lower case ("/usr/bin/VORNEX.exe" gives "Vornex").
+QString TitleFromExecutable(const QString& path);
+// The running program's title.
+QString ApplicationTitle();
+
+// The message shown for an error: a period is appended when the last character sorts after ".".
+QString ExceptionMessageText(const QString& message);
+
+// Shows an error that ended a command in a modal box with an error icon, captioned with the title.
+void ShowException(const std::exception& e);
+
+// Runs a command; an error that escapes it is shown and the program goes on.
+template <class F> void RunCommand(F&& command) {
+    try {
+        std::forward<F>(command)();
+    } catch (const std::exception& e) {
+        ShowException(e);
+    }
+}
+
+class TApplication : public QApplication {
+public:
+    TApplication(int& argc, char** argv);
+    // Catches what escapes an event handler and shows it, as the default error display.
+    bool notify(QObject* receiver, QEvent* event) override;
+};

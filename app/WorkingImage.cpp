@@ -1,0 +1,153 @@
+// WorkingImage.cpp — the working image, its file operations and transformations.
+#include "WorkingImage.h"
+
+#include "FileIo.h"
+#include "QXBinHex.h"
+
+#include <QBuffer>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+uint8_t ImageBuffer[ImageCapacity];
+int32_t ImageSize = 0;
+std::string SourceFileName;
+
+QString IoErrorMessage(int code) {
+    switch (code) {
+    case platform::IoFileNotFound:
+        return QStringLiteral("File not found");
+    case platform::IoInvalidFilename:
+        return QStringLiteral("Invalid filename");
+    case platform::IoTooManyOpenFiles:
+        return QStringLiteral("Too many open files");
+    case platform::IoAccessDenied:
+        return QStringLiteral("File access denied");
+    case platform::IoReadBeyondEnd:
+        return QStringLiteral("Read beyond end of file");
+    case platform::IoDiskFull:
+        return QStringLiteral("Disk full");
+    case 106:
+        return QStringLiteral("Invalid numeric input");
+    case IoFileTooLarge:
+        return QStringLiteral("File too large");
+    default:
+        return QStringLiteral("I/O error %1").arg(code);
+    }
+}
+
+EInOutError::EInOutError(int code) : EInOutError(code, IoErrorMessage(code)) {}
+
+EInOutError::EInOutError(int code, const QString& message)
+    : std::runtime_error(message.toStdString()), ErrorCode(code) {}
+
+EInOutError EInOutError::FromErrno(int error, const std::string& path) {
+    const int code = platform::RuntimeIoCode(error, path);
+    if (code == error && code != platform::IoDiskFull)
+        return EInOutError(code, QStringLiteral("I/O error %1").arg(code));
+    return EInOutError(code);
+}
+
+void MirrorBytes(uint8_t* bytes, int n) { std::reverse(bytes, bytes + n); }
+
+void MirrorWords(uint8_t* b, int n, bool highByteFirst) {
+    if (n <= 2)
+        return;
+    // The four assignments keep this order: with odd n the last pair overlaps by one byte and the
+    // order decides the result.
+    for (int hi = n - 2, lo = 0; hi >= lo; hi -= 2, lo += 2) {
+        const uint8_t x = b[hi];
+        const uint8_t y = b[hi + 1];
+        if (highByteFirst) {
+            b[hi] = b[lo + 1];
+            b[hi + 1] = b[lo];
+            b[lo] = y;
+            b[lo + 1] = x;
+        } else {
+            b[hi] = b[lo];
+            b[hi + 1] = b[lo + 1];
+            b[lo] = x;
+            b[lo + 1] = y;
+        }
+    }
+}
+
+void MirrorByDataSize(uint8_t* bytes, int n, int dataSizeIndex, bool lowByteFirst) {
+    if (dataSizeIndex == 0)
+        MirrorBytes(bytes, n);
+    else if (dataSizeIndex == 1)
+        MirrorWords(bytes, n, /*highByteFirst=*/!lowByteFirst);
+}
+
+void InvertBytes(uint8_t* bytes, int n) {
+    for (int k = 0; k < n; ++k)
+        bytes[k] ^= 0xFF;
+}
+
+TResultView::~TResultView() {
+    // The viewer must let go of the stream before the stream goes.
+    if (Viewer && ResultStream && Viewer->Stream == ResultStream.get())
+        Viewer->OpenStream(nullptr, /*redraw=*/false);
+}
+
+void ReadImageFile() {
+    const std::string path = SourceFileName;
+    int error = 0;
+    const platform::FileHandle handle = platform::OpenFileForReading(path, &error);
+    if (handle == platform::InvalidFileHandle)
+        throw EInOutError::FromErrno(error, path);
+
+    auto failWith = [&](const EInOutError& e) {
+        platform::CloseFile(handle);
+        throw e;
+    };
+    const int64_t size = platform::FileSizeOf(handle);
+    if (size < 0)
+        failWith(EInOutError::FromErrno(EIO, path));
+    if (size > ImageCapacity)
+        failWith(EInOutError(IoFileTooLarge));
+
+    // Read into a scratch block first so that a failed read leaves the previous image whole.
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    size_t got = 0;
+    if (!platform::ReadFileAt(handle, data.data(), data.size(), 0, &got, &error))
+        failWith(EInOutError::FromErrno(error, path));
+    if (got < data.size())
+        failWith(EInOutError(platform::IoReadBeyondEnd));
+    if (const int closeError = platform::CloseFile(handle); closeError != 0)
+        throw EInOutError::FromErrno(closeError, path);
+
+    std::copy(data.begin(), data.end(), ImageBuffer);
+    ImageSize = static_cast<int32_t>(size);
+}
+
+void MirrorAddresses(int dataSizeIndex, bool lowByteFirst, TResultView& result) {
+    ReadImageFile();
+    MirrorByDataSize(ImageBuffer, ImageSize, dataSizeIndex, lowByteFirst);
+    ShowResult(result);
+}
+
+void InvertData(TResultView& result) {
+    InvertBytes(ImageBuffer, ImageSize);
+    ShowResult(result);
+}
+
+void ShowResult(TResultView& result) {
+    // Close the viewer's source first: it ignores the stream it already shows, and a new stream may
+    // reuse a freed one's address.
+    result.Viewer->OpenStream(nullptr, /*redraw=*/true);
+    result.ResultStream.reset();
+
+    auto stream = std::make_unique<QBuffer>();
+    stream->setData(reinterpret_cast<const char*>(ImageBuffer), ImageSize);
+    stream->open(QIODevice::ReadOnly);
+    result.ResultStream = std::move(stream);
+    result.Viewer->OpenStream(result.ResultStream.get(), /*redraw=*/true);
+}
+
+void SaveImageFile(const std::string& path) {
+    const int rc = platform::WriteFileReplacing(path, ImageBuffer, static_cast<size_t>(ImageSize));
+    if (rc != 0)
+        throw EInOutError::FromErrno(rc, path);
+}

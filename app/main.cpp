@@ -1,0 +1,89 @@
+// main.cpp — the main window and its commands.
+#include "main.h"
+
+#include "MessageBox.h"
+#include "QXBinHex.h"
+#include "VornexApplication.h"
+#include "ui_main.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QStatusBar>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 854;
+constexpr int ClientHeight = 682;
+constexpr int StatusBarHeight = 19;
+constexpr int StatusPanel0Width = 800;
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), OpenDialog1(TFileDialog::OpenKind, this),
+      SaveDialog1(TFileDialog::SaveKind, this) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setBackgroundRole(QPalette::Button);
+
+    // Panels are labels written directly: showMessage would hide them. The second panel takes what
+    // is left, so fixed widths never force the window wider.
+    StatusPanel0 = new QLabel(ui->StatusBar1);
+    StatusPanel0->setFixedWidth(StatusPanel0Width);
+    StatusPanel1 = new QLabel(ui->StatusBar1);
+    StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->StatusBar1->addWidget(StatusPanel0);
+    ui->StatusBar1->addWidget(StatusPanel1, 1);
+    ui->StatusBar1->setFixedHeight(StatusBarHeight);
+
+    const int menuHeight = ui->MainMenu1->sizeHint().height();
+    setFixedSize(ClientWidth, menuHeight + ClientHeight);
+    move(191, 145);
+
+    Result.Viewer = ui->QXBinHex2;
+
+    connect(ui->Open1, &QAction::triggered, this, [this] { RunCommand([this] { Open1Click(); }); });
+    connect(ui->N1, &QAction::triggered, this, [this] { RunCommand([this] { N1Click(); }); });
+    connect(ui->About1, &QAction::triggered, this, [this] { RunCommand([this] { About1Click(); }); });
+    connect(ui->Button1, &QPushButton::clicked, this, [this] { RunCommand([this] { Button1Click(); }); });
+    connect(ui->Button2, &QPushButton::clicked, this, [this] { RunCommand([this] { Button2Click(); }); });
+}
+
+TForm1::~TForm1() = default;
+
+int TForm1::DataSizeIndex() const { return ui->ComboBox1->findText(ui->ComboBox1->currentText(), Qt::MatchExactly); }
+
+void TForm1::Open1Click() {
+    if (!OpenDialog1.Execute())
+        return;
+    SourceFileName = QFile::encodeName(OpenDialog1.FileName).toStdString();
+    ReadImageFile();
+    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
+    // The working image was just read again, so the viewer shows the file as it is now, too.
+    if (ui->QXBinHex1->FileName == name && ui->QXBinHex1->SourceAssigned())
+        ui->QXBinHex1->Open(QString(), /*redraw=*/false);
+    ui->QXBinHex1->Open(name, /*redraw=*/true);
+    StatusPanel0->setText(QStringLiteral("Текущий файл: ") + name);
+    ui->Button1->setEnabled(true);
+    ui->Button2->setEnabled(true);
+}
+
+void TForm1::Button1Click() { MirrorAddresses(DataSizeIndex(), ui->RadioButton1->isChecked(), Result); }
+
+void TForm1::Button2Click() { InvertData(Result); }
+
+void TForm1::N1Click() {
+    if (!SaveDialog1.Execute())
+        return;
+    SaveImageFile(QFile::encodeName(SaveDialog1.FileName).toStdString());
+}
+
+void TForm1::About1Click() {
+    platform::MessageBoxW(QStringLiteral("VORNEX v1.00 beta.\nЗеркалирование адресов и инверсия данных "
+                                         "образов ПЗУ для инженеров встроенного ПО."),
+                          ApplicationTitle(), platform::MB_OK | platform::MB_TASKMODAL);
+}

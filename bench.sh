@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up, builds the benchmarks in Release and runs them.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/setup.sh
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVORNEX_BENCH=ON >/dev/null
+cmake --build build-bench -j"$(nproc)"
+for b in build-bench/bench/*_bench; do
+  [ -x "$b" ] && QT_QPA_PLATFORM=offscreen "$b" "$@"
+done

@@ -1,0 +1,202 @@
+// FileIo_posix.cpp — the file calls over POSIX.
+#include "FileIo.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+void SetError(int* error, int value) {
+    if (error)
+        *error = value;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+} // namespace
+
+FileHandle OpenFileForReading(const std::string& path, int* error) {
+    if (path.empty()) {
+        SetError(error, ENOENT);
+        return InvalidFileHandle;
+    }
+    // O_NONBLOCK keeps a FIFO without a writer from blocking the open; the type check below then
+    // refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        SetError(error, errno);
+        return InvalidFileHandle;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        SetError(error, e);
+        return InvalidFileHandle;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        SetError(error, S_ISDIR(st.st_mode) ? EISDIR : EACCES);
+        return InvalidFileHandle;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    SetError(error, 0);
+    return fd;
+}
+
+bool ReadFileAt(FileHandle handle, void* destination, std::size_t count, int64_t offset,
+                std::size_t* bytesRead, int* error) {
+    std::size_t done = 0;
+    auto* out = static_cast<unsigned char*>(destination);
+    if (offset < 0) {
+        SetError(error, EINVAL);
+        if (bytesRead)
+            *bytesRead = 0;
+        return false;
+    }
+    while (done < count) {
+        const ssize_t n = ::pread(handle, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            SetError(error, errno);
+            if (bytesRead)
+                *bytesRead = done;
+            return false;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    if (bytesRead)
+        *bytesRead = done;
+    SetError(error, 0);
+    return true;
+}
+
+int64_t FileSizeOf(FileHandle handle) {
+    struct stat st {};
+    if (handle < 0 || ::fstat(handle, &st) != 0)
+        return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+int CloseFile(FileHandle handle) {
+    if (handle < 0)
+        return EBADF;
+    return ::close(handle) == 0 ? 0 : errno;
+}
+
+bool FindEntry(const std::string& path, bool* isFolder) {
+    if (isFolder)
+        *isFolder = false;
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return false;
+    if (isFolder)
+        *isFolder = S_ISDIR(st.st_mode);
+    return true;
+}
+
+int WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+    if (path.empty())
+        return ENOENT;
+    struct stat target {};
+    const bool exists = ::stat(path.c_str(), &target) == 0;
+    if (exists && S_ISDIR(target.st_mode))
+        return EISDIR;
+    if (exists && !S_ISREG(target.st_mode))
+        return EACCES;
+
+    std::string pattern = FolderOf(path) + "/.vornex-save-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return errno;
+    const std::string tempName(name.data());
+
+    auto fail = [&](int code) {
+        ::close(fd);
+        ::unlink(tempName.c_str());
+        return code;
+    };
+
+    // An existing file keeps its permissions; a new one gets the usual 0666 less the umask.
+    mode_t mode = 0;
+    if (exists) {
+        mode = target.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    const auto* in = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, in + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno == ENOSPC ? IoDiskFull : errno);
+        }
+        if (n == 0)
+            return fail(IoDiskFull);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        return fail(errno == ENOSPC ? IoDiskFull : errno);
+    if (::close(fd) != 0) {
+        const int e = errno;
+        ::unlink(tempName.c_str());
+        return e == ENOSPC ? IoDiskFull : e;
+    }
+    if (::rename(tempName.c_str(), path.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(tempName.c_str());
+        return e;
+    }
+    return 0;
+}
+
+int RuntimeIoCode(int error, const std::string& path) {
+    switch (error) {
+    case ENOENT: {
+        bool isFolder = false;
+        return FindEntry(FolderOf(path), &isFolder) && isFolder ? IoFileNotFound : IoInvalidFilename;
+    }
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+        return IoInvalidFilename;
+    case EMFILE:
+    case ENFILE:
+        return IoTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return IoAccessDenied;
+    default:
+        return error;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,386 @@
+// QXBinHex.cpp — construction, properties, the source model (open, re-open, close) and the page buffer.
+#include "QXBinHex.h"
+
+#include "MessageBox.h"
+#include "QXViewerMsg.h"
+#include "QXxAssert.h"
+#include "QXxSProc.h"
+
+#include <QEvent>
+#include <QIODevice>
+#include <QPainter>
+#include <QScrollBar>
+#include <chrono>
+#include <cstring>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto DragScrollInterval = 50ms;
+constexpr auto AutoScrollInterval = 100ms;
+
+QFont MakeFont(const QString& family, int pixelHeight) {
+    QFont font(family);
+    font.setPixelSize(pixelHeight);
+    return font;
+}
+
+} // namespace
+
+TQXBinHex::TQXBinHex(QWidget* parent) : QAbstractScrollArea(parent) {
+    resize(200, 150);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    setFont(MakeFont(QStringLiteral("Courier New"), 13));
+    FFontOEM = MakeFont(QStringLiteral("Terminal"), 12);
+    FFontFooter = MakeFont(QStringLiteral("Arial"), 12);
+    FFontGutter = MakeFont(QStringLiteral("Courier New"), 12);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    DragScrollTimer.setInterval(DragScrollInterval);
+    AutoScrollTimer.setInterval(AutoScrollInterval);
+    InitData();
+}
+
+TQXBinHex::~TQXBinHex() { FreeData(); }
+
+// ---- Properties with effects --------------------------------------------------------------------
+
+void TQXBinHex::setMode(TQXBinHexMode mode) {
+    FMode = mode;
+    AutoScrollTimer.stop();
+    if (FileSourceType == vfSrcFile)
+        LoadFileSource(/*reopen=*/true);
+    else if (FileSourceType == vfSrcStream)
+        LoadStreamSource();
+    if (SourceAssigned())
+        Redraw();
+}
+
+void TQXBinHex::setTextEncoding(int encoding) {
+    if (encoding == FTextEncoding)
+        return;
+    FTextEncoding = encoding;
+    Redraw();
+}
+
+void TQXBinHex::setTextWidthFitHex(bool v) {
+    if (v == FTextWidthFitHex)
+        return;
+    FTextWidthFitHex = v;
+    if (!v)
+        setTextWidthHex(16);
+}
+
+void TQXBinHex::setTextWidthFitUHex(bool v) {
+    if (v == FTextWidthFitUHex)
+        return;
+    FTextWidthFitUHex = v;
+    if (!v)
+        setTextWidthUHex(8);
+}
+
+void TQXBinHex::setTextWrap(bool v) {
+    if (v == FTextWrap)
+        return;
+    FTextWrap = v;
+    if (v)
+        HViewPos = 0;
+    Redraw();
+}
+
+void TQXBinHex::setTextNonPrintable(bool v) {
+    if (v == FTextNonPrintable)
+        return;
+    FTextNonPrintable = v;
+    Redraw();
+}
+
+void TQXBinHex::setTextOemSpecial(bool v) {
+    if (v == FTextOemSpecial)
+        return;
+    FTextOemSpecial = v;
+    Redraw();
+}
+
+void TQXBinHex::setTextUrlHilight(bool v) {
+    if (v == FTextUrlHilight)
+        return;
+    FTextUrlHilight = v;
+    Redraw();
+}
+
+void TQXBinHex::setColor(uint v) {
+    FColor = v;
+    Redraw();
+}
+
+void TQXBinHex::setFontColor(uint v) {
+    FFontColor = v;
+    Redraw();
+}
+
+// ---- Sources ------------------------------------------------------------------------------------
+
+bool TQXBinHex::SourceAssigned() const {
+    switch (FileSourceType) {
+    case vfSrcFile:
+        return !FileName.isEmpty() && FileHandle != INVALID_HANDLE_VALUE;
+    case vfSrcStream:
+        return Stream != nullptr;
+    default:
+        return false;
+    }
+}
+
+bool TQXBinHex::Open(const QString& name, bool redraw) {
+    // Only the file that is open now makes a repeated Open a no-op: after a failed open, or after a
+    // stream replaced the file, the same name must open the file again.
+    if (name == FileName && FileSourceType == vfSrcFile)
+        return true;
+    FileName = name;
+    const bool result = LoadFileSource(/*reopen=*/false);
+    if (redraw)
+        Redraw();
+    return result;
+}
+
+bool TQXBinHex::OpenStream(QIODevice* stream, bool redraw) {
+    if (stream == Stream)
+        return true;
+    Stream = stream;
+    const bool result = LoadStreamSource();
+    if (redraw)
+        Redraw();
+    return result;
+}
+
+bool TQXBinHex::LoadFileSource(bool reopen) {
+    const TOffset oldViewPos = ViewPos;
+    const int oldHViewPos = HViewPos;
+    const TOffset oldMarkStart = MarkStart;
+    const TOffset oldMarkLength = MarkLength;
+
+    FreeData();
+    if (FileName.isEmpty())
+        return true;
+
+    FileHandle = FFileOpen(FileName);
+    if (FileHandle == INVALID_HANDLE_VALUE) {
+        ViewerMsgError(FormatW(CannotOpenFileText, {FileName}));
+        return false;
+    }
+    const TOffset size = FGetFileSize(FileHandle);
+    if (size < 0) {
+        platform::CloseFile(FileHandle);
+        FileHandle = INVALID_HANDLE_VALUE;
+        FileSize = 0;
+        return false;
+    }
+    FileSize = size;
+    FileSourceType = vfSrcFile;
+    AllocBuffer();
+    ReadBuffer(-1);
+    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
+
+    if (reopen) {
+        MarkStart = oldMarkStart;
+        MarkLength = oldMarkLength;
+        if (oldViewPos > 0)
+            SetViewPos(oldViewPos >= PosLast() ? PosLast() : oldViewPos);
+        else
+            SetViewPos(0);
+        HViewPos = binhex::ClampInt(oldHViewPos, 0, std::max(0, HScrollMax));
+    }
+    return true;
+}
+
+bool TQXBinHex::LoadStreamSource() {
+    FreeData();
+    if (!Stream)
+        return true;
+    FileSize = Stream->size();
+    FileSourceType = vfSrcStream;
+    AllocBuffer();
+    ReadBuffer(-1);
+    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
+    return true;
+}
+
+void TQXBinHex::FreeData() {
+    if (FileHandle != INVALID_HANDLE_VALUE)
+        platform::CloseFile(FileHandle);
+    Buffer.reset();
+    InitData();
+    DragScrollTimer.stop();
+    AutoScrollTimer.stop();
+}
+
+void TQXBinHex::InitData() {
+    FileHandle = INVALID_HANDLE_VALUE;
+    FileSize = 0;
+    BufferOK = true;
+    FileUnicodeFmt = vfUnicodeUnknown;
+    FileSourceType = vfSrcNone;
+    Buffer.reset();
+    BufMaxOffset = 0;
+    BufferAllocSize = 0;
+    BufferPos = 0;
+    ViewPos = 0;
+    ViewPageSize = 0;
+    HViewPos = 0;
+    HScrollMax = 0;
+    MarkStart = 0;
+    MarkLength = 0;
+    ViewAtEnd = false;
+}
+
+void TQXBinHex::AllocBuffer() {
+    MaxLength = binhex::MaxLength;
+    BufMaxOffset = binhex::BufMaxOffsetFor(CharSize());
+    BufferAllocSize = 3 * BufMaxOffset;
+    Buffer = std::make_unique<uint8_t[]>(BufferAllocSize);
+}
+
+// ---- The page buffer ----------------------------------------------------------------------------
+
+bool TQXBinHex::ReadSource(uint8_t* block, int count, int& bytesRead, TOffset offset) {
+    bytesRead = 0;
+    if (block && count > 0)
+        std::memset(block, 0, static_cast<size_t>(count));
+    if (!block)
+        throw EAssertionFailed("Buffer not allocated: ReadSource");
+    if (!SourceAssigned())
+        throw EAssertionFailed("Source not assigned: ReadSource");
+    if (count <= 0)
+        return true;
+
+    if (FileSourceType == vfSrcFile) {
+        size_t got = 0;
+        const bool ok = platform::ReadFileAt(FileHandle, block, static_cast<size_t>(count), offset, &got);
+        bytesRead = static_cast<int>(got);
+        return ok;
+    }
+    if (FileSourceType == vfSrcStream) {
+        if (offset < 0)
+            return false;
+        // A position at or past the end reads nothing, as a memory stream does.
+        if (offset >= Stream->size())
+            return Stream->isReadable();
+        if (!Stream->seek(offset))
+            return false;
+        const qint64 got = Stream->read(reinterpret_cast<char*>(block), count);
+        if (got < 0)
+            return false;
+        bytesRead = static_cast<int>(got);
+        return true;
+    }
+    return false;
+}
+
+void TQXBinHex::ReadBuffer(TOffset pos) {
+    if (!SourceAssigned())
+        return;
+    if (binhex::BufferCovers(BufferPos, BufMaxOffset, pos))
+        return;
+    BufferPos = binhex::BufferStartFor(pos, BufMaxOffset, CharSize());
+    for (;;) {
+        int bytesRead = 0;
+        BufferOK = ReadSource(Buffer.get(), BufferAllocSize, bytesRead, BufferPos);
+        if (BufferOK)
+            break;
+        const QString text = FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName})
+                                                          : CannotReadStreamText;
+        if (ViewerMsgBox(text, CaptionText, platform::MB_RETRYCANCEL | platform::MB_ICONERROR) !=
+            platform::IDRETRY)
+            break;
+    }
+    DetectUnicodeFmt();
+}
+
+void TQXBinHex::DetectUnicodeFmt() {
+    if (FileUnicodeFmt != vfUnicodeUnknown)
+        return;
+    FileUnicodeFmt = vfUnicodeLE;
+    if (SourceAssigned() && FileSize > 1) {
+        uint8_t mark[2] = {0, 0};
+        int got = 0;
+        if (ReadSource(mark, 2, got, 0) && got == 2 && mark[0] == 0xFE && mark[1] == 0xFF)
+            FileUnicodeFmt = vfUnicodeBE;
+    }
+}
+
+int TQXBinHex::BufferOffsetOf(TOffset pos, const char* routine) const {
+    const TOffset d = pos - BufferPos;
+    if (!Buffer || d < 0 || d >= BufferAllocSize)
+        throw EAssertionFailed(std::string("Buffer position out of range: ") + routine);
+    return static_cast<int>(d);
+}
+
+char16_t TQXBinHex::GetChar(TOffset pos) {
+    if (IsFileEmpty())
+        return 0;
+    char16_t c = 0;
+    if (pos >= 0 && pos <= PosLast()) {
+        const int d = BufferOffsetOf(pos, "GetChar");
+        if (CharSize() == 1) {
+            c = Buffer[d];
+        } else {
+            const uint8_t b0 = Buffer[d];
+            const uint8_t b1 = d + 1 < BufferAllocSize ? Buffer[d + 1] : 0;
+            c = FileUnicodeFmt == vfUnicodeBE ? char16_t(b0 << 8 | b1) : char16_t(b1 << 8 | b0);
+        }
+    }
+    const bool textMode = FMode == vbmodeText || FMode == vbmodeUnicode;
+    if (c == 9 && !textMode)
+        return u'.';
+    if (c < FirstPrintable && !(textMode && (c == 9 || c == 10 || c == 13)))
+        return u'.';
+    if (c == 30 || c == 31)
+        return u'.';
+    return c;
+}
+
+QString TQXBinHex::GetHex(TOffset pos) {
+    if (pos < 0 || pos > PosLast())
+        return {};
+    const int d = BufferOffsetOf(pos, "GetHex");
+    QString hex = QStringLiteral("%1").arg(Buffer[d], 2, 16, QLatin1Char('0')).toUpper();
+    if (CharSize() == 2 && d + 1 < BufferAllocSize)
+        hex.prepend(QStringLiteral("%1").arg(Buffer[d + 1], 2, 16, QLatin1Char('0')).toUpper());
+    return hex;
+}
+
+int TQXBinHex::LineSize() const {
+    switch (FMode) {
+    case vbmodeBinary:
+        return FTextWidth;
+    case vbmodeHex:
+        return FTextWidthHex;
+    case vbmodeUHex:
+        return CharSize() * FTextWidthUHex;
+    default:
+        return CharSize();
+    }
+}
+
+int TQXBinHex::LinesNum() const {
+    if (LineHeight <= 0)
+        return 0;
+    return binhex::ClampInt((PageBitmap.height() - 2) / LineHeight, 0, binhex::MaxPageLines);
+}
+
+void TQXBinHex::SetViewPos(TOffset pos) {
+    if (pos < 0)
+        pos = 0;
+    if (pos > PosLast())
+        pos = PosLast();
+    pos -= pos % CharSize();
+    ReadBuffer(pos);
+    ViewPos = pos;
+}

@@ -1,0 +1,323 @@
+// QXBinHex.h — TQXBinHex, a control that pages through a file or stream of any size as a hex dump,
+// text, binary lines or UTF-16 text.
+#pragma once
+
+#include "QXBinHexLayout.h"
+#include "QXxFProc.h"
+#include "SysColors.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QIODevice;
+class QPainter;
+
+using TColor = platform::TColor;
+using TQXEncoding = int;
+
+class TQXBinHex : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    enum TQXBinHexMode { vbmodeText, vbmodeBinary, vbmodeHex, vbmodeUnicode, vbmodeUHex };
+    Q_ENUM(TQXBinHexMode)
+
+    enum TQXPopupCommand {
+        vpCmdCopy = 0x01,
+        vpCmdCopyHex = 0x02,
+        vpCmdCopyLink = 0x04,
+        vpCmdSelectLine = 0x08,
+        vpCmdSelectAll = 0x10,
+        vpCmdEncMenu = 0x20
+    };
+    Q_DECLARE_FLAGS(TQXPopupCommands, TQXPopupCommand)
+    Q_FLAG(TQXPopupCommands)
+
+    enum TFileSourceType { vfSrcNone, vfSrcFile, vfSrcStream };
+    enum TFileUnicodeFmt { vfUnicodeUnknown, vfUnicodeLE, vfUnicodeBE };
+
+    Q_PROPERTY(int TextLineSpacing READ TextLineSpacing WRITE setTextLineSpacing)
+    Q_PROPERTY(bool TextEnableSel READ TextEnableSel WRITE setTextEnableSel)
+    Q_PROPERTY(QFont FontOEM READ FontOEM WRITE setFontOEM)
+    Q_PROPERTY(QFont FontFooter READ FontFooter WRITE setFontFooter)
+    Q_PROPERTY(QFont FontGutter READ FontGutter WRITE setFontGutter)
+    Q_PROPERTY(TQXBinHexMode Mode READ Mode WRITE setMode)
+    Q_PROPERTY(int TextEncoding READ TextEncoding WRITE setTextEncoding)
+    Q_PROPERTY(int TextWidth READ TextWidth WRITE setTextWidth)
+    Q_PROPERTY(int TextWidthHex READ TextWidthHex WRITE setTextWidthHex)
+    Q_PROPERTY(int TextWidthUHex READ TextWidthUHex WRITE setTextWidthUHex)
+    Q_PROPERTY(bool TextWidthFit READ TextWidthFit WRITE setTextWidthFit)
+    Q_PROPERTY(bool TextWidthFitHex READ TextWidthFitHex WRITE setTextWidthFitHex)
+    Q_PROPERTY(bool TextWidthFitUHex READ TextWidthFitUHex WRITE setTextWidthFitUHex)
+    Q_PROPERTY(bool TextWrap READ TextWrap WRITE setTextWrap)
+    Q_PROPERTY(bool TextNonPrintable READ TextNonPrintable WRITE setTextNonPrintable)
+    Q_PROPERTY(bool TextOemSpecial READ TextOemSpecial WRITE setTextOemSpecial)
+    Q_PROPERTY(bool TextUrlHilight READ TextUrlHilight WRITE setTextUrlHilight)
+    Q_PROPERTY(bool TextGutter READ TextGutter WRITE setTextGutter)
+    Q_PROPERTY(bool TextGutterLines READ TextGutterLines WRITE setTextGutterLines)
+    Q_PROPERTY(int TextGutterLinesStep READ TextGutterLinesStep WRITE setTextGutterLinesStep)
+    Q_PROPERTY(int TextGutterLinesCount READ TextGutterLinesCount WRITE setTextGutterLinesCount STORED false)
+    Q_PROPERTY(int TextGutterLinesBufSize READ TextGutterLinesBufSize WRITE setTextGutterLinesBufSize STORED false)
+    Q_PROPERTY(bool TextGutterLinesExtUse READ TextGutterLinesExtUse WRITE setTextGutterLinesExtUse)
+    Q_PROPERTY(QString TextGutterLinesExtList READ TextGutterLinesExtList WRITE setTextGutterLinesExtList)
+    Q_PROPERTY(uint TextColorHex READ TextColorHex WRITE setTextColorHex)
+    Q_PROPERTY(uint TextColorHex2 READ TextColorHex2 WRITE setTextColorHex2)
+    Q_PROPERTY(uint TextColorHexBack READ TextColorHexBack WRITE setTextColorHexBack)
+    Q_PROPERTY(uint TextColorLines READ TextColorLines WRITE setTextColorLines)
+    Q_PROPERTY(uint TextColorError READ TextColorError WRITE setTextColorError)
+    Q_PROPERTY(uint TextColorGutter READ TextColorGutter WRITE setTextColorGutter)
+    Q_PROPERTY(uint TextColorURL READ TextColorURL WRITE setTextColorURL)
+    Q_PROPERTY(uint TextColorHi READ TextColorHi WRITE setTextColorHi)
+    Q_PROPERTY(int TextSearchIndentVert READ TextSearchIndentVert WRITE setTextSearchIndentVert)
+    Q_PROPERTY(int TextSearchIndentHorz READ TextSearchIndentHorz WRITE setTextSearchIndentHorz)
+    Q_PROPERTY(int TextTabSize READ TextTabSize WRITE setTextTabSize)
+    Q_PROPERTY(TQXPopupCommands TextPopupCommands READ TextPopupCommands WRITE setTextPopupCommands)
+    Q_PROPERTY(bool AutoReload READ AutoReload WRITE setAutoReload)
+    Q_PROPERTY(bool AutoReloadBeep READ AutoReloadBeep WRITE setAutoReloadBeep)
+    Q_PROPERTY(bool AutoReloadFollowTail READ AutoReloadFollowTail WRITE setAutoReloadFollowTail)
+    Q_PROPERTY(bool AutoReloadSimple READ AutoReloadSimple WRITE setAutoReloadSimple)
+    Q_PROPERTY(int AutoReloadSimpleTime READ AutoReloadSimpleTime WRITE setAutoReloadSimpleTime)
+    // The inherited panel properties the control draws with.
+    Q_PROPERTY(uint Color READ Color WRITE setColor)
+    Q_PROPERTY(uint FontColor READ FontColor WRITE setFontColor)
+
+public:
+    using TNotifyEvent = std::function<void(QObject* ASender)>;
+    using TQXBinHexDrawLine =
+        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr, const QString& AStrAll,
+                           const QRect& ARect, const QPoint& ATextPnt, bool& ADone)>;
+    using TQXBinHexClickURL = std::function<void(QObject* ASender, const QByteArray& AString)>;
+
+    explicit TQXBinHex(QWidget* parent = nullptr);
+    ~TQXBinHex() override;
+
+    // Events: assign a callable; each is called only when assigned.
+    TNotifyEvent OnFileReload;
+    TNotifyEvent OnSelectionChange;
+    TNotifyEvent OnOptionsChange;
+    TNotifyEvent OnScroll;
+    TQXBinHexDrawLine OnDrawLine;
+    TQXBinHexClickURL OnClickURL;
+
+    // Makes the named file the source and shows its first page. A name equal (case-sensitively) to
+    // the file currently open does nothing and returns true; an empty name closes the source. A
+    // file that cannot be opened is reported in a box and leaves the control empty (false).
+    bool Open(const QString& name, bool redraw);
+    // Makes the caller's seekable stream the source (not owned; it must stay alive and open for
+    // reading until the control gets another source). The stream already set does nothing; none
+    // closes the source when a stream was set.
+    bool OpenStream(QIODevice* stream, bool redraw);
+
+    // Rebuilds the page image and the scroll bars and repaints.
+    void Redraw();
+
+    // Reads count bytes at offset directly from the source into block (zero-filled first); a read at
+    // or past the end succeeds with fewer bytes. Throws EAssertionFailed without a block or source.
+    bool ReadSource(uint8_t* block, int count, int& bytesRead, TOffset offset);
+    // Moves the page buffer so that it covers pos (asking to retry when the read fails).
+    void ReadBuffer(TOffset pos);
+    // The character at pos from the page buffer, with non-printable codes turned into ".".
+    char16_t GetChar(TOffset pos);
+    // Two (one-byte modes) or four (two-byte modes, the byte at pos + 1 first) hex digits at pos.
+    QString GetHex(TOffset pos);
+
+    bool SourceAssigned() const;
+    bool IsFileEmpty() const { return FileSize < CharSize(); }
+    TOffset PosLast() const { return binhex::LastCharPos(FileSize, CharSize()); }
+    int LineSize() const;
+    int LinesNum() const;
+    int CharSize() const { return (FMode == vbmodeUnicode || FMode == vbmodeUHex) ? 2 : 1; }
+    const QImage& PageImage() const { return PageBitmap; }
+
+    // Source and buffer state; callers read it, the control alone writes it.
+    QString FileName;
+    TFileHandle FileHandle = INVALID_HANDLE_VALUE;
+    TOffset FileSize = 0;
+    TFileSourceType FileSourceType = vfSrcNone;
+    QIODevice* Stream = nullptr;
+    std::unique_ptr<uint8_t[]> Buffer;
+    int BufMaxOffset = 0;
+    int BufferAllocSize = 0;
+    TOffset BufferPos = 0;
+    bool BufferOK = true;
+    TFileUnicodeFmt FileUnicodeFmt = vfUnicodeUnknown;
+    TOffset ViewPos = 0;
+    int HViewPos = 0;
+    int HScrollMax = 0;
+    bool ViewAtEnd = false;
+    TOffset ViewPageSize = 0;
+    TOffset MarkStart = 0;
+    TOffset MarkLength = 0;
+    int HexOffsetLen = 8;
+    int RedrawLock = 0;
+    int MaxLength = binhex::MaxLength;
+    // Display metrics until the first drawing measures the font.
+    int LineHeight = 8;
+    int CharWidth = 4;
+    uint8_t FirstPrintable = 32;
+    // Largest selection copied to the clipboard, in MiB.
+    int MaxClipboardDataSizeMB = 16;
+
+    // Property access.
+    int TextLineSpacing() const { return FTextLineSpacing; }
+    void setTextLineSpacing(int v) { FTextLineSpacing = v; }
+    bool TextEnableSel() const { return FTextEnableSel; }
+    void setTextEnableSel(bool v) { FTextEnableSel = v; }
+    QFont FontOEM() const { return FFontOEM; }
+    void setFontOEM(const QFont& f) { FFontOEM = f; }
+    QFont FontFooter() const { return FFontFooter; }
+    void setFontFooter(const QFont& f) { FFontFooter = f; }
+    QFont FontGutter() const { return FFontGutter; }
+    void setFontGutter(const QFont& f) { FFontGutter = f; }
+    TQXBinHexMode Mode() const { return FMode; }
+    void setMode(TQXBinHexMode mode);
+    int TextEncoding() const { return FTextEncoding; }
+    void setTextEncoding(int encoding);
+    int TextWidth() const { return FTextWidth; }
+    void setTextWidth(int v) { FTextWidth = binhex::ClampTextWidth(v); }
+    int TextWidthHex() const { return FTextWidthHex; }
+    void setTextWidthHex(int v) { FTextWidthHex = binhex::ClampHexWidth(v); }
+    int TextWidthUHex() const { return FTextWidthUHex; }
+    void setTextWidthUHex(int v) { FTextWidthUHex = binhex::ClampHexWidth(v); }
+    bool TextWidthFit() const { return FTextWidthFit; }
+    void setTextWidthFit(bool v) { FTextWidthFit = v; }
+    bool TextWidthFitHex() const { return FTextWidthFitHex; }
+    void setTextWidthFitHex(bool v);
+    bool TextWidthFitUHex() const { return FTextWidthFitUHex; }
+    void setTextWidthFitUHex(bool v);
+    bool TextWrap() const { return FTextWrap; }
+    void setTextWrap(bool v);
+    bool TextNonPrintable() const { return FTextNonPrintable; }
+    void setTextNonPrintable(bool v);
+    bool TextOemSpecial() const { return FTextOemSpecial; }
+    void setTextOemSpecial(bool v);
+    bool TextUrlHilight() const { return FTextUrlHilight; }
+    void setTextUrlHilight(bool v);
+    bool TextGutter() const { return FTextGutter; }
+    void setTextGutter(bool v) { FTextGutter = v; }
+    bool TextGutterLines() const { return FTextGutterLines; }
+    void setTextGutterLines(bool v) { FTextGutterLines = v; }
+    int TextGutterLinesStep() const { return FTextGutterLinesStep; }
+    void setTextGutterLinesStep(int v) { FTextGutterLinesStep = binhex::ClampInt(v, 1, 10); }
+    int TextGutterLinesCount() const { return FTextGutterLinesCount; }
+    void setTextGutterLinesCount(int v) { FTextGutterLinesCount = binhex::ClampInt(v, 10, 100000); }
+    int TextGutterLinesBufSize() const { return FTextGutterLinesBufSize; }
+    void setTextGutterLinesBufSize(int v) { FTextGutterLinesBufSize = binhex::ClampInt(v, 1024, 20971520); }
+    bool TextGutterLinesExtUse() const { return FTextGutterLinesExtUse; }
+    void setTextGutterLinesExtUse(bool v) { FTextGutterLinesExtUse = v; }
+    QString TextGutterLinesExtList() const { return FTextGutterLinesExtList; }
+    void setTextGutterLinesExtList(const QString& v) { FTextGutterLinesExtList = v; }
+    uint TextColorHex() const { return FTextColorHex; }
+    void setTextColorHex(uint v) { FTextColorHex = v; }
+    uint TextColorHex2() const { return FTextColorHex2; }
+    void setTextColorHex2(uint v) { FTextColorHex2 = v; }
+    uint TextColorHexBack() const { return FTextColorHexBack; }
+    void setTextColorHexBack(uint v) { FTextColorHexBack = v; }
+    uint TextColorLines() const { return FTextColorLines; }
+    void setTextColorLines(uint v) { FTextColorLines = v; }
+    uint TextColorError() const { return FTextColorError; }
+    void setTextColorError(uint v) { FTextColorError = v; }
+    uint TextColorGutter() const { return FTextColorGutter; }
+    void setTextColorGutter(uint v) { FTextColorGutter = v; }
+    uint TextColorURL() const { return FTextColorURL; }
+    void setTextColorURL(uint v) { FTextColorURL = v; }
+    uint TextColorHi() const { return FTextColorHi; }
+    void setTextColorHi(uint v) { FTextColorHi = v; }
+    int TextSearchIndentVert() const { return FTextSearchIndentVert; }
+    void setTextSearchIndentVert(int v) { FTextSearchIndentVert = binhex::ClampInt(v, 0, 80); }
+    int TextSearchIndentHorz() const { return FTextSearchIndentHorz; }
+    void setTextSearchIndentHorz(int v) { FTextSearchIndentHorz = binhex::ClampInt(v, 0, 80); }
+    int TextTabSize() const { return FTextTabSize; }
+    void setTextTabSize(int v) { FTextTabSize = binhex::ClampInt(v, 2, 16); }
+    TQXPopupCommands TextPopupCommands() const { return FTextPopupCommands; }
+    void setTextPopupCommands(TQXPopupCommands v) { FTextPopupCommands = v; }
+    bool AutoReload() const { return FAutoReload; }
+    void setAutoReload(bool v) { FAutoReload = v; }
+    bool AutoReloadBeep() const { return FAutoReloadBeep; }
+    void setAutoReloadBeep(bool v) { FAutoReloadBeep = v; }
+    bool AutoReloadFollowTail() const { return FAutoReloadFollowTail; }
+    void setAutoReloadFollowTail(bool v) { FAutoReloadFollowTail = v; }
+    bool AutoReloadSimple() const { return FAutoReloadSimple; }
+    void setAutoReloadSimple(bool v) { FAutoReloadSimple = v; }
+    int AutoReloadSimpleTime() const { return FAutoReloadSimpleTime; }
+    void setAutoReloadSimpleTime(int v) { FAutoReloadSimpleTime = v; }
+    uint Color() const { return FColor; }
+    void setColor(uint v);
+    uint FontColor() const { return FFontColor; }
+    void setFontColor(uint v);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    bool LoadFileSource(bool reopen);
+    bool LoadStreamSource();
+    void FreeData();
+    void InitData();
+    void AllocBuffer();
+    void DetectUnicodeFmt();
+    // Positions the view at pos (clamped to the source and aligned to a character).
+    void SetViewPos(TOffset pos);
+    void DrawEmptyPage(QPainter& canvas);
+    int BufferOffsetOf(TOffset pos, const char* routine) const;
+
+    int FTextLineSpacing = 0;
+    bool FTextEnableSel = true;
+    QFont FFontOEM;
+    QFont FFontFooter;
+    QFont FFontGutter;
+    TQXBinHexMode FMode = vbmodeText;
+    int FTextEncoding = 0;
+    int FTextWidth = 80;
+    int FTextWidthHex = 16;
+    int FTextWidthUHex = 8;
+    bool FTextWidthFit = false;
+    bool FTextWidthFitHex = false;
+    bool FTextWidthFitUHex = false;
+    bool FTextWrap = false;
+    bool FTextNonPrintable = false;
+    bool FTextOemSpecial = false;
+    bool FTextUrlHilight = true;
+    bool FTextGutter = false;
+    bool FTextGutterLines = true;
+    int FTextGutterLinesStep = 5;
+    int FTextGutterLinesCount = 2000;
+    int FTextGutterLinesBufSize = 307200;
+    bool FTextGutterLinesExtUse = false;
+    QString FTextGutterLinesExtList;
+    uint FTextColorHex = 0x800000;
+    uint FTextColorHex2 = 0xFF0000;
+    uint FTextColorHexBack = 0xECECEC;
+    uint FTextColorLines = 0x808080;
+    uint FTextColorError = 0x0000FF;
+    uint FTextColorGutter = 0xC0C0C0;
+    uint FTextColorURL = 0xFF0000;
+    uint FTextColorHi = 0x00FFFF;
+    int FTextSearchIndentVert = 5;
+    int FTextSearchIndentHorz = 5;
+    int FTextTabSize = 8;
+    TQXPopupCommands FTextPopupCommands =
+        TQXPopupCommands(vpCmdCopy | vpCmdCopyHex | vpCmdCopyLink | vpCmdSelectLine | vpCmdSelectAll | vpCmdEncMenu);
+    bool FAutoReload = false;
+    bool FAutoReloadBeep = false;
+    bool FAutoReloadFollowTail = true;
+    bool FAutoReloadSimple = false;
+    int FAutoReloadSimpleTime = 1000;
+    uint FColor = platform::clWindow;
+    uint FFontColor = platform::clWindowText;
+
+    QImage PageBitmap;
+    QTimer DragScrollTimer;
+    QTimer AutoScrollTimer;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TQXBinHex::TQXPopupCommands)
