@@ -11,7 +11,7 @@ QString TitleFromExecutable(const QString& path) {
     const QString base = QFileInfo(path).completeBaseName();
     if (base.isEmpty())
         return base;
-    return base.left(1) + base.mid(1).toLower();
+    return base.left(1).toUpper() + base.mid(1).toLower();
 }
 
 QString ApplicationTitle() { return TitleFromExecutable(QCoreApplication::applicationFilePath()); }

@@ -7,7 +7,7 @@
 #include <utility>
 
 // The application title from an executable path: the file name without folder and extension, its
-// first letter as it is and the others in lower case ("/usr/bin/VORNEX.exe" gives "Vornex").
+// first letter in upper case and the others in lower case ("/usr/bin/vornex" gives "Vornex").
 QString TitleFromExecutable(const QString& path);
 // The running program's title.
 QString ApplicationTitle();

@@ -43,8 +43,9 @@ EInOutError::EInOutError(int code, const QString& message)
     : std::runtime_error(message.toStdString()), ErrorCode(code) {}
 
 EInOutError EInOutError::FromErrno(int error, const std::string& path) {
-    const int code = platform::RuntimeIoCode(error, path);
-    if (code == error && code != platform::IoDiskFull)
+    bool mapped = false;
+    const int code = platform::RuntimeIoCode(error, path, &mapped);
+    if (!mapped && code != platform::IoDiskFull)
         return EInOutError(code, QStringLiteral("I/O error %1").arg(code));
     return EInOutError(code);
 }

@@ -47,7 +47,7 @@ int WriteFileReplacing(const std::string& path, const void* data, std::size_t si
 // Turns the errno of a failed call on path into a runtime I/O code: ENOENT is IoFileNotFound, or
 // IoInvalidFilename when the folder itself does not exist; ENOTDIR, ENAMETOOLONG, EINVAL are
 // IoInvalidFilename; EMFILE, ENFILE IoTooManyOpenFiles; EACCES, EPERM, EISDIR, EROFS IoAccessDenied;
-// any other value is returned unchanged.
-int RuntimeIoCode(int error, const std::string& path);
+// any other value is returned unchanged, and *mapped (when given) tells which of the two happened.
+int RuntimeIoCode(int error, const std::string& path, bool* mapped = nullptr);
 
 } // namespace platform

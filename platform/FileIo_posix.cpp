@@ -176,9 +176,13 @@ int WriteFileReplacing(const std::string& path, const void* data, std::size_t si
     return 0;
 }
 
-int RuntimeIoCode(int error, const std::string& path) {
+int RuntimeIoCode(int error, const std::string& path, bool* mapped) {
+    if (mapped)
+        *mapped = true;
     switch (error) {
     case ENOENT: {
+        if (path.empty())
+            return IoInvalidFilename;
         bool isFolder = false;
         return FindEntry(FolderOf(path), &isFolder) && isFolder ? IoFileNotFound : IoInvalidFilename;
     }
@@ -195,6 +199,8 @@ int RuntimeIoCode(int error, const std::string& path) {
     case EROFS:
         return IoAccessDenied;
     default:
+        if (mapped)
+            *mapped = false;
         return error;
     }
 }

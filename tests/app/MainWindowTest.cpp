@@ -1,0 +1,218 @@
+// MainWindowTest.cpp — the main window driven through its menu items and buttons, with the dialogs
+// and message boxes answered by the test.
+#include "MessageBox.h"
+#include "QXBinHex.h"
+#include "TestSupport.h"
+#include "VornexApplication.h"
+#include "main.h"
+#include "ui_main.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTest>
+#include <cstring>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::memset(ImageBuffer, 0, sizeof ImageBuffer);
+        ImageSize = 0;
+        SourceFileName.clear();
+        TFileDialog::SetHandler([this](TFileDialog::TKind kind) -> std::optional<QString> {
+            kinds.push_back(kind);
+            if (answers.empty()) {
+                ADD_FAILURE() << "unexpected file dialog";
+                return std::nullopt;
+            }
+            auto a = answers.front();
+            answers.pop_front();
+            return a;
+        });
+        form = std::make_unique<TForm1>();
+    }
+    void TearDown() override {
+        form.reset();
+        TFileDialog::SetHandler(nullptr);
+    }
+
+    void OpenFile(const QString& path) {
+        answers.push_back(path);
+        form->ui->Open1->trigger();
+    }
+    QByteArray ResultBytes() const {
+        auto* stream = qobject_cast<QBuffer*>(form->ui->QXBinHex2->Stream);
+        return stream ? stream->data() : QByteArray();
+    }
+
+    test::ScratchDir dir;
+    std::deque<std::optional<QString>> answers;
+    std::vector<TFileDialog::TKind> kinds;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsEmptyWithTheStoredLayout) {
+    auto& ui = *form->ui;
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("VORNEX v1.00 beta"));
+    EXPECT_EQ(form->width(), 854);
+    EXPECT_EQ(form->height() - ui.MainMenu1->sizeHint().height(), 682);
+    EXPECT_EQ(ui.QXBinHex1->geometry(), QRect(16, 24, 641, 297));
+    EXPECT_EQ(ui.QXBinHex2->geometry(), QRect(16, 352, 641, 297));
+    EXPECT_EQ(ui.Button1->geometry(), QRect(680, 360, 153, 25));
+    EXPECT_EQ(ui.Button2->parentWidget(), ui.GroupBox4);
+    EXPECT_EQ(ui.QXBinHex1->Mode(), TQXBinHex::vbmodeHex);
+    EXPECT_EQ(ui.QXBinHex2->Mode(), TQXBinHex::vbmodeHex);
+    EXPECT_TRUE(ui.QXBinHex1->TextNonPrintable());
+    EXPECT_FALSE(ui.QXBinHex2->TextNonPrintable());
+    EXPECT_FALSE(ui.Button1->isEnabled());
+    EXPECT_FALSE(ui.Button2->isEnabled());
+    EXPECT_EQ(ui.ComboBox1->currentText(), QStringLiteral("1 байт"));
+    EXPECT_TRUE(ui.RadioButton1->isChecked());
+    EXPECT_TRUE(form->StatusPanel0->text().isEmpty());
+    EXPECT_FALSE(ui.QXBinHex1->SourceAssigned());
+    EXPECT_FALSE(ui.QXBinHex2->SourceAssigned());
+}
+
+TEST_F(MainWindowTest, StatusPanelsFitTheWindow) {
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(form->width(), 854);
+    EXPECT_EQ(form->StatusPanel0->width(), 800);
+    EXPECT_LE(form->StatusPanel1->geometry().right(), form->ui->StatusBar1->width());
+    EXPECT_FALSE(form->ui->StatusBar1->isSizeGripEnabled());
+}
+
+TEST_F(MainWindowTest, OpenShowsFileAndEnablesButtons) {
+    const QString path = dir.write("rom.bin", test::Ramp(40));
+    OpenFile(path);
+    EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("Текущий файл: ") + path);
+    EXPECT_TRUE(form->ui->Button1->isEnabled());
+    EXPECT_TRUE(form->ui->Button2->isEnabled());
+    EXPECT_EQ(form->ui->QXBinHex1->FileName, path);
+    EXPECT_EQ(form->ui->QXBinHex1->FileSize, 40);
+    EXPECT_EQ(ImageSize, 40);
+    EXPECT_FALSE(form->ui->QXBinHex2->SourceAssigned()) << "the result viewer waits for a button";
+}
+
+TEST_F(MainWindowTest, CancelledDialogsChangeNothing) {
+    answers.push_back(std::nullopt);
+    form->ui->Open1->trigger();
+    answers.push_back(std::nullopt);
+    form->ui->N1->trigger();
+    EXPECT_EQ(kinds, (std::vector<TFileDialog::TKind>{TFileDialog::OpenKind, TFileDialog::SaveKind}));
+    EXPECT_TRUE(SourceFileName.empty());
+    EXPECT_FALSE(form->ui->Button1->isEnabled());
+}
+
+TEST_F(MainWindowTest, MissingFileShowsErrorWithPeriodAndKeepsState) {
+    const QString good = dir.write("good.bin", test::Ramp(4));
+    OpenFile(good);
+    test::MessageBoxRecorder boxes(platform::IDOK);
+    OpenFile(dir.path("missing.bin"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("File not found."));
+    EXPECT_EQ(boxes.boxes[0].caption, ApplicationTitle());
+    EXPECT_EQ(boxes.boxes[0].flags & 0xF0, platform::MB_ICONERROR);
+    EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("Текущий файл: ") + good);
+    EXPECT_EQ(form->ui->QXBinHex1->FileName, good);
+    EXPECT_EQ(ImageSize, 4);
+}
+
+TEST_F(MainWindowTest, TooLargeFileIsRefused) {
+    test::MessageBoxRecorder boxes(platform::IDOK);
+    OpenFile(dir.write("huge.bin", QByteArray(ImageCapacity + 1, 0)));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("File too large."));
+    EXPECT_FALSE(form->ui->Button1->isEnabled());
+    EXPECT_FALSE(form->ui->QXBinHex1->SourceAssigned());
+}
+
+TEST_F(MainWindowTest, ButtonsShowTheTransformedImage) {
+    OpenFile(dir.write("rom.bin", test::Ramp(6)));
+    form->ui->ComboBox1->setCurrentIndex(1);
+    QTest::mouseClick(form->ui->RadioButton2, Qt::LeftButton);
+    ASSERT_TRUE(form->ui->RadioButton2->isChecked());
+    QTest::mouseClick(form->ui->Button1, Qt::LeftButton);
+    EXPECT_EQ(ResultBytes(), QByteArray("\x05\x04\x03\x02\x01\x00", 6));
+
+    QTest::mouseClick(form->ui->RadioButton1, Qt::LeftButton);
+    QTest::mouseClick(form->ui->Button1, Qt::LeftButton);
+    EXPECT_EQ(ResultBytes(), QByteArray("\x04\x05\x02\x03\x00\x01", 6));
+
+    QTest::mouseClick(form->ui->Button2, Qt::LeftButton);
+    EXPECT_EQ(ResultBytes(), QByteArray("\xFB\xFA\xFD\xFC\xFF\xFE", 6));
+    EXPECT_EQ(form->ui->QXBinHex2->FileSize, 6);
+}
+
+TEST_F(MainWindowTest, FreeTextDataSizeGivesTheFileUnchanged) {
+    OpenFile(dir.write("rom.bin", test::Ramp(6)));
+    form->ui->ComboBox1->setEditText(QStringLiteral("3 байта"));
+    EXPECT_EQ(form->DataSizeIndex(), -1);
+    QTest::mouseClick(form->ui->Button1, Qt::LeftButton);
+    EXPECT_EQ(ResultBytes(), test::Ramp(6));
+}
+
+TEST_F(MainWindowTest, SaveWritesTheImage) {
+    OpenFile(dir.write("rom.bin", test::Ramp(10)));
+    QTest::mouseClick(form->ui->Button2, Qt::LeftButton);
+    answers.push_back(dir.path("out.bin"));
+    form->ui->N1->trigger();
+    QByteArray expected = test::Ramp(10);
+    for (auto& c : expected)
+        c = static_cast<char>(~c);
+    EXPECT_EQ(test::ReadAll(dir.path("out.bin")), expected);
+}
+
+TEST_F(MainWindowTest, SaveBeforeOpenWritesEmptyFile) {
+    answers.push_back(dir.path("empty.bin"));
+    form->ui->N1->trigger();
+    EXPECT_TRUE(QFileInfo::exists(dir.path("empty.bin")));
+    EXPECT_EQ(QFileInfo(dir.path("empty.bin")).size(), 0);
+}
+
+TEST_F(MainWindowTest, SecondOpenKeepsThePreviousResult) {
+    OpenFile(dir.write("a.bin", test::Ramp(4)));
+    QTest::mouseClick(form->ui->Button2, Qt::LeftButton);
+    const QByteArray result = ResultBytes();
+    OpenFile(dir.write("b.bin", test::Ramp(9)));
+    EXPECT_EQ(form->ui->QXBinHex1->FileSize, 9);
+    EXPECT_EQ(ResultBytes(), result);
+}
+
+TEST_F(MainWindowTest, ReopeningTheShownFileShowsItAsItIsNow) {
+    const QString path = dir.write("rom.bin", test::Ramp(4));
+    OpenFile(path);
+    dir.write("rom.bin", test::Ramp(12));
+    OpenFile(path);
+    EXPECT_EQ(ImageSize, 12);
+    EXPECT_EQ(form->ui->QXBinHex1->FileSize, 12);
+}
+
+TEST_F(MainWindowTest, AboutShowsTheVersion) {
+    test::MessageBoxRecorder boxes(platform::IDOK);
+    form->ui->About1->trigger();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("VORNEX v1.00 beta.")));
+    EXPECT_EQ(boxes.boxes[0].flags & 0xF, platform::MB_OK);
+}
+
+TEST(ApplicationTitle, FromExecutableName) {
+    EXPECT_EQ(TitleFromExecutable(QStringLiteral("/usr/local/bin/vornex")), QStringLiteral("Vornex"));
+    EXPECT_EQ(TitleFromExecutable(QStringLiteral("C:/Tools/VORNEX.EXE")), QStringLiteral("Vornex"));
+    EXPECT_EQ(TitleFromExecutable(QStringLiteral("vornex.tool.exe")), QStringLiteral("Vornex.tool"));
+}
+
+TEST(ApplicationTitle, PeriodOnlyAfterCharactersSortingAfterIt) {
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("File not found")), QStringLiteral("File not found."));
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("I/O error 13")), QStringLiteral("I/O error 13."));
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("Done.")), QStringLiteral("Done."));
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("What?!")), QStringLiteral("What?!"));
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("a-")), QStringLiteral("a-"));
+    EXPECT_EQ(ExceptionMessageText(QString()), QString());
+}
