@@ -1,0 +1,31 @@
+// QXxClipboard.h — placing text on the clipboard as 8-bit text in its code page and as UTF-16.
+#pragma once
+
+#include "QXxCodepages.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Opens the clipboard and empties it; false when it cannot be opened.
+bool OpenAndEmptyClipboard();
+
+// Closes the clipboard opened by OpenAndEmptyClipboard, publishing what was placed.
+void CloseClipboard();
+
+// Places text as UTF-16. Empty text: true, nothing touched. With openIt the clipboard is opened,
+// emptied and closed around it (false when it cannot be opened); without, the text joins the
+// clipboard the caller has open.
+bool PutClipboardTextW(const QString& text, bool openIt);
+
+// Replaces the clipboard's content by the bytes as 8-bit text and, on the NT family, the same text
+// as UTF-16. Encoding 0 places the bytes as ANSI text, 1 as OEM text; any other encoding places
+// them converted to the ANSI page. The 8-bit text's MIME type names its code page
+// ("text/plain;charset=windows-1251"). Empty bytes: true, nothing touched. False only when the
+// clipboard cannot be opened. Throws EAssertionFailed for a negative encoding.
+bool PutClipboardTextInEncoding(const QByteArray& bytes, TQXEncoding encoding);
+
+// On the NT family PutClipboardTextW(text, true); elsewhere PutClipboardTextThroughAnsi(text).
+bool PutClipboardText(const QString& text);
+
+// How systems outside the NT family place text: converted to the ANSI page, as 8-bit text only.
+bool PutClipboardTextThroughAnsi(const QString& text);
