@@ -7,8 +7,9 @@
 #include <ostream>
 #include <string>
 
-// Failed comparisons show the text's code units.
-static void PrintTo(const QString& s, std::ostream* os) {
+// Failed comparisons show the text and its code units. Defined alike in every test file that needs
+// it (an inline function may be).
+inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << "\" {" << std::hex;
     for (QChar c : s)
         *os << " U+" << static_cast<unsigned>(c.unicode());
