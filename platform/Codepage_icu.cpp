@@ -213,8 +213,10 @@ struct Page {
     const char* icuName = nullptr;
     ByteTable bytes{};
     std::unique_ptr<PairTable> pairs;
-    // Stream pages: units that came from one of these single bytes are replaced.
-    std::vector<BytePatch> fixups;
+    // Stream pages: a unit that came from byte b where isFixupByte[b] becomes fixupUnit[b].
+    bool hasFixups = false;
+    std::array<bool, 256> isFixupByte{};
+    std::array<char16_t, 256> fixupUnit{};
 };
 
 struct IcuCloser {
@@ -294,14 +296,20 @@ std::unique_ptr<Page> BuildPage(int id) {
             return page;
         }
         page->kind = Page::Stream;
+        std::vector<BytePatch> fixups;
         for (const BytePatch& patch : Patches) {
             if (patch.id == id)
-                page->fixups.push_back(patch);
+                fixups.push_back(patch);
         }
         // The library's 932 exchanges 1A, 1C and 7F like its PC tables; none is ever a trail byte.
         if (id == 932) {
             for (unsigned char b : {0x1A, 0x1C, 0x7F})
-                page->fixups.push_back({id, b, static_cast<char16_t>(b)});
+                fixups.push_back({id, b, static_cast<char16_t>(b)});
+        }
+        for (const BytePatch& fix : fixups) {
+            page->hasFixups = true;
+            page->isFixupByte[fix.byte] = true;
+            page->fixupUnit[fix.byte] = fix.unit;
         }
         return page;
     }
@@ -417,7 +425,12 @@ void DecodePairs(const PairTable& pairs, QByteArrayView bytes, QString& out,
 
 bool DecodeStream(const Page& page, UConverter* cnv, QByteArrayView bytes, QString& out,
                   std::vector<int64_t>* offsets) {
-    const bool wantOffsets = offsets || !page.fixups.empty();
+    // Offsets cost the converter its fast path; fixups need them only when such a byte occurs.
+    const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
+    const bool needsFixups =
+        page.hasFixups && std::any_of(raw, raw + bytes.size(),
+                                      [&page](unsigned char b) { return page.isFixupByte[b]; });
+    const bool wantOffsets = offsets || needsFixups;
     std::vector<int32_t>& units = threadPages.offsets;
     // Two units per byte cover every page (a supplementary character takes at least two bytes);
     // the loop only guards against a converter that proves otherwise.
@@ -443,17 +456,14 @@ bool DecodeStream(const Page& page, UConverter* cnv, QByteArrayView bytes, QStri
         }
         const qsizetype n = target - begin;
         out.resize(n);
-        if (!page.fixups.empty()) {
+        if (needsFixups) {
             char16_t* text = Units(out);
-            const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
             for (qsizetype i = 0; i < n; ++i) {
                 if (units[i] < 0)
                     continue;
                 const unsigned char b = raw[units[i]];
-                for (const BytePatch& fix : page.fixups) {
-                    if (fix.byte == b)
-                        text[i] = fix.unit;
-                }
+                if (page.isFixupByte[b])
+                    text[i] = page.fixupUnit[b];
             }
         }
         if (offsets)

@@ -2,7 +2,6 @@
 #include "Codepage.h"
 
 #include <cstdlib>
-#include <string>
 
 namespace platform {
 
@@ -40,11 +39,16 @@ constexpr LanguagePages Languages[] = {
 };
 
 // English regions that keep the US OEM page; every other English region uses 850.
-constexpr const char* UsEnglishRegions = " US ZA IN PH SG MY ZW ";
+constexpr const char* UsEnglishRegions = "US ZA IN PH SG MY ZW";
 
-bool InList(const char* list, std::string_view word) {
-    const std::string padded = " " + std::string(list) + " ";
-    return padded.find(" " + std::string(word) + " ") != std::string::npos;
+bool InList(std::string_view list, std::string_view word) {
+    while (!list.empty()) {
+        const auto space = list.find(' ');
+        if (list.substr(0, space) == word)
+            return true;
+        list = space == std::string_view::npos ? std::string_view() : list.substr(space + 1);
+    }
+    return false;
 }
 
 } // namespace
