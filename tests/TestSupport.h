@@ -6,8 +6,17 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Failed QString comparisons print the text and its code units.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << "\" {" << std::hex;
+    for (QChar c : s)
+        *os << " U+" << static_cast<unsigned>(c.unicode());
+    *os << std::dec << " }";
+}
 
 namespace test {
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "QXBinHexLayout.h"
+#include "QXBinHexOutput.h"
+#include "QXStrPositions.h"
 #include "QXxFProc.h"
 #include "SysColors.h"
 
@@ -86,6 +88,10 @@ public:
     // The inherited panel properties the control draws with.
     Q_PROPERTY(uint Color READ Color WRITE setColor)
     Q_PROPERTY(uint FontColor READ FontColor WRITE setFontColor)
+    // Colours of the held fonts (a font value carries none).
+    Q_PROPERTY(uint FontOEMColor READ FontOEMColor WRITE setFontOEMColor)
+    Q_PROPERTY(uint FontGutterColor READ FontGutterColor WRITE setFontGutterColor)
+    Q_PROPERTY(uint FontFooterColor READ FontFooterColor WRITE setFontFooterColor)
 
 public:
     using TNotifyEvent = std::function<void(QObject* ASender)>;
@@ -134,6 +140,40 @@ public:
     int LinesNum() const;
     int CharSize() const { return (FMode == vbmodeUnicode || FMode == vbmodeUHex) ? 2 : 1; }
     const QImage& PageImage() const { return PageBitmap; }
+
+    // Draws the page from ViewPos into target at the given size and records what went where in
+    // positions (when given). Sets ViewAtEnd, ViewPageSize and the fitted widths. Throws
+    // EAssertionFailed("Positions out of range: DrawTo...") when the view lies outside the buffer.
+    void DrawTo(QImage& target, int width, int height, TStrPositions* positions);
+    TQXBinHexOutputOptions OutputOptions(bool lineEnd) const;
+    // Characters that fit across the page: (page width − LeftMargin) div CharWidth, within 2..300.
+    int WidthInChars() const;
+    int LeftMargin() const { return FTextGutter ? GutterWidth + 2 : 2; }
+    // The font the page is drawn with: the OEM font in the one-byte modes when the OEM encoding and
+    // TextOemSpecial are chosen, the control's font otherwise; and its colour.
+    QFont TextFont() const;
+    TColor TextFontColor() const;
+    bool TextFontIsOem() const;
+    // The colour itself while the control is enabled, the system grey-text colour while disabled.
+    TColor EnabledColor(TColor color) const;
+
+    // What the last drawing put where.
+    TStrPositions StrPositions;
+    bool FontMonospaced = false;
+    int GutterWidth = 10;
+
+    // Highlighted ranges read by the drawing: URLs found on the page (offset, length in characters)
+    // and search hits (offset, length in characters). A zero length ends either list.
+    struct TUrlPos {
+        TOffset Pos = 0;
+        int32_t Length = 0;
+    };
+    struct THighlight {
+        TOffset HiStart = 0;
+        int32_t HiLength = 0;
+    };
+    std::vector<TUrlPos> UrlPositions;
+    std::vector<THighlight> SearchHighlights;
 
     // Source and buffer state; callers read it, the control alone writes it.
     QString FileName;
@@ -251,6 +291,12 @@ public:
     void setColor(uint v);
     uint FontColor() const { return FFontColor; }
     void setFontColor(uint v);
+    uint FontOEMColor() const { return FFontOEMColor; }
+    void setFontOEMColor(uint v) { FFontOEMColor = v; }
+    uint FontGutterColor() const { return FFontGutterColor; }
+    void setFontGutterColor(uint v) { FFontGutterColor = v; }
+    uint FontFooterColor() const { return FFontFooterColor; }
+    void setFontFooterColor(uint v) { FFontFooterColor = v; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -267,7 +313,22 @@ private:
     void DetectUnicodeFmt();
     // Positions the view at pos (clamped to the source and aligned to a character).
     void SetViewPos(TOffset pos);
-    void DrawEmptyPage(QPainter& canvas);
+    struct TDrawColors;
+    class TPageCanvas;
+    void PrepareBitmap(QImage& target, int width, int height);
+    void DrawGutter(QPainter& canvas, int height);
+    void FitWidths(int widthInChars);
+    void DrawHexLines(TPageCanvas& page);
+    void DrawUHexLines(TPageCanvas& page);
+    void DrawBinaryLines(TPageCanvas& page);
+    void DrawTextLines(TPageCanvas& page);
+    void DrawReadErrorPage(TPageCanvas& page);
+    void DrawColumnText(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
+    void InvertSelection(TPageCanvas& page, const QString& str, int x, int y, bool withHighlights,
+                         bool singleCell, TOffset startPos);
+    void DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
+    void DrawSeparators(TPageCanvas& page, int y, std::initializer_list<int> columns);
+    QString ColumnText(TOffset linePos, int count, int step) const;
     int BufferOffsetOf(TOffset pos, const char* routine) const;
 
     int FTextLineSpacing = 0;
@@ -314,8 +375,11 @@ private:
     int FAutoReloadSimpleTime = 1000;
     uint FColor = platform::clWindow;
     uint FFontColor = platform::clWindowText;
+    uint FFontOEMColor = platform::clWindowText;
+    uint FFontGutterColor = platform::clBlack;
+    uint FFontFooterColor = platform::clBlack;
 
-    QImage PageBitmap;
+    QImage PageBitmap{200, 150, QImage::Format_RGB32};
     QTimer DragScrollTimer;
     QTimer AutoScrollTimer;
 };

@@ -1,6 +1,13 @@
-// QXBinHexDraw.cpp — the page image: drawing a page into it and copying it to the screen.
+// QXBinHexDraw.cpp — the page image: hex, 16-bit hex and binary lines, highlights and selection,
+// the read-error and empty pages, and copying the image to the screen.
 #include "QXBinHex.h"
 
+#include "QXViewerMsg.h"
+#include "QXxAssert.h"
+#include "QXxCodepages.h"
+#include "QXxSProc.h"
+
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -19,24 +26,400 @@ private:
     int& lock_;
 };
 
+QString HexOffsetText(TOffset value, int digits) {
+    return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+}
+
 } // namespace
+
+// The colours fixed at the start of a drawing.
+struct TQXBinHex::TDrawColors {
+    QColor Back, HexBack, Text, Hex, Hex2, Lines, Error, Url, Hi;
+};
+
+// What one drawing works with: the painter on the target, its size, colours, font and records.
+class TQXBinHex::TPageCanvas {
+public:
+    TPageCanvas(QImage& target, TStrPositions* positions) : Painter(&target), Target(target), Positions(positions) {}
+    QPainter Painter;
+    QImage& Target;
+    TStrPositions* Positions;
+    TDrawColors Colors;
+    QFont Font;
+    int Ascent = 0;
+    int LinesNum = 0;
+    TQXBinHexOutputOptions Options;
+};
+
+// ---- Settings of a drawing ----------------------------------------------------------------------
+
+bool TQXBinHex::TextFontIsOem() const {
+    return FMode != vbmodeUnicode && FMode != vbmodeUHex && FTextEncoding == 1 && FTextOemSpecial;
+}
+
+QFont TQXBinHex::TextFont() const {
+    QFont f = TextFontIsOem() ? FFontOEM : font();
+    // Whole-pixel advances keep the character column on the same grid as the hex cells, and make
+    // a string's width the sum of its characters' widths.
+    f.setHintingPreference(QFont::PreferFullHinting);
+    f.setKerning(false);
+    return f;
+}
+
+TColor TQXBinHex::TextFontColor() const { return TextFontIsOem() ? FFontOEMColor : FFontColor; }
+
+TColor TQXBinHex::EnabledColor(TColor color) const { return isEnabled() ? color : platform::clGrayText; }
+
+TQXBinHexOutputOptions TQXBinHex::OutputOptions(bool lineEnd) const {
+    TQXBinHexOutputOptions o;
+    o.ShowNonPrintable = FTextNonPrintable;
+    o.ShowLineEnd = lineEnd;
+    o.OemFont = TextFontIsOem();
+    o.Monospaced = FontMonospaced;
+    o.TabSize = FTextTabSize;
+    return o;
+}
+
+int TQXBinHex::WidthInChars() const {
+    const int w = CharWidth > 0 ? (PageBitmap.width() - LeftMargin()) / CharWidth : binhex::MaxLength;
+    return binhex::ClampInt(w, 2, MaxLength);
+}
+
+void TQXBinHex::FitWidths(int widthInChars) {
+    if (FTextWidthFit)
+        FTextWidth = binhex::ClampInt(widthInChars, 2, 300);
+    if (FTextWidthFitHex)
+        setTextWidthHex(binhex::ClampInt((widthInChars - HexOffsetLen - 5) / 4, 2, 300));
+    if (FTextWidthFitUHex)
+        setTextWidthUHex(binhex::ClampInt((widthInChars - HexOffsetLen - 5) / 6, 2, 300));
+}
+
+// ---- Redraw and DrawTo --------------------------------------------------------------------------
 
 void TQXBinHex::Redraw() {
     RedrawGuard guard(RedrawLock);
     const QSize size = viewport()->size().expandedTo(QSize(1, 1));
-    if (PageBitmap.size() != size)
-        PageBitmap = QImage(size, QImage::Format_RGB32);
-    QPainter canvas(&PageBitmap);
-    DrawEmptyPage(canvas);
-    canvas.end();
-    verticalScrollBar()->setRange(0, 0);
-    horizontalScrollBar()->setRange(0, 0);
+    if (FileSize < CharSize()) {
+        verticalScrollBar()->setRange(0, 0);
+        horizontalScrollBar()->setRange(0, 0);
+        PrepareBitmap(PageBitmap, size.width(), size.height());
+        // An empty page has nothing to hit.
+        StrPositions.ClearPositions(CharSize());
+    } else {
+        DrawTo(PageBitmap, size.width(), size.height(), &StrPositions);
+        verticalScrollBar()->setRange(0, 0);
+        horizontalScrollBar()->setRange(0, 0);
+    }
     viewport()->update();
 }
 
-void TQXBinHex::DrawEmptyPage(QPainter& canvas) {
-    canvas.fillRect(PageBitmap.rect(), platform::ColorToQColor(FColor));
+void TQXBinHex::PrepareBitmap(QImage& target, int width, int height) {
+    if (target.width() != width || target.height() != height)
+        target = QImage(width, height, QImage::Format_RGB32);
+    target.fill(platform::ColorToQColor(FColor));
+    if (FTextGutter) {
+        QPainter canvas(&target);
+        DrawGutter(canvas, height);
+    }
 }
+
+void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
+    if (!FTextGutter)
+        return;
+    GutterWidth = 10;
+    canvas.fillRect(QRect(0, 0, GutterWidth, height), platform::ColorToQColor(FTextColorGutter));
+}
+
+void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* positions) {
+    if (BufferPos < 0 || BufferPos > PosLast() || ViewPos < BufferPos ||
+        ViewPos > BufferPos + 2 * static_cast<TOffset>(BufMaxOffset)) {
+        throw EAssertionFailed(QStringLiteral("Positions out of range: DrawTo\rBufferPos: %1, ViewPos: %2, "
+                                              "BufMaxOffset: %3")
+                                   .arg(BufferPos)
+                                   .arg(ViewPos)
+                                   .arg(BufMaxOffset)
+                                   .toStdString());
+    }
+    ViewPageSize = 0;
+    ViewAtEnd = false;
+
+    PrepareBitmap(target, width, height);
+    if (positions)
+        positions->ClearPositions(CharSize());
+
+    TPageCanvas page(target, positions);
+    page.Font = TextFont();
+    page.Painter.setFont(page.Font);
+    const TFontMetricsInfo metrics = ReadFontMetrics(page.Font, TextFontIsOem());
+    LineHeight = std::max(1, metrics.LineHeight + FTextLineSpacing);
+    CharWidth = std::max(1, metrics.CharWidth);
+    FirstPrintable = metrics.FirstPrintable;
+    FontMonospaced = metrics.Monospaced;
+    page.Ascent = QFontMetrics(page.Font).ascent();
+
+    page.Colors.Back = platform::ColorToQColor(FColor);
+    page.Colors.HexBack = platform::ColorToQColor(FTextColorHexBack);
+    page.Colors.Text = platform::ColorToQColor(EnabledColor(TextFontColor()));
+    page.Colors.Hex = platform::ColorToQColor(EnabledColor(FTextColorHex));
+    page.Colors.Hex2 = platform::ColorToQColor(EnabledColor(FTextColorHex2));
+    page.Colors.Lines = platform::ColorToQColor(EnabledColor(FTextColorLines));
+    page.Colors.Error = platform::ColorToQColor(EnabledColor(FTextColorError));
+    page.Colors.Url = platform::ColorToQColor(EnabledColor(FTextColorURL));
+    page.Colors.Hi = platform::ColorToQColor(FTextColorHi);
+    page.Painter.setPen(page.Colors.Text);
+    page.Options = OutputOptions(false);
+
+    const int widthInChars = binhex::ClampInt((width - LeftMargin()) / CharWidth, 2, MaxLength);
+    FitWidths(widthInChars);
+    page.LinesNum = binhex::ClampInt((height - 2) / LineHeight, 0, binhex::MaxPageLines);
+    ViewPageSize = static_cast<TOffset>(page.LinesNum) * LineSize();
+
+    if (!BufferOK) {
+        DrawReadErrorPage(page);
+        return;
+    }
+    switch (FMode) {
+    case vbmodeHex:
+        DrawHexLines(page);
+        break;
+    case vbmodeUHex:
+        DrawUHexLines(page);
+        break;
+    case vbmodeBinary:
+        DrawBinaryLines(page);
+        break;
+    default:
+        DrawTextLines(page);
+        break;
+    }
+}
+
+// ---- Lines of the fixed layouts -----------------------------------------------------------------
+
+QString TQXBinHex::ColumnText(TOffset linePos, int count, int step) const {
+    // GetChar is not const (it checks the buffer window); the drawing only reads.
+    auto* self = const_cast<TQXBinHex*>(this);
+    if (step == 2) {
+        QString s;
+        s.reserve(count);
+        for (int j = 0; j < count; ++j)
+            s += QChar(self->GetChar(linePos + 2 * j));
+        return s;
+    }
+    QByteArray bytes(count, Qt::Uninitialized);
+    for (int j = 0; j < count; ++j)
+        bytes[j] = static_cast<char>(self->GetChar(linePos + j));
+    if (TextFontIsOem())
+        return OemGlyphs(bytes);
+    return CodepageToUnicode(bytes, FTextEncoding >= 0 ? FTextEncoding : 0);
+}
+
+void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos) {
+    page.Painter.setPen(page.Colors.Text);
+    DrawOutputText(page.Painter, x, y, page.Options, str);
+    InvertSelection(page, str, x, y, /*withHighlights=*/true, /*singleCell=*/false, startPos);
+    if (page.Positions)
+        page.Positions->AddString(str, x, startPos, y);
+}
+
+void TQXBinHex::DrawSeparators(TPageCanvas& page, int y, std::initializer_list<int> columns) {
+    QPen pen(page.Colors.Lines);
+    pen.setWidth(2);
+    pen.setCapStyle(Qt::FlatCap);
+    page.Painter.setPen(pen);
+    const int left = LeftMargin() - HViewPos;
+    for (int column : columns) {
+        const int x = left + column * CharWidth;
+        page.Painter.drawLine(x, y, x, y + LineHeight);
+    }
+    page.Painter.setPen(page.Colors.Text);
+}
+
+void TQXBinHex::DrawHexLines(TPageCanvas& page) {
+    const int n = FTextWidthHex;
+    const int h = n / 2;
+    const int d = HexOffsetLen;
+    const int w = CharWidth;
+    const int left = LeftMargin() - HViewPos;
+    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    for (int i = 1; i <= lines; ++i) {
+        const TOffset linePos = ViewPos + static_cast<TOffset>(i - 1) * n;
+        if (linePos >= FileSize)
+            break;
+        const int y = (i - 1) * LineHeight;
+        int x = left;
+        page.Painter.setPen(page.Colors.Text);
+        page.Painter.drawText(x, y + page.Ascent, HexOffsetText(linePos, d) + QLatin1Char(':'));
+        x += (d + 2) * w;
+        page.Painter.fillRect(QRect(x, y, w * (3 * n + 2), LineHeight + 1), page.Colors.HexBack);
+        x += w;
+        const int count = static_cast<int>(std::min<TOffset>(n, FileSize - linePos));
+        for (int j = 0; j < count; ++j) {
+            page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
+            const QString cell = GetHex(linePos + j);
+            page.Painter.drawText(x, y + page.Ascent, cell);
+            InvertSelection(page, cell, x, y, false, /*singleCell=*/true, linePos + j);
+            if (page.Positions)
+                page.Positions->SetHexCell(j, x, 3 * w, n);
+            x += 3 * w;
+            if (j == h - 1)
+                x += w;
+        }
+        const int columnX = left + (d + 3 * n + 4) * w;
+        if (page.Positions)
+            page.Positions->SetTextColumn(columnX);
+        DrawColumnText(page, ColumnText(linePos, count, 1), columnX + w, y, linePos);
+        DrawSeparators(page, y, {d + 2, d + 3 + 3 * h, d + 3 * n + 4});
+    }
+    DrawGutter(page.Painter, page.Target.height());
+    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+}
+
+void TQXBinHex::DrawUHexLines(TPageCanvas& page) {
+    const int u = FTextWidthUHex;
+    const int n = 2 * u;
+    const int h = u / 2;
+    const int d = HexOffsetLen;
+    const int w = CharWidth;
+    const int left = LeftMargin() - HViewPos;
+    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    for (int i = 1; i <= lines; ++i) {
+        const TOffset linePos = ViewPos + static_cast<TOffset>(i - 1) * n;
+        if (linePos >= FileSize)
+            break;
+        const int y = (i - 1) * LineHeight;
+        int x = left;
+        page.Painter.setPen(page.Colors.Text);
+        page.Painter.drawText(x, y + page.Ascent, HexOffsetText(linePos, d) + QLatin1Char(':'));
+        x += (d + 2) * w;
+        page.Painter.fillRect(QRect(x, y, w * (5 * u + 2), LineHeight + 1), page.Colors.HexBack);
+        x += w;
+        int count = 0;
+        for (int j = 0; j < u && linePos + 2 * j + 1 < FileSize; ++j, ++count) {
+            page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
+            const QString cell = GetHex(linePos + 2 * j);
+            page.Painter.drawText(x, y + page.Ascent, cell);
+            InvertSelection(page, cell, x, y, false, /*singleCell=*/true, linePos + 2 * j);
+            if (page.Positions)
+                page.Positions->SetHexCell(j, x, 5 * w, u);
+            x += 5 * w;
+            if (j == h - 1)
+                x += w;
+        }
+        const int columnX = left + (d + 5 * u + 4) * w;
+        if (page.Positions)
+            page.Positions->SetTextColumn(columnX);
+        DrawColumnText(page, ColumnText(linePos, count, 2), columnX + w, y, linePos);
+        DrawSeparators(page, y, {d + 2, d + 3 + 5 * h, d + 5 * u + 4});
+    }
+    DrawGutter(page.Painter, page.Target.height());
+    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+}
+
+void TQXBinHex::DrawBinaryLines(TPageCanvas& page) {
+    const int n = FTextWidth;
+    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    for (int i = 1; i <= lines; ++i) {
+        const TOffset linePos = ViewPos + static_cast<TOffset>(i - 1) * n;
+        if (linePos >= FileSize)
+            break;
+        const int y = (i - 1) * LineHeight;
+        const int count = static_cast<int>(std::min<TOffset>(n, FileSize - linePos));
+        DrawColumnText(page, ColumnText(linePos, count, 1), LeftMargin() - HViewPos, y, linePos);
+    }
+    DrawGutter(page.Painter, page.Target.height());
+    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+}
+
+// Text and UTF-16 lines follow the line model of the text modes.
+void TQXBinHex::DrawTextLines(TPageCanvas&) {}
+
+void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
+    const QString text = FormatW(ReadErrorText, {HexOffsetText(ViewPos, HexOffsetLen)});
+    const int textWidth = OutputTextWidth(page.Font, text, page.Options);
+    const int x = std::max((page.Target.width() - textWidth) / 2, LeftMargin());
+    const int y = std::max((page.Target.height() - LineHeight) / 2, 0);
+    page.Painter.setPen(page.Colors.Error);
+    DrawOutputText(page.Painter, x, y, page.Options, text, page.Colors.Back);
+}
+
+// ---- Highlights and selection -------------------------------------------------------------------
+
+void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos) {
+    const bool anyUrl = !UrlPositions.empty() && UrlPositions.front().Length != 0;
+    const bool anyHit = !SearchHighlights.empty() && SearchHighlights.front().HiLength != 0;
+    if (!anyUrl && !anyHit)
+        return;
+    TExtents extents;
+    if (!OutputTextExtents(page.Font, str, extents, page.Options))
+        return;
+    const int length = static_cast<int>(str.size());
+    auto clampRange = [&](TOffset s, TOffset e, int& from, int& to) {
+        if (s > length || e < 0)
+            return false;
+        from = static_cast<int>(std::max<TOffset>(s, 0));
+        to = static_cast<int>(std::min<TOffset>(e, length));
+        return from <= MaxExtentChars;
+    };
+    const int cs = CharSize();
+    for (size_t k = 0; k < UrlPositions.size() && k < 500 && UrlPositions[k].Length != 0; ++k) {
+        const TOffset s = (UrlPositions[k].Pos - startPos) / cs;
+        int from = 0, to = 0;
+        if (!clampRange(s, s + UrlPositions[k].Length, from, to))
+            continue;
+        QFont underlined = page.Font;
+        underlined.setUnderline(true);
+        page.Painter.setFont(underlined);
+        page.Painter.setPen(page.Colors.Url);
+        DrawOutputText(page.Painter, x + extents[static_cast<size_t>(from)], y, page.Options,
+                       str.mid(from, to - from), page.Colors.Back);
+        page.Painter.setFont(page.Font);
+        page.Painter.setPen(page.Colors.Text);
+    }
+    for (size_t k = 0; k < SearchHighlights.size() && k < 1000 && SearchHighlights[k].HiLength != 0; ++k) {
+        const TOffset s = (SearchHighlights[k].HiStart - startPos) / cs;
+        int from = 0, to = 0;
+        if (!clampRange(s, s + SearchHighlights[k].HiLength, from, to))
+            continue;
+        DrawOutputText(page.Painter, x + extents[static_cast<size_t>(from)], y, page.Options,
+                       str.mid(from, to - from), page.Colors.Hi);
+    }
+}
+
+void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, int y, bool withHighlights,
+                                bool singleCell, TOffset startPos) {
+    if (withHighlights)
+        DrawHighlights(page, str, x, y, startPos);
+    const int cs = CharSize();
+    const int n = singleCell ? 1 : static_cast<int>(str.size());
+    if (startPos + static_cast<TOffset>(n - 1) * cs < MarkStart || startPos > MarkStart + MarkLength - cs ||
+        x >= page.Target.width() || y >= page.Target.height())
+        return;
+    TExtents extents;
+    if (!OutputTextExtents(page.Font, str, extents, page.Options))
+        return;
+    QRect rect;
+    if (singleCell) {
+        const int len = static_cast<int>(std::min<qsizetype>(str.size(), MaxExtentChars));
+        rect = QRect(QPoint(x, y), QPoint(x + extents[static_cast<size_t>(len)] - 1, y + LineHeight - 1));
+    } else {
+        const TOffset s = std::max<TOffset>((MarkStart - startPos) / cs, 0);
+        const TOffset e = std::min<TOffset>((MarkStart + MarkLength - startPos) / cs,
+                                            std::min<qsizetype>(str.size(), MaxExtentChars));
+        if (s > MaxExtentChars)
+            return;
+        rect = QRect(QPoint(x + extents[static_cast<size_t>(s)], y),
+                     QPoint(x + extents[static_cast<size_t>(e)] - 1, y + LineHeight - 1));
+    }
+    if (rect.width() <= 0)
+        return;
+    page.Painter.save();
+    page.Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    page.Painter.fillRect(rect, Qt::white);
+    page.Painter.restore();
+}
+
+// ---- Events -------------------------------------------------------------------------------------
 
 void TQXBinHex::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());

@@ -3,18 +3,11 @@
 #include "Codepage.h"
 
 #include <QStringDecoder>
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
-
-// Failed comparisons show the text and its code units. Defined alike in every test file that needs
-// it (an inline function may be).
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << "\" {" << std::hex;
-    for (QChar c : s)
-        *os << " U+" << static_cast<unsigned>(c.unicode());
-    *os << std::dec << " }";
-}
 
 using platform::CodepagesForLocale;
 using platform::DecodeCodepage;

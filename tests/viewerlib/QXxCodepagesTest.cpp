@@ -5,17 +5,10 @@
 #include "QXxAssert.h"
 
 #include <QSet>
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Failed comparisons show the text and its code units. Defined alike in every test file that needs
-// it (an inline function may be).
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << "\" {" << std::hex;
-    for (QChar c : s)
-        *os << " U+" << static_cast<unsigned>(c.unicode());
-    *os << std::dec << " }";
-}
 
 namespace {
 

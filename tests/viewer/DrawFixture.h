@@ -1,0 +1,62 @@
+// DrawFixture.h — a viewer of a known size showing a memory stream, for page and record checks.
+#pragma once
+
+#include "QXBinHex.h"
+#include "SysColors.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <functional>
+
+class DrawFixture {
+public:
+    explicit DrawFixture(TQXBinHex::TQXBinHexMode mode = TQXBinHex::vbmodeHex, QSize size = QSize(641, 297)) {
+        viewer.resize(size);
+        viewer.setMode(mode);
+        // A shown widget gets its resize events at once, so the page follows every resize.
+        viewer.show();
+    }
+    void Show(const QByteArray& data) {
+        stream.close();
+        viewer.OpenStream(nullptr, false);
+        stream.setData(data);
+        stream.open(QIODevice::ReadOnly);
+        viewer.OpenStream(&stream, /*redraw=*/true);
+    }
+    // Resizes the viewer so that its page (the viewport) is width × height pixels.
+    void SetPageSize(int width, int height) {
+        const QSize frame = viewer.size() - viewer.viewport()->size();
+        viewer.resize(width + frame.width(), height + frame.height());
+        viewer.Redraw();
+    }
+    const QImage& Page() const { return viewer.PageImage(); }
+    int W() const { return viewer.CharWidth; }
+    int LH() const { return viewer.LineHeight; }
+    int Left() const { return viewer.LeftMargin(); }
+    // x of a column of a hex line, in character widths from the left margin.
+    int Column(int units) const { return Left() + units * W(); }
+
+    // Pixels of the rectangle matching a predicate.
+    int CountPixels(const QRect& r, const std::function<bool(QColor)>& pred) const {
+        int n = 0;
+        const QRect rect = r.intersected(Page().rect());
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                n += pred(Page().pixelColor(x, y)) ? 1 : 0;
+        return n;
+    }
+    // The pixel of the rectangle with the least red (the most strongly inked one on a light background).
+    QColor DarkestPixel(const QRect& r) const {
+        QColor best(255, 255, 255);
+        const QRect rect = r.intersected(Page().rect());
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                if (Page().pixelColor(x, y).red() < best.red())
+                    best = Page().pixelColor(x, y);
+        return best;
+    }
+    static QColor Rgb(uint32_t bgr) { return platform::ColorToQColor(bgr); }
+
+    TQXBinHex viewer;
+    QBuffer stream;
+};
