@@ -175,6 +175,10 @@ public:
     std::vector<TUrlPos> UrlPositions;
     std::vector<THighlight> SearchHighlights;
 
+    // ---- Text modes: line model, line numbers, URLs (QXBinHexText.cpp) ----
+
+    // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
+
     // Source and buffer state; callers read it, the control alone writes it.
     QString FileName;
     TFileHandle FileHandle = INVALID_HANDLE_VALUE;
@@ -329,6 +333,10 @@ private:
     void DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
     void DrawSeparators(TPageCanvas& page, int y, std::initializer_list<int> columns);
     QString ColumnText(TOffset linePos, int count, int step) const;
+
+    // ---- Text modes (QXBinHexText.cpp) ----
+
+    // ---- Scrolling (QXBinHexScroll.cpp) ----
     int BufferOffsetOf(TOffset pos, const char* routine) const;
 
     int FTextLineSpacing = 0;
