@@ -1,0 +1,286 @@
+// QXStreamSearchDiffTest.cpp — the block search against a plain search over the whole decoded text,
+// on random text with planted matches around the block boundaries, in every kind of encoding.
+#include "Codepage.h"
+#include "QXStreamSearch.h"
+#include "QXxSProc.h"
+
+#include <QBuffer>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+class ProbeSearch : public TQXStreamSearch {
+public:
+    using TQXStreamSearch::SearchFrom;
+};
+
+struct Decoded {
+    QString units;
+    std::vector<int64_t> offsets;
+    int64_t size = 0;
+
+    int64_t EndOf(qsizetype i) const {
+        return i < units.size() ? offsets[static_cast<std::size_t>(i)] : size;
+    }
+};
+
+Decoded DecodeAll(const QByteArray& data, TQXEncoding encoding) {
+    Decoded d;
+    d.size = data.size();
+    if (CharSizeOf(encoding) == 2) {
+        d.units = BytesToWide(data.constData(), static_cast<int32_t>(data.size()),
+                              encoding == EncodingUnicodeBE);
+        for (qsizetype i = 0; i < d.units.size(); ++i)
+            d.offsets.push_back(2 * i);
+    } else {
+        d.units = CodepageToUnicode(data, encoding, d.offsets);
+    }
+    return d;
+}
+
+struct Found {
+    int64_t start = -1;
+    int64_t length = 0;
+    friend bool operator==(const Found&, const Found&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Found& f) {
+    return os << "{start " << f.start << ", length " << f.length << "}";
+}
+
+// Every match is looked at in order; a whole word needs separators around it, except before a
+// forward match at the start position and after a backward match ending at it.
+Found Reference(const Decoded& d, const QString& text, TQXEncoding encoding,
+                TQXSearchOptions options, int64_t startPos) {
+    const int32_t charSize = CharSizeOf(encoding);
+    const bool forward = !options.testFlag(soBackward);
+    if (d.size < charSize)
+        return {};
+    const int64_t maxPos = LastCharPos(d.size, charSize);
+    int64_t pos = AlignDown(startPos, charSize);
+    if (pos > maxPos) {
+        if (forward)
+            return {};
+        pos = maxPos;
+    }
+    if (pos < 0) {
+        if (!forward)
+            return {};
+        pos = 0;
+    }
+    const auto key = [&](QChar c) {
+        if (options.testFlag(soCaseSensitive))
+            return c.unicode();
+        if (charSize == 2) {
+            QString s(c);
+            WideLowerCase(s);
+            return s[0].unicode();
+        }
+        return AnsiFoldUnit(c.unicode());
+    };
+    const qsizetype m = text.size();
+    const qsizetype units = d.units.size();
+    const auto matchesAt = [&](qsizetype i) {
+        for (qsizetype k = 0; k < m; ++k) {
+            if (key(d.units[i + k]) != key(text[k]))
+                return false;
+        }
+        return true;
+    };
+    const auto separatorAt = [&](qsizetype i) { return IsWordSeparator(d.units[i].unicode()); };
+    const auto offset = [&](qsizetype i) { return d.offsets[static_cast<std::size_t>(i)]; };
+    const auto result = [&](qsizetype i) { return Found{offset(i), d.EndOf(i + m) - offset(i)}; };
+    const bool whole = options.testFlag(soWholeWords);
+    if (forward) {
+        for (qsizetype i = 0; i + m <= units; ++i) {
+            if (offset(i) < pos || !matchesAt(i))
+                continue;
+            if (whole && offset(i) != pos && i > 0 && !separatorAt(i - 1))
+                continue;
+            if (whole && i + m < units && !separatorAt(i + m))
+                continue;
+            return result(i);
+        }
+    } else {
+        for (qsizetype i = units - m; i >= 0; --i) {
+            if (offset(i + m - 1) > pos || !matchesAt(i))
+                continue;
+            if (whole && i > 0 && !separatorAt(i - 1))
+                continue;
+            if (whole && offset(i + m - 1) != pos && i + m < units && !separatorAt(i + m))
+                continue;
+            return result(i);
+        }
+    }
+    return {};
+}
+
+struct Alphabet {
+    QString background; // what fills the text between matches
+    QString pattern;    // what patterns are made of
+    QString neighbours; // what stands right before and after a planted match
+};
+
+QByteArray Bytes(const QString& text, TQXEncoding encoding) {
+    switch (encoding) {
+    case EncodingUnicodeLE:
+    case EncodingUnicodeBE: {
+        QByteArray bytes;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            const char hi = static_cast<char>(u >> 8);
+            const char lo = static_cast<char>(u & 0xFF);
+            bytes.append(encoding == EncodingUnicodeBE ? hi : lo);
+            bytes.append(encoding == EncodingUnicodeBE ? lo : hi);
+        }
+        return bytes;
+    }
+    case 130:
+        return text.toUtf8();
+    default:
+        return platform::EncodeCodepage(CodepageID(encoding), text);
+    }
+}
+
+class SearchDiff : public ::testing::TestWithParam<TQXEncoding> {
+protected:
+    std::mt19937 rng{static_cast<unsigned>(GetParam() + 1000)};
+
+    int Random(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+    QChar Pick(const QString& s) { return s[Random(static_cast<int>(s.size()))]; }
+
+    Alphabet AlphabetOf(TQXEncoding encoding) const {
+        switch (encoding) {
+        case 10: // windows-1252
+            return {u"xyzXYZ -_.\u00E9"_qs, u"abAB\u00C9\u00E9"_qs, u"xa -_.\u00E9"_qs};
+        case 40: // US-ASCII, whose high bytes repeat the low ones
+            return {u"xyz -_"_qs, u"abAB"_qs, u"x -_"_qs};
+        case 112: // Shift-JIS
+            return {u"xyz -\u3042\u30A2\uFF21"_qs, u"ab\u304B\u30AB\uFF41"_qs, u"x -\u3042"_qs};
+        default:
+            return {u"xyz -_\u0436\u20AC"_qs, u"abAB\u0434\u0414"_qs, u"xa -_\u0436"_qs};
+        }
+    }
+
+    // A high byte for a 7-bit page reads as its low half: spread the text over both forms.
+    QByteArray Scramble(QByteArray bytes, TQXEncoding encoding) {
+        if (encoding == 40) {
+            for (char& b : bytes) {
+                if (Random(2))
+                    b = static_cast<char>(b | 0x80);
+            }
+        }
+        return bytes;
+    }
+
+    QString PlantAt(QString text, const QString& pattern, const Alphabet& alphabet,
+                    qsizetype place) {
+        const qsizetype m = pattern.size();
+        if (place < 1 || place + m + 1 >= text.size())
+            return text;
+        text.replace(place, m, Random(2) ? pattern : pattern.toUpper());
+        text[place - 1] = Pick(alphabet.neighbours);
+        text[place + m] = Pick(alphabet.neighbours);
+        return text;
+    }
+
+    // The unit at or before a byte offset.
+    static qsizetype UnitAt(const Decoded& d, int64_t offset) {
+        const auto it = std::upper_bound(d.offsets.begin(), d.offsets.end(), offset);
+        return std::max<qsizetype>(0, (it - d.offsets.begin()) - 1);
+    }
+
+    void Run(int rounds, int unitsPerText) {
+        const TQXEncoding encoding = GetParam();
+        const Alphabet alphabet = AlphabetOf(encoding);
+        const int32_t charSize = CharSizeOf(encoding);
+        const bool decodesWithOffsets = encoding == 130 || encoding == 112;
+        for (int round = 0; round < rounds; ++round) {
+            QString pattern;
+            const int m = 1 + Random(5);
+            for (int k = 0; k < m; ++k)
+                pattern.append(Pick(alphabet.pattern));
+            QString background;
+            for (int i = 0; i < unitsPerText; ++i)
+                background.append(Pick(alphabet.background));
+            for (int k = 0; k < 3; ++k)
+                background = PlantAt(background, pattern, alphabet, Random(unitsPerText));
+            const Decoded plain = DecodeAll(Bytes(background, encoding), encoding);
+            for (int trial = 0; trial < 6; ++trial) {
+                TQXSearchOptions options;
+                if (Random(2))
+                    options |= soCaseSensitive;
+                if (Random(2))
+                    options |= soWholeWords;
+                if (Random(2))
+                    options |= soBackward;
+                const bool forward = !options.testFlag(soBackward);
+                qsizetype at = Random(static_cast<int>(plain.units.size()));
+                if (trial == 0)
+                    at = forward ? 0 : plain.units.size() - 1;
+                // Matches planted where the blocks of a search from there meet.
+                QString text = background;
+                const int64_t step = SearchBlockSize - (m + 1) * charSize;
+                const int64_t from = plain.offsets[static_cast<std::size_t>(at)];
+                for (int k = 1; k <= 2; ++k) {
+                    const int64_t edge = forward ? from + k * step : from - k * step - step / 2;
+                    qsizetype place = UnitAt(plain, std::max<int64_t>(edge, 0)) + (forward ? 0 : 1);
+                    if (forward && k == 1 && decodesWithOffsets) {
+                        // Decoded blocks end before a character that may be cut, and the next one
+                        // starts one character before the last match that could not be judged.
+                        place = UnitAt(plain, from + SearchBlockSize - 4) - m;
+                    }
+                    text = PlantAt(text, pattern, alphabet, place + Random(3) - 1);
+                }
+                const QByteArray data = Scramble(Bytes(text, encoding), encoding);
+                const Decoded decoded = DecodeAll(data, encoding);
+                QBuffer buffer;
+                buffer.setData(data);
+                buffer.open(QIODevice::ReadOnly);
+                ProbeSearch search;
+                search.SetStream(&buffer);
+                int64_t start = decoded.offsets[static_cast<std::size_t>(at)];
+                if (trial == 0)
+                    start = forward ? 0 : data.size();
+                else if (charSize == 2)
+                    start += Random(2);
+                const Found expected = Reference(decoded, pattern, encoding, options, start);
+                SCOPED_TRACE(testing::Message()
+                             << "round " << round << " pattern " << pattern.toStdString()
+                             << " options " << options.toInt() << " start " << start);
+                ASSERT_EQ(search.SearchFrom(pattern, encoding, options, start), expected.start);
+                if (start != 0 && expected.start >= 0) {
+                    ASSERT_TRUE(search.FindFirst(pattern, encoding, options, start));
+                    ASSERT_EQ((Found{search.FoundStart(), search.FoundLength()}), expected);
+                }
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST_P(SearchDiff, AgreesWithAPlainSearchOfTheWholeText) {
+    Run(/*rounds=*/5, /*unitsPerText=*/135000);
+}
+
+INSTANTIATE_TEST_SUITE_P(QXStreamSearch, SearchDiff, ::testing::Values(10, 40, -1, -2, 130, 112),
+                         [](const ::testing::TestParamInfo<TQXEncoding>& info) {
+                             switch (info.param) {
+                             case 10:
+                                 return std::string("Windows1252");
+                             case 40:
+                                 return std::string("SevenBitAscii");
+                             case -1:
+                                 return std::string("Utf16LE");
+                             case -2:
+                                 return std::string("Utf16BE");
+                             case 130:
+                                 return std::string("Utf8");
+                             default:
+                                 return std::string("ShiftJis");
+                             }
+                         });

@@ -1,0 +1,107 @@
+// QXStreamSearchBlock.h — the pieces the stream search is built from: comparison forms of
+// characters, byte-per-character code page tables, and the candidate search within one block.
+#pragma once
+
+#include "QXStreamSearch.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qxsearch {
+
+using FoldTable = std::array<char16_t, 65536>;
+
+// AnsiFoldUnit and WideLowerCase of every unit, built on first use.
+const FoldTable& AnsiFold();
+const FoldTable& WideFold();
+
+// A code page that decodes every byte to exactly one UTF-16 unit on its own.
+struct BytePage {
+    std::array<char16_t, 256> units{};
+    std::array<bool, 256> separator{};
+};
+
+// The table of a byte-per-character encoding (0..131); nullptr for multi-byte and stateful pages
+// and pages without a converter, which need decoding with offsets.
+const BytePage* BytePageOf(TQXEncoding encoding);
+
+// Where a match may start within one block of units and what its neighbours must be.
+struct BlockRules {
+    qsizetype units = 0;  // units in the block
+    qsizetype length = 0; // units in the pattern
+    bool forward = true;
+    bool wholeWords = false;
+    bool lastBlock = false;    // the block reaches the stream's edge in the search direction
+    bool continuation = false; // not the first block: its edge candidate towards the previous
+                               // block was already judged there, with both neighbours known
+
+    qsizetype Candidates() const { return units - length + 1; }
+    qsizetype First() const { return continuation && forward ? 1 : 0; }
+    qsizetype Last() const { return Candidates() - (continuation && !forward ? 2 : 1); }
+
+    // Whether the match at j (0-based) satisfies the whole-word rules; separatorAt(i) tells whether
+    // unit i of the block, as read, is a word separator.
+    template <typename IsSeparatorAt> bool Accepts(qsizetype j, IsSeparatorAt&& separatorAt) const {
+        if (!wholeWords)
+            return true;
+        const qsizetype last = Candidates() - 1;
+        if (!lastBlock && (forward ? j == last : j == 0))
+            return false;
+        if (j > 0 && !separatorAt(j - 1))
+            return false;
+        return j == last || separatorAt(j + length);
+    }
+};
+
+// Searches bytes for a needle whose matches must start at a multiple of the unit size (1 or 2):
+// a one-byte block, or UTF-16 units in memory order. Built once per search.
+class NeedleFinder {
+public:
+    NeedleFinder(QByteArrayView needle, int unitSize);
+    NeedleFinder(const NeedleFinder&) = delete;
+    NeedleFinder& operator=(const NeedleFinder&) = delete;
+
+    qsizetype NeedleSize() const { return static_cast<qsizetype>(forwardNeedle_.size()); }
+
+    // The first (forward) or last (backward) unit index j in first..last where the needle occurs in
+    // hay and accept(j) holds; -1 when there is none.
+    qsizetype Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
+                   const std::function<bool(qsizetype)>& accept) const;
+
+private:
+    using Reverse = std::reverse_iterator<const char*>;
+    std::string forwardNeedle_;
+    std::string backwardNeedle_;
+    int unitSize_;
+    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> forward_;
+    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> backward_;
+};
+
+// The units as bytes in memory order.
+inline QByteArrayView UnitBytes(const char16_t* units, qsizetype count) {
+    return {reinterpret_cast<const char*>(units), count * 2};
+}
+
+} // namespace qxsearch
+
+// Everything one SearchFrom works with.
+struct TQXStreamSearch::SearchRun {
+    QString text;
+    TQXEncoding encoding = 0;
+    bool forward = true;
+    bool wholeWords = false;
+    bool caseSensitive = false;
+    int64_t pos = 0;
+    int64_t maxPos = 0;
+    std::vector<char> buffer = std::vector<char>(SearchBlockSize);
+    std::vector<char> scratch = std::vector<char>(SearchBlockSize);
+    std::vector<char> folded = std::vector<char>(SearchBlockSize);
+};
