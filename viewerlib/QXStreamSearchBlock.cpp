@@ -176,10 +176,21 @@ const BytePage* BytePageOf(TQXEncoding encoding) {
 }
 
 NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize)
-    : forwardNeedle_(needle.begin(), needle.end()),
-      backwardNeedle_(forwardNeedle_.rbegin(), forwardNeedle_.rend()), unitSize_(unitSize) {
-    forward_.emplace(forwardNeedle_.cbegin(), forwardNeedle_.cend());
-    backward_.emplace(backwardNeedle_.cbegin(), backwardNeedle_.cend());
+    : needle_(needle.begin(), needle.end()), unitSize_(unitSize) {
+    qsizetype end = static_cast<qsizetype>(needle_.size());
+    while (end > 1 && needle_[static_cast<std::size_t>(end - 1)] == 0)
+        --end;
+    forwardCore_ = needle_.substr(0, static_cast<std::size_t>(end));
+    while (leadingZeros_ + 1 < NeedleSize() &&
+           needle_[static_cast<std::size_t>(leadingZeros_)] == 0)
+        ++leadingZeros_;
+    backwardCore_.assign(needle_.rbegin(), needle_.rend() - leadingZeros_);
+    forward_.emplace(forwardCore_.cbegin(), forwardCore_.cend());
+    backward_.emplace(backwardCore_.cbegin(), backwardCore_.cend());
+}
+
+bool NeedleFinder::MatchesAt(const char* at) const {
+    return std::equal(needle_.begin(), needle_.end(), at);
 }
 
 qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
@@ -192,6 +203,11 @@ qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, 
     const qsizetype end = std::min(hay.size(), last * unitSize_ + n);
     if (end - begin < n)
         return -1;
+    // A candidate is where the whole needle fits between begin and end.
+    const auto candidate = [&](qsizetype at) {
+        return at >= begin && at + n <= end && at % unitSize_ == 0 && MatchesAt(base + at) &&
+               accept(at / unitSize_);
+    };
     if (forward) {
         const char* from = base + begin;
         const char* to = base + end;
@@ -199,21 +215,21 @@ qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, 
             const char* hit = (*forward_)(from, to).first;
             if (hit == to)
                 return -1;
-            const qsizetype at = hit - base;
-            if (at % unitSize_ == 0 && accept(at / unitSize_))
-                return at / unitSize_;
+            if (candidate(hit - base))
+                return (hit - base) / unitSize_;
             from = hit + 1;
         }
         return -1;
     }
     Reverse from(base + end);
     const Reverse to(base + begin);
+    const auto core = static_cast<qsizetype>(backwardCore_.size());
     while (from < to) {
         const Reverse hit = (*backward_)(from, to).first;
         if (hit == to)
             return -1;
-        const qsizetype at = (hit.base() - base) - n;
-        if (at % unitSize_ == 0 && accept(at / unitSize_))
+        const qsizetype at = (hit.base() - base) - core - leadingZeros_;
+        if (candidate(at))
             return at / unitSize_;
         from = hit + 1;
     }

@@ -69,7 +69,7 @@ public:
     NeedleFinder(const NeedleFinder&) = delete;
     NeedleFinder& operator=(const NeedleFinder&) = delete;
 
-    qsizetype NeedleSize() const { return static_cast<qsizetype>(forwardNeedle_.size()); }
+    qsizetype NeedleSize() const { return static_cast<qsizetype>(needle_.size()); }
 
     // The first (forward) or last (backward) unit index j in first..last where the needle occurs in
     // hay and accept(j) holds; -1 when there is none.
@@ -78,8 +78,14 @@ public:
 
 private:
     using Reverse = std::reverse_iterator<const char*>;
-    std::string forwardNeedle_;
-    std::string backwardNeedle_;
+    bool MatchesAt(const char* at) const;
+
+    // The skip search keys on the byte it meets first: UTF-16 text of Latin letters has a zero
+    // every other byte, so the zero bytes at that end of the needle are left for the check.
+    std::string needle_;
+    std::string forwardCore_;  // needle_ without its trailing zero bytes
+    std::string backwardCore_; // needle_ without its leading zero bytes, reversed
+    qsizetype leadingZeros_ = 0;
     int unitSize_;
     std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> forward_;
     std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> backward_;
