@@ -39,11 +39,25 @@ TQXBinHex::TQXBinHex(QWidget* parent) : QAbstractScrollArea(parent) {
     FFontOEM = MakeFont(QStringLiteral("Terminal"), 12);
     FFontFooter = MakeFont(QStringLiteral("Arial"), 12);
     FFontGutter = MakeFont(QStringLiteral("Courier New"), 12);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     DragScrollTimer.setInterval(DragScrollInterval);
     AutoScrollTimer.setInterval(AutoScrollInterval);
+    connect(&AutoScrollTimer, &QTimer::timeout, this, [this] { AutoScrollTimerTick(); });
+    connect(&DragScrollTimer, &QTimer::timeout, this, [this] { DragScrollTimerTick(); });
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { ScrollBarAction(Qt::Vertical, action); });
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { ScrollBarAction(Qt::Horizontal, action); });
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
+        VScroll(SB_THUMBPOSITION, verticalScrollBar()->sliderPosition());
+        VScroll(SB_ENDSCROLL, 0);
+    });
+    connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
+        HScroll(SB_THUMBPOSITION, horizontalScrollBar()->sliderPosition());
+        HScroll(SB_ENDSCROLL, 0);
+    });
     InitData();
 }
 
@@ -53,7 +67,7 @@ TQXBinHex::~TQXBinHex() { FreeData(); }
 
 void TQXBinHex::setMode(TQXBinHexMode mode) {
     FMode = mode;
-    AutoScrollTimer.stop();
+    SetAutoScrollMode(false);
     if (FileSourceType == vfSrcFile)
         LoadFileSource(/*reopen=*/true);
     else if (FileSourceType == vfSrcStream)
@@ -112,6 +126,11 @@ void TQXBinHex::setTextUrlHilight(bool v) {
     if (v == FTextUrlHilight)
         return;
     FTextUrlHilight = v;
+    // The table follows the switch at once rather than at the next page read.
+    if (v)
+        DetectUrls();
+    else
+        ClearUrls();
     Redraw();
 }
 
@@ -191,11 +210,11 @@ bool TQXBinHex::LoadFileSource(bool reopen) {
     if (reopen) {
         MarkStart = oldMarkStart;
         MarkLength = oldMarkLength;
-        if (oldViewPos > 0)
-            SetViewPos(oldViewPos >= PosLast() ? PosLast() : oldViewPos);
-        else
-            SetViewPos(0);
-        HViewPos = binhex::ClampInt(oldHViewPos, 0, std::max(0, HScrollMax));
+        if (oldViewPos > 0 && oldViewPos >= PosLast())
+            ScrollToEndRepeat();
+        else if (oldViewPos > 0)
+            GoToPos(oldViewPos);
+        SetHorzPos(oldHViewPos, /*redraw=*/true);
     }
     return true;
 }
@@ -238,6 +257,13 @@ void TQXBinHex::InitData() {
     MarkStart = 0;
     MarkLength = 0;
     ViewAtEnd = false;
+    LineStarts = {};
+    LineCount = 0;
+    ClearUrls();
+    AutoScrollMode = false;
+    AutoScrollOrigin = QPoint(0, 0);
+    DragScrollDirection = dsNone;
+    LastClientHeight = 0;
 }
 
 void TQXBinHex::AllocBuffer() {
@@ -301,6 +327,13 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
             break;
     }
     DetectUnicodeFmt();
+    if (LineNumbersShown() && FTextGutterLinesBufSize >= BufferPos)
+        BuildLineTable(static_cast<int>(
+            std::min<TOffset>(BufferPos + BufferAllocSize, FTextGutterLinesBufSize)));
+    if (FTextUrlHilight)
+        DetectUrls();
+    else
+        ClearUrls();
 }
 
 void TQXBinHex::DetectUnicodeFmt() {
@@ -372,15 +405,7 @@ int TQXBinHex::LineSize() const {
 int TQXBinHex::LinesNum() const {
     if (LineHeight <= 0)
         return 0;
-    return binhex::ClampInt((PageBitmap.height() - 2) / LineHeight, 0, binhex::MaxPageLines);
-}
-
-void TQXBinHex::SetViewPos(TOffset pos) {
-    if (pos < 0)
-        pos = 0;
-    if (pos > PosLast())
-        pos = PosLast();
-    pos -= pos % CharSize();
-    ReadBuffer(pos);
-    ViewPos = pos;
+    // The client height, which the page image takes at its next drawing: a move made right after a
+    // resize (keeping the end in view) already counts the lines of the new size.
+    return binhex::ClampInt((viewport()->height() - 2) / LineHeight, 0, binhex::MaxPageLines);
 }

@@ -5,10 +5,13 @@
 #include "QXBinHexLayout.h"
 #include "QXBinHexOutput.h"
 #include "QXStrPositions.h"
+#include "QXUrlScan.h"
 #include "QXxFProc.h"
 #include "SysColors.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
+#include <QPixmap>
 #include <QFont>
 #include <QImage>
 #include <QString>
@@ -18,6 +21,9 @@
 #include <vector>
 
 class QIODevice;
+class QKeyEvent;
+class QMouseEvent;
+class QScrollBar;
 class QPainter;
 
 using TColor = platform::TColor;
@@ -162,22 +168,157 @@ public:
     bool FontMonospaced = false;
     int GutterWidth = 10;
 
-    // Highlighted ranges read by the drawing: URLs found on the page (offset, length in characters)
-    // and search hits (offset, length in characters). A zero length ends either list.
-    struct TUrlPos {
-        TOffset Pos = 0;
-        int32_t Length = 0;
-    };
+    // Search hits highlighted by the drawing (offset, length in characters); a zero length ends the
+    // list.
     struct THighlight {
         TOffset HiStart = 0;
         int32_t HiLength = 0;
     };
-    std::vector<TUrlPos> UrlPositions;
     std::vector<THighlight> SearchHighlights;
 
     // ---- Text modes: line model, line numbers, URLs (QXBinHexText.cpp) ----
 
+    using TQXBinHexDrawLine2 = std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr,
+                                                  const QPoint& APnt, const TQXBinHexOutputOptions& AOptions)>;
+    // Called after the control drew a text line: the line prepared without the line-end glyph, its
+    // point (shifted by HViewPos) and the options it was drawn with.
+    TQXBinHexDrawLine2 OnDrawLine2;
+
+    // A display line read from the page buffer: Count source characters taken (the next display
+    // line starts after them); Str the characters shown, converted to UTF-16; Length the source
+    // characters that Str stands for (Count less a blank dropped where the line wraps).
+    struct TLineChars {
+        int Count = 0;
+        int Length = 0;
+        QString Str;
+    };
+    // Reads the characters of a line from pos forward up to the next line break, or backward from
+    // pos (included) down to the previous one, collected in the order read; at most MaxLength and
+    // only within the page buffer and the data. With TextWrap on, a line wider than the page is cut
+    // after the last space, tab or backslash that fits (or at the fit). Nothing for pos < 0 or pos
+    // outside the buffer; going backward, pos past the last character counts as the last character.
+    TLineChars ReadLineChars(bool forward, TOffset pos);
+    // The position (1-based) where a line of str cut after k fitting characters ends: the last
+    // space, tab or backslash from position k + 1 (at most the length) down to 1, else k.
+    static int WrapPoint(const QString& str, int k);
+    // The start of the display line after the one at pos (forward) or of the one before it; with
+    // start set, a position at a line start stays there going backward. A position on the LF of a
+    // CR LF counts as the CR; going backward, one past the last character counts as the last one.
+    // -1 when there is none within the page buffer and the data. Forward, line (when given)
+    // receives the characters of the display line at pos.
+    TOffset FindLineStart(TOffset pos, bool forward, bool start, TLineChars* line = nullptr);
+    // True when a line break follows the length source characters of the line at pos.
+    bool EndsWithBreak(TOffset pos, int length);
+    // True when pos starts a text line: nothing precedes it in the buffer and the data, or a line
+    // break does.
+    bool StartsTextLine(TOffset pos);
+
+    // Line numbers are shown in a text mode with TextGutter and TextGutterLines on, unless the
+    // extension filter is on and the source is not a file with a listed extension.
+    bool LineNumbersShown() const;
+    // Rebuilds the line table from the first byteCount bytes of the source (read afresh); false,
+    // with an empty table, when the read fails.
+    bool BuildLineTable(int byteCount);
+    // The number of the text line starting at pos: 1 at 0, from the line table beyond; 0 when pos
+    // is not a line start the table knows.
+    int LineNumber(TOffset pos) const;
+    // Starts of text lines 2, 3, … (LineCount valid entries, in increasing order).
+    std::vector<int32_t> LineStarts;
+    int LineCount = 0;
+
+    // The URLs of the page buffer, filled after each page read while TextUrlHilight is on.
+    TQXUrlArray UrlTable;
+    void ClearUrls();
+    // The URL covering pos; empty when none does.
+    QByteArray UrlAt(TOffset pos) const;
+    // Reports the URL at pos through OnClickURL (when assigned); a bare e-mail address (no "://",
+    // no leading "www.") gets "mailto:" in front.
+    void ClickUrl(TOffset pos);
+
     // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
+
+    // Cursor ids of the auto-scroll directions; CursorById also knows crIBeam and crHandPoint.
+    static constexpr int crIBeam = -4;
+    static constexpr int crHandPoint = -21;
+    static constexpr int crMoveCenter = -30;
+    static constexpr int crMoveUp = -31;
+    static constexpr int crMoveDown = -32;
+    static constexpr int crMoveLeft = -33;
+    static constexpr int crMoveRight = -34;
+    static QCursor CursorById(int id);
+    // The auto-scroll mark drawn around the middle-button press point.
+    static const QPixmap& MoveBitmap();
+
+    // Scroll-bar codes of the vertical and horizontal bar actions.
+    enum TScrollCode {
+        SB_LINEUP = 0,
+        SB_LINEDOWN = 1,
+        SB_PAGEUP = 2,
+        SB_PAGEDOWN = 3,
+        SB_THUMBPOSITION = 4,
+        SB_THUMBTRACK = 5,
+        SB_TOP = 6,
+        SB_BOTTOM = 7,
+        SB_ENDSCROLL = 8
+    };
+    static constexpr int HorzLineStep = 200;
+    // vbmodeText and vbmodeUnicode, whose lines have variable widths.
+    bool IsTextLikeMode() const;
+
+    // Moves the top of the page to pos (ignored when negative or unchanged), clamped to PosLast and
+    // aligned down to a line (a character in the text modes); the buffer follows.
+    void SetViewPos(TOffset pos, bool redraw);
+    void ScrollUpBytes(TOffset n);
+    void ScrollDownBytes(TOffset n);
+    void ScrollLineUp(int n);
+    void ScrollLineDown(int n);
+    void ScrollPageUp();
+    void ScrollPageDown();
+    void ScrollToBegin();
+    void ScrollToEnd();
+    // ScrollToEnd, and once more when the end is still not on the page after it.
+    void ScrollToEndRepeat();
+    // Puts pos on the page: the start or the end for positions beyond either, the text line holding
+    // pos at the top in the text modes, the line of pos at the top in the fixed layouts.
+    void GoToPos(TOffset pos);
+    void SetHorzPos(int x, bool redraw);
+    void ScrollLeft(int px);
+    void ScrollRight(int px);
+    // Moves n display lines from `from` in the text modes; forward is down.
+    void TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from);
+    // The top position at which the last line is the page's bottom line (fixed layouts).
+    TOffset PosLastPage() const;
+    int TextExtentMax() const;
+    int HViewPosMax() const;
+    int ClientWidth() const { return viewport()->width(); }
+    int ClientHeight() const { return viewport()->height(); }
+    void UpdateVertScrollBar();
+    void UpdateHorzScrollBar();
+    // The scroll-bar messages: code is one of TScrollCode, pos the 16-bit thumb position.
+    void VScroll(int code, int pos);
+    void HScroll(int code, int pos);
+    void SetAutoScrollMode(bool on);
+    // One auto-scroll step for the pointer at a client point (the timer passes the mouse position).
+    void AutoScrollStep(QPoint client);
+    // One drag-scroll step in DragScrollDirection with the pointer at client y.
+    void DragScrollStep(int clientY);
+    // Makes the text font one visible step larger or smaller; false when it cannot change.
+    bool FontSizeStep(bool larger);
+
+    // The window scroll bar model: nMax, nPage and nPos (all zero hides the bar).
+    struct TScrollInfo {
+        int nMax = 0;
+        int nPage = 0;
+        int nPos = 0;
+    };
+    TScrollInfo VertScrollInfo;
+    TScrollInfo HorzScrollInfo;
+
+    bool AutoScrollMode = false;
+    QPoint AutoScrollOrigin{0, 0};
+    enum TDragScrollDirection : uint8_t { dsNone, dsUp, dsDown, dsLeft, dsRight };
+    TDragScrollDirection DragScrollDirection = dsNone;
+    int LastClientHeight = 0;
 
     // Source and buffer state; callers read it, the control alone writes it.
     QString FileName;
@@ -307,6 +448,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool LoadFileSource(bool reopen);
@@ -315,8 +460,6 @@ private:
     void InitData();
     void AllocBuffer();
     void DetectUnicodeFmt();
-    // Positions the view at pos (clamped to the source and aligned to a character).
-    void SetViewPos(TOffset pos);
     struct TDrawColors;
     class TPageCanvas;
     void PrepareBitmap(QImage& target, int width, int height);
@@ -335,8 +478,31 @@ private:
     QString ColumnText(TOffset linePos, int count, int step) const;
 
     // ---- Text modes (QXBinHexText.cpp) ----
+    bool InBufferAndData(TOffset pos) const;
+    // GetChar, and 0 outside the buffer and the data.
+    char16_t LineCharAt(TOffset pos);
+    QString LineToUnicode(const QString& chars) const;
+    void SkipBackOverCRLF(TOffset& pos);
+    bool StepToLineStart(TOffset& pos);
+    void DetectUrls();
+    void DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine);
 
     // ---- Scrolling (QXBinHexScroll.cpp) ----
+    // The selection's part of the keys, the mouse press and the drag (QXBinHexSelect.cpp).
+    bool HandleSelectionKey(QKeyEvent* event);
+    void HandleSelectionPress(QMouseEvent* event);
+    void ExtendSelectionTo(QPoint client);
+    void SetScrollBar(QScrollBar* bar, const TScrollInfo& info);
+    void ScrollBarAction(Qt::Orientation orientation, int action);
+    bool HandleScrollKey(QKeyEvent* event);
+    bool HandleAutoScrollPress(QMouseEvent* event);
+    void AutoScrollTimerTick();
+    void DragScrollTimerTick();
+    // Scroll-bar values are set by the control only; their own signals are ignored meanwhile.
+    bool SettingScrollBars = false;
+    // A resize that arrives while a page is drawn (the bars appearing or hiding) asks for one more.
+    bool RedrawPending = false;
+    int WheelRemainder = 0;
     int BufferOffsetOf(TOffset pos, const char* routine) const;
 
     int FTextLineSpacing = 0;

@@ -97,18 +97,30 @@ void TQXBinHex::FitWidths(int widthInChars) {
 // ---- Redraw and DrawTo --------------------------------------------------------------------------
 
 void TQXBinHex::Redraw() {
+    if (RedrawLock > 0) {
+        // Showing or hiding a scroll bar resizes the page while it is drawn: draw once more after.
+        RedrawPending = true;
+        return;
+    }
     RedrawGuard guard(RedrawLock);
-    const QSize size = viewport()->size().expandedTo(QSize(1, 1));
-    if (FileSize < CharSize()) {
-        verticalScrollBar()->setRange(0, 0);
-        horizontalScrollBar()->setRange(0, 0);
-        PrepareBitmap(PageBitmap, size.width(), size.height());
-        // An empty page has nothing to hit.
-        StrPositions.ClearPositions(CharSize());
-    } else {
-        DrawTo(PageBitmap, size.width(), size.height(), &StrPositions);
-        verticalScrollBar()->setRange(0, 0);
-        horizontalScrollBar()->setRange(0, 0);
+    for (int pass = 0; pass < 3; ++pass) {
+        RedrawPending = false;
+        const QSize size = viewport()->size().expandedTo(QSize(1, 1));
+        if (FileSize < CharSize()) {
+            VertScrollInfo = {};
+            HorzScrollInfo = {};
+            SetScrollBar(verticalScrollBar(), VertScrollInfo);
+            SetScrollBar(horizontalScrollBar(), HorzScrollInfo);
+            PrepareBitmap(PageBitmap, size.width(), size.height());
+            // An empty page has nothing to hit.
+            StrPositions.ClearPositions(CharSize());
+        } else {
+            DrawTo(PageBitmap, size.width(), size.height(), &StrPositions);
+            UpdateVertScrollBar();
+            UpdateHorzScrollBar();
+        }
+        if (!RedrawPending)
+            break;
     }
     viewport()->update();
 }
@@ -127,6 +139,11 @@ void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
     if (!FTextGutter)
         return;
     GutterWidth = 10;
+    if (LineNumbersShown()) {
+        canvas.setFont(FFontGutter);
+        const int numberWidth = QFontMetrics(FFontGutter).horizontalAdvance(QString::number(LineCount + 1));
+        GutterWidth = std::max(10, numberWidth + 2);
+    }
     canvas.fillRect(QRect(0, 0, GutterWidth, height), platform::ColorToQColor(FTextColorGutter));
 }
 
@@ -331,8 +348,76 @@ void TQXBinHex::DrawBinaryLines(TPageCanvas& page) {
     ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
 }
 
-// Text and UTF-16 lines follow the line model of the text modes.
-void TQXBinHex::DrawTextLines(TPageCanvas&) {}
+// ---- Lines of the text modes --------------------------------------------------------------------
+
+void TQXBinHex::DrawTextLines(TPageCanvas& page) {
+    const int left = LeftMargin();
+    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    TOffset p = ViewPos;
+    for (int i = 1; i <= lines; ++i) {
+        TLineChars line;
+        const TOffset next = FindLineStart(p, /*forward=*/true, /*start=*/false, &line);
+        const bool lineEnd = EndsWithBreak(p, line.Length);
+        const bool startsLine = StartsTextLine(p);
+        const int y = (i - 1) * LineHeight;
+
+        page.Painter.setPen(page.Colors.Text);
+        bool done = false;
+        if (OnDrawLine) {
+            OnDrawLine(this, &page.Painter, PrepareOutputText(line.Str, page.Options), line.Str,
+                       QRect(0, y, page.Target.width(), LineHeight), QPoint(left, y), done);
+            page.Painter.setFont(page.Font);
+            page.Painter.setPen(page.Colors.Text);
+        }
+        if (!done) {
+            const TQXBinHexOutputOptions options = OutputOptions(lineEnd);
+            const int x = left - HViewPos;
+            DrawOutputText(page.Painter, x, y, options, line.Str, page.Colors.Back);
+            InvertSelection(page, line.Str, x, y, /*withHighlights=*/true, /*singleCell=*/false, p);
+            if (page.Positions)
+                page.Positions->AddString(line.Str, x, p, y);
+            if (OnDrawLine2) {
+                OnDrawLine2(this, &page.Painter, PrepareOutputText(line.Str, page.Options), QPoint(x, y), options);
+                page.Painter.setFont(page.Font);
+                page.Painter.setPen(page.Colors.Text);
+            }
+        }
+        if (FTextGutter)
+            DrawGutterCell(page, y, p, startsLine);
+
+        if (i <= page.LinesNum) {
+            ViewPageSize = next < 0 ? FileSize - ViewPos : next - ViewPos;
+            ViewAtEnd = next < 0;
+        }
+        if (next < 0)
+            break;
+        p = next;
+    }
+}
+
+void TQXBinHex::DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine) {
+    QPainter& canvas = page.Painter;
+    canvas.fillRect(QRect(0, y, GutterWidth, LineHeight), platform::ColorToQColor(FTextColorGutter));
+    if (!startsLine)
+        return;
+    const int number = LineNumbersShown() ? LineNumber(linePos) : 0;
+    if (number >= 1 && number % FTextGutterLinesStep == 0) {
+        const QString text = QString::number(number);
+        const QFontMetrics metrics(FFontGutter);
+        canvas.setFont(FFontGutter);
+        canvas.setPen(platform::ColorToQColor(FFontGutterColor));
+        const int x = GutterWidth - metrics.horizontalAdvance(text) - 2;
+        canvas.drawText(x, y + (LineHeight - metrics.height()) / 2 + metrics.ascent(), text);
+        canvas.setFont(page.Font);
+    } else {
+        canvas.setBrush(page.Colors.Back);
+        canvas.setPen(QPen(page.Colors.Text, 1));
+        const int cx = GutterWidth / 2, cy = y + LineHeight / 2;
+        canvas.drawEllipse(QRect(cx - 3, cy - 3, 6, 6));
+        canvas.setBrush(Qt::NoBrush);
+    }
+    canvas.setPen(page.Colors.Text);
+}
 
 void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
     const QString text = FormatW(ReadErrorText, {HexOffsetText(ViewPos, HexOffsetLen)});
@@ -346,7 +431,7 @@ void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
 // ---- Highlights and selection -------------------------------------------------------------------
 
 void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos) {
-    const bool anyUrl = !UrlPositions.empty() && UrlPositions.front().Length != 0;
+    const bool anyUrl = !UrlTable.front().Url.isEmpty();
     const bool anyHit = !SearchHighlights.empty() && SearchHighlights.front().HiLength != 0;
     if (!anyUrl && !anyHit)
         return;
@@ -362,10 +447,15 @@ void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int
         return from <= MaxExtentChars;
     };
     const int cs = CharSize();
-    for (size_t k = 0; k < UrlPositions.size() && k < 500 && UrlPositions[k].Length != 0; ++k) {
-        const TOffset s = (UrlPositions[k].Pos - startPos) / cs;
+    for (const TQXUrl& url : UrlTable) {
+        if (url.Url.isEmpty())
+            break;
+        const TOffset s = (url.Pos - startPos) / cs;
+        // The table is in offset order: no later URL reaches this string either.
+        if (s > length)
+            break;
         int from = 0, to = 0;
-        if (!clampRange(s, s + UrlPositions[k].Length, from, to))
+        if (!clampRange(s, s + url.Url.size(), from, to))
             continue;
         QFont underlined = page.Font;
         underlined.setUnderline(true);
@@ -424,11 +514,23 @@ void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, in
 void TQXBinHex::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.drawImage(event->rect(), PageBitmap, event->rect());
+    if (AutoScrollMode)
+        painter.drawPixmap(AutoScrollOrigin - QPoint(16, 16), MoveBitmap());
 }
 
 void TQXBinHex::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    Redraw();
+    const int height = ClientHeight();
+    const bool grew = height > LastClientHeight;
+    LastClientHeight = height;
+    if (RedrawLock > 0) {
+        RedrawPending = true;
+        return;
+    }
+    if (grew && ViewAtEnd && SourceAssigned())
+        ScrollToEndRepeat();
+    else
+        Redraw();
 }
 
 void TQXBinHex::changeEvent(QEvent* event) {

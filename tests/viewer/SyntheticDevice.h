@@ -13,10 +13,12 @@ public:
     qint64 size() const override { return size_; }
     bool isSequential() const override { return false; }
     int reads = 0;
+    qint64 largestRead = 0;
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
         ++reads;
+        largestRead = std::max(largestRead, maxSize);
         const int64_t at = pos();
         const qint64 n = std::max<qint64>(0, std::min<qint64>(maxSize, size_ - at));
         for (qint64 i = 0; i < n; ++i)

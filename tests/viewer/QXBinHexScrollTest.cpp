@@ -1,0 +1,254 @@
+// QXBinHexScrollTest.cpp — moving the view: lines, pages, ends, the thumb, keys, wheel,
+// auto-scroll, and sources far beyond 4 GiB.
+#include "DrawFixture.h"
+#include "SyntheticDevice.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods, Qt::MouseButtons buttons = Qt::NoButton) {
+    const QPointF at(20, 20);
+    QWheelEvent event(at, viewer.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons, mods,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewer.viewport(), &event);
+}
+
+QImage CursorImage(const QCursor& cursor) { return cursor.pixmap().toImage(); }
+
+} // namespace
+
+TEST(Scroll, ThumbMapsOntoTheWholeImage) {
+    DrawFixture f;
+    f.Show(QByteArray(1 << 20, 'x'));
+    ASSERT_EQ(f.viewer.VertScrollInfo.nMax, 32767);
+    for (int p : {1, 10000, 20000}) {
+        f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
+        EXPECT_EQ(f.viewer.ViewPos, (int64_t(1048576) * p / 32767) / 16 * 16) << p;
+        EXPECT_EQ(f.viewer.VertScrollInfo.nPos, f.viewer.ViewPos * 32767 / 1048576);
+    }
+    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 32767);
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    EXPECT_TRUE(f.viewer.ViewAtEnd);
+}
+
+TEST(Scroll, ThumbDraggedDownAtTheEndDoesNothing) {
+    DrawFixture f;
+    f.Show(QByteArray(1 << 20, 'x'));
+    f.viewer.ScrollToEndRepeat();
+    const int64_t end = f.viewer.ViewPos;
+    ASSERT_GT(32760, f.viewer.VertScrollInfo.nPos);
+    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 32760);
+    EXPECT_EQ(f.viewer.ViewPos, end);
+    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 100);
+    EXPECT_LT(f.viewer.ViewPos, end) << "upwards still moves";
+}
+
+TEST(Scroll, LinesStopWithTheLastLineAtTheBottom) {
+    DrawFixture f;
+    f.Show(QByteArray(16 * 100, 'x'));
+    const int lines = f.viewer.LinesNum();
+    const int64_t lastPage = int64_t(99 - (lines - 1)) * 16;
+    ASSERT_EQ(f.viewer.PosLastPage(), lastPage);
+    for (int i = 0; i < 200; ++i)
+        f.viewer.ScrollLineDown(1);
+    EXPECT_EQ(f.viewer.ViewPos, lastPage);
+    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_EQ(f.viewer.StrPositions.Entries[lines - 1].Pos, 99 * 16);
+}
+
+TEST(Scroll, OnePageSourceDoesNotMoveAndHidesTheBar) {
+    DrawFixture f;
+    f.Show(QByteArray(100, 'x'));
+    EXPECT_EQ(f.viewer.PosLastPage(), 0);
+    f.viewer.ScrollLineDown(1);
+    f.viewer.ScrollPageDown();
+    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.VertScrollInfo.nPage, f.viewer.VertScrollInfo.nMax + 1);
+    EXPECT_EQ(f.viewer.verticalScrollBar()->maximum(), 0);
+    EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible());
+}
+
+TEST(Scroll, EmptySourceStaysAtZeroWithoutBars) {
+    DrawFixture f;
+    f.Show(QByteArray());
+    QTest::keyClick(&f.viewer, Qt::Key_PageDown);
+    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible());
+    EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
+}
+
+TEST(Scroll, KeysNeedTheirExactShiftState) {
+    DrawFixture f;
+    f.Show(QByteArray(1 << 16, 'x'));
+    QTest::keyClick(&f.viewer, Qt::Key_Down);
+    EXPECT_EQ(f.viewer.ViewPos, 16);
+    QTest::keyClick(&f.viewer, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&f.viewer, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(f.viewer.ViewPos, 16);
+    QTest::keyClick(&f.viewer, Qt::Key_PageDown);
+    EXPECT_EQ(f.viewer.ViewPos, 16 + 16 * f.viewer.LinesNum());
+    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    QTest::keyClick(&f.viewer, Qt::Key_PageUp);
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage() - 16 * f.viewer.LinesNum());
+    QTest::keyClick(&f.viewer, Qt::Key_Up);
+    QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(f.viewer.ViewPos, 0);
+}
+
+TEST(Scroll, CtrlHomeAtTheTopStillReturnsLeft) {
+    DrawFixture f(TQXBinHex::vbmodeHex, QSize(300, 200));
+    f.Show(QByteArray(1000, 'x'));
+    QTest::keyClick(&f.viewer, Qt::Key_Right);
+    ASSERT_GT(f.viewer.HViewPos, 0);
+    EXPECT_LE(f.viewer.HViewPos, f.viewer.HViewPosMax());
+    EXPECT_EQ(f.viewer.StrPositions.Entries[0].X, f.Column(61) - f.viewer.HViewPos);
+    QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(f.viewer.HViewPos, 0);
+    EXPECT_EQ(f.viewer.StrPositions.Entries[0].X, f.Column(61)) << "redrawn at the left edge";
+    QTest::keyClick(&f.viewer, Qt::Key_End);
+    EXPECT_EQ(f.viewer.HViewPos, f.viewer.HViewPosMax());
+}
+
+TEST(Scroll, WheelFollowsTheExactShiftState) {
+    DrawFixture f(TQXBinHex::vbmodeHex, QSize(300, 200));
+    f.Show(QByteArray(1 << 16, 'x'));
+    Wheel(f.viewer, -120, Qt::NoModifier);
+    EXPECT_EQ(f.viewer.ViewPos, 16 * QApplication::wheelScrollLines());
+    Wheel(f.viewer, -120, Qt::ShiftModifier, Qt::LeftButton);
+    EXPECT_EQ(f.viewer.HViewPos, 0) << "a held button makes the state differ";
+    Wheel(f.viewer, -120, Qt::ShiftModifier);
+    EXPECT_GT(f.viewer.HViewPos, 0);
+    Wheel(f.viewer, -60, Qt::NoModifier);
+    EXPECT_EQ(f.viewer.ViewPos, 16 * QApplication::wheelScrollLines()) << "half a notch does nothing yet";
+    Wheel(f.viewer, -60, Qt::NoModifier);
+    EXPECT_EQ(f.viewer.ViewPos, 32 * QApplication::wheelScrollLines());
+}
+
+TEST(Scroll, CtrlWheelChangesTheFontSize) {
+    DrawFixture f;
+    f.Show(QByteArray(1000, 'x'));
+    int changes = 0;
+    f.viewer.OnOptionsChange = [&](QObject*) { ++changes; };
+    const int height = f.LH();
+    Wheel(f.viewer, 120, Qt::ControlModifier);
+    EXPECT_EQ(changes, 1);
+    EXPECT_GT(f.LH(), height);
+    Wheel(f.viewer, -120, Qt::ControlModifier);
+    EXPECT_EQ(f.LH(), height);
+    EXPECT_EQ(f.viewer.ViewPos, 0);
+}
+
+TEST(Scroll, ScrollBarActionsGoThroughTheHandlers) {
+    DrawFixture f;
+    f.Show(QByteArray(1 << 16, 'x'));
+    int scrolls = 0;
+    f.viewer.OnScroll = [&](QObject*) { ++scrolls; };
+    f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(f.viewer.ViewPos, 16);
+    f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(f.viewer.ViewPos, 16 + 16 * f.viewer.LinesNum());
+    EXPECT_EQ(f.viewer.verticalScrollBar()->value(), f.viewer.VertScrollInfo.nPos);
+    f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_EQ(scrolls, 3);
+    QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(scrolls, 3) << "keys do not fire OnScroll";
+}
+
+TEST(Scroll, AutoScrollDirectionsAndDeadZone) {
+    DrawFixture f;
+    f.Show(QByteArray(1 << 16, 'x'));
+    QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(100, 100));
+    ASSERT_TRUE(f.viewer.AutoScrollMode);
+    EXPECT_EQ(f.viewer.AutoScrollOrigin, QPoint(100, 100));
+    f.viewer.AutoScrollStep(QPoint(100, 115));
+    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()), CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveCenter)));
+    f.viewer.AutoScrollStep(QPoint(100, 117));
+    EXPECT_EQ(f.viewer.ViewPos, 16);
+    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()), CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveDown)));
+    f.viewer.AutoScrollStep(QPoint(100, 60));
+    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()), CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveUp)));
+    // The mark is drawn around the origin while the mode is on.
+    QImage screen(f.viewer.viewport()->size(), QImage::Format_RGB32);
+    f.viewer.viewport()->render(&screen);
+    EXPECT_NE(screen.pixel(100, 100), f.Page().pixel(100, 100));
+    QTest::keyClick(&f.viewer, Qt::Key_A);
+    EXPECT_FALSE(f.viewer.AutoScrollMode) << "any key ends it";
+    QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mouseClick(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_FALSE(f.viewer.AutoScrollMode) << "any press ends it";
+}
+
+TEST(Scroll, GrowingAtTheEndKeepsTheEndInView) {
+    DrawFixture f(TQXBinHex::vbmodeHex, QSize(800, 297)); // wide enough to need no horizontal bar
+    f.Show(QByteArray(1 << 14, 'x'));
+    f.viewer.ScrollToEndRepeat();
+    ASSERT_TRUE(f.viewer.ViewAtEnd);
+    f.SetPageSize(f.Page().width(), f.Page().height() + 5 * f.LH());
+    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+}
+
+TEST(Scroll, TerabyteStreamReachesEveryLineReadingOnlyPages) {
+    const int64_t size = int64_t(1) << 40;
+    SyntheticDevice device(size);
+    DrawFixture f;
+    f.viewer.OpenStream(&device, true);
+    EXPECT_EQ(f.viewer.HexOffsetLen, 12);
+    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    const auto& rec = f.viewer.StrPositions;
+    EXPECT_EQ(rec.Entries[f.viewer.LinesNum() - 1].Pos, size - 16);
+    QTest::keyClick(&f.viewer, Qt::Key_PageUp);
+    EXPECT_EQ(rec.Entries[0].Pos, f.viewer.PosLastPage() - 16 * f.viewer.LinesNum());
+    for (int p : {1, 16384, 32766}) {
+        f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
+        EXPECT_EQ(f.viewer.ViewPos, size * p / 32767 / 16 * 16);
+        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos);
+        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos + 5).toInt(nullptr, 16), SyntheticDevice::ByteAt(f.viewer.ViewPos + 5));
+    }
+    EXPECT_LE(device.largestRead, f.viewer.BufferAllocSize);
+    EXPECT_LT(device.reads, 20);
+}
+
+TEST(Scroll, SparseEightGiBFileIsPagedToItsEnd) {
+    test::ScratchDir dir;
+    QFile file(dir.path("sparse.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const int64_t size = int64_t(8) << 30;
+    ASSERT_TRUE(file.resize(size));
+    ASSERT_TRUE(file.seek(size - 3));
+    file.write("END");
+    file.close();
+    DrawFixture f;
+    ASSERT_TRUE(f.viewer.Open(file.fileName(), true));
+    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+    const auto& rec = f.viewer.StrPositions;
+    const int last = f.viewer.LinesNum() - 1;
+    EXPECT_EQ(rec.Entries[last].Pos, size - 16);
+    EXPECT_TRUE(rec.Entries[last].Str.endsWith(QStringLiteral("END")));
+    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 16384);
+    EXPECT_EQ(rec.Entries[0].Pos, size * 16384 / 32767 / 16 * 16);
+}
+
+TEST(Scroll, VerticalBarAppearingBringsNoHorizontalBar) {
+    DrawFixture f; // the main window's viewer size: a hex line fits beside the vertical bar
+    f.Show(QByteArray(1 << 20, 'x'));
+    QApplication::processEvents();
+    f.viewer.Redraw();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.viewer.verticalScrollBar()->isVisible());
+    EXPECT_GT(f.viewer.HorzScrollInfo.nPage, f.viewer.HorzScrollInfo.nMax);
+    EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
+}

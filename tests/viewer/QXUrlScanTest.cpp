@@ -1,0 +1,148 @@
+// QXUrlScanTest.cpp — finding URLs and addresses in a page, the viewer's URL table, its drawing
+// and the click event.
+#include "DrawFixture.h"
+#include "QXUrlScan.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Found = std::pair<QByteArray, int64_t>;
+
+std::vector<Found> Entries(const TQXUrlArray& table) {
+    std::vector<Found> found;
+    for (const TQXUrl& e : table) {
+        if (e.Url.isEmpty())
+            break;
+        found.emplace_back(e.Url, e.Pos);
+    }
+    return found;
+}
+
+std::vector<Found> Scan(const QByteArray& text, int64_t base = 0) {
+    auto table = std::make_unique<TQXUrlArray>();
+    ScanUrls(text, base, *table);
+    return Entries(*table);
+}
+
+// Each expected URL with its offset in text.
+std::vector<Found> At(const QByteArray& text, std::initializer_list<const char*> urls) {
+    std::vector<Found> want;
+    for (const char* u : urls)
+        want.emplace_back(QByteArray(u), text.indexOf(u));
+    return want;
+}
+
+const QByteArray Page("See http://example.com/a?b=1, mail bob.smith@mail.example.org or www.test.org.\r\n"
+                      "(ftp://files.example.net/x) <https://secure.example.com> 'file:///etc/hosts'\r\n"
+                      "not: xhttp://bad.com wwww.bad.com user@localhost a@b.c http:// mailto:ann@x.io\r\n");
+
+} // namespace
+
+TEST(UrlScan, FindsEveryKindInOrderAndStopsAtDelimiters) {
+    EXPECT_EQ(Scan(Page), At(Page, {"http://example.com/a?b=1", "bob.smith@mail.example.org", "www.test.org",
+                                    "ftp://files.example.net/x", "https://secure.example.com",
+                                    "file:///etc/hosts", "ann@x.io"}));
+}
+
+TEST(UrlScan, SchemesInAnyCaseAndOffsetsFromTheBase) {
+    const QByteArray text("go HTTPS://A.B/c now");
+    EXPECT_EQ(Scan(text, 1000), (std::vector<Found>{{"HTTPS://A.B/c", 1003}}));
+}
+
+TEST(UrlScan, AddressInsideAUrlIsPartOfTheUrl) {
+    EXPECT_EQ(Scan("http://user@host.com/p x"), (std::vector<Found>{{"http://user@host.com/p", 0}}));
+}
+
+TEST(UrlScan, NonAsciiAndControlCodesEndAUrl) {
+    EXPECT_EQ(Scan("http://a.org/\xE9t"), (std::vector<Found>{{"http://a.org/", 0}}));
+    EXPECT_EQ(Scan(QByteArray("http://a.org/x\0y", 16)), (std::vector<Found>{{"http://a.org/x", 0}}));
+}
+
+TEST(UrlScan, Utf16UnitsCountTwoBytesEach) {
+    auto table = std::make_unique<TQXUrlArray>();
+    EXPECT_EQ(ScanUrls(std::u16string_view(u"\u0416 www.x.ru \u0416 a@b.org"), 10, *table), 2);
+    EXPECT_EQ(Entries(*table), (std::vector<Found>{{"www.x.ru", 10 + 2 * 2}, {"a@b.org", 10 + 2 * 13}}));
+}
+
+TEST(UrlScan, AtMostFiveHundredAndStaleEntriesCleared) {
+    auto table = std::make_unique<TQXUrlArray>();
+    QByteArray text;
+    for (int i = 0; i < 600; ++i)
+        text += "a@b.cd ";
+    EXPECT_EQ(ScanUrls(text, 0, *table), MaxUrls);
+    EXPECT_EQ((*table)[MaxUrls - 1].Pos, 7 * (MaxUrls - 1));
+    EXPECT_EQ(ScanUrls("www.one.org", 0, *table), 1);
+    EXPECT_TRUE((*table)[1].Url.isEmpty());
+    EXPECT_TRUE((*table)[MaxUrls - 1].Url.isEmpty());
+}
+
+TEST(ViewerUrls, PageReadFillsTheTableAndUrlAtCoversEachUrl) {
+    DrawFixture f(TQXBinHex::vbmodeText);
+    f.Show(Page);
+    const QByteArray address("bob.smith@mail.example.org");
+    const TOffset at = Page.indexOf(address);
+    EXPECT_EQ(f.viewer.UrlAt(at), address);
+    EXPECT_EQ(f.viewer.UrlAt(at + address.size() - 1), address);
+    EXPECT_TRUE(f.viewer.UrlAt(at + address.size()).isEmpty());
+    EXPECT_TRUE(f.viewer.UrlAt(at - 1).isEmpty());
+    EXPECT_TRUE(f.viewer.UrlAt(-1).isEmpty());
+    EXPECT_EQ(f.viewer.UrlAt(Page.indexOf("ftp:")), QByteArray("ftp://files.example.net/x"));
+
+    f.viewer.setTextUrlHilight(false);
+    EXPECT_TRUE(f.viewer.UrlAt(at).isEmpty());
+    f.viewer.setTextUrlHilight(true);
+    EXPECT_EQ(f.viewer.UrlAt(at), address);
+}
+
+TEST(ViewerUrls, Utf16PageGivesEvenOffsets) {
+    DrawFixture f(TQXBinHex::vbmodeUnicode);
+    QByteArray data;
+    for (char16_t c : std::u16string(u"go http://a.org/x now"))
+        data.append(static_cast<char>(c)).append('\0');
+    f.Show(data);
+    EXPECT_EQ(f.viewer.UrlTable[0].Pos, 6);
+    EXPECT_EQ(f.viewer.UrlAt(6 + 2 * 13), QByteArray("http://a.org/x"));
+    EXPECT_TRUE(f.viewer.UrlAt(6 + 2 * 14).isEmpty());
+}
+
+TEST(ViewerUrls, UrlsAreDrawnInTheUrlColour) {
+    DrawFixture f(TQXBinHex::vbmodeText);
+    f.Show("plain www.example.org plain");
+    const auto& rec = f.viewer.StrPositions;
+    int x0 = 0, x1 = 0, y = 0;
+    const QFont font = f.viewer.TextFont();
+    ASSERT_TRUE(rec.PointFromPos(font, f.viewer.OutputOptions(false), 6, x0, y));
+    ASSERT_TRUE(rec.PointFromPos(font, f.viewer.OutputOptions(false), 21, x1, y));
+    auto blue = [](QColor c) { return c.blue() > 150 && c.red() < 100 && c.green() < 100; };
+    EXPECT_GT(f.CountPixels(QRect(x0, 0, x1 - x0, f.LH()), blue), 0);
+    EXPECT_EQ(f.CountPixels(QRect(f.Left(), 0, x0 - f.Left(), f.LH()), blue), 0);
+    EXPECT_EQ(f.CountPixels(QRect(x1, 0, f.Page().width() - x1, f.LH()), blue), 0);
+}
+
+TEST(ViewerUrls, ClickPutsMailtoBeforeBareAddressesOnly) {
+    DrawFixture f(TQXBinHex::vbmodeText);
+    std::vector<QByteArray> clicked;
+    f.viewer.OnClickURL = [&](QObject* sender, const QByteArray& url) {
+        EXPECT_EQ(sender, &f.viewer);
+        clicked.push_back(url);
+    };
+    f.Show(Page);
+    f.viewer.ClickUrl(Page.indexOf("smith"));
+    f.viewer.ClickUrl(Page.indexOf("www.test"));
+    f.viewer.ClickUrl(Page.indexOf("example.com/a"));
+    f.viewer.ClickUrl(0);
+    EXPECT_EQ(clicked, (std::vector<QByteArray>{"mailto:bob.smith@mail.example.org", "www.test.org",
+                                                "http://example.com/a?b=1"}));
+
+    // The test for a leading "www." is case-sensitive.
+    clicked.clear();
+    f.viewer.UrlTable[0] = TQXUrl{"WWW.EXAMPLE.ORG", 0};
+    f.viewer.ClickUrl(3);
+    EXPECT_EQ(clicked, (std::vector<QByteArray>{"mailto:WWW.EXAMPLE.ORG"}));
+}

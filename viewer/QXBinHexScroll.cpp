@@ -1,0 +1,559 @@
+// QXBinHexScroll.cpp — vertical and horizontal position, scroll bars, keys, wheel, auto-scroll and
+// drag-scroll.
+#include "QXBinHex.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace {
+
+constexpr int AutoScrollDeadZone = 16;
+constexpr int MaxScrollRange = 32767;
+constexpr int WheelNotch = 120;
+constexpr int DragScrollHorzStep = 20;
+
+// The shift state of an input event: Shift, Ctrl and Alt, with any held mouse button making the
+// state differ from every listed one.
+enum class Shift { None, ShiftOnly, CtrlOnly, Other };
+
+Shift ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
+    const auto mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (buttons != Qt::NoButton)
+        return Shift::Other;
+    if (mods == Qt::NoModifier)
+        return Shift::None;
+    if (mods == Qt::ShiftModifier)
+        return Shift::ShiftOnly;
+    if (mods == Qt::ControlModifier)
+        return Shift::CtrlOnly;
+    return Shift::Other;
+}
+
+} // namespace
+
+// ---- Resources ----------------------------------------------------------------------------------
+
+QCursor TQXBinHex::CursorById(int id) {
+    static const QCursor moveCenter(QPixmap(QStringLiteral(":/viewer/QB_MOVE_C.png")), 16, 16);
+    static const QCursor moveUp(QPixmap(QStringLiteral(":/viewer/QB_MOVE_U.png")), 16, 16);
+    static const QCursor moveDown(QPixmap(QStringLiteral(":/viewer/QB_MOVE_D.png")), 16, 16);
+    static const QCursor moveLeft(QPixmap(QStringLiteral(":/viewer/QB_MOVE_L.png")), 16, 16);
+    static const QCursor moveRight(QPixmap(QStringLiteral(":/viewer/QB_MOVE_R.png")), 16, 16);
+    switch (id) {
+    case crMoveCenter:
+        return moveCenter;
+    case crMoveUp:
+        return moveUp;
+    case crMoveDown:
+        return moveDown;
+    case crMoveLeft:
+        return moveLeft;
+    case crMoveRight:
+        return moveRight;
+    case crHandPoint:
+        return QCursor(Qt::PointingHandCursor);
+    default:
+        return QCursor(Qt::IBeamCursor);
+    }
+}
+
+const QPixmap& TQXBinHex::MoveBitmap() {
+    static const QPixmap bitmap(QStringLiteral(":/viewer/QB_MOVE.png"));
+    return bitmap;
+}
+
+// ---- Vertical position --------------------------------------------------------------------------
+
+void TQXBinHex::SetViewPos(TOffset pos, bool redraw) {
+    if (pos == ViewPos || pos < 0)
+        return;
+    ViewPos = std::min(pos, PosLast());
+    ViewPos = ViewPos / LineSize() * LineSize();
+    ReadBuffer(ViewPos);
+    if (redraw)
+        Redraw();
+}
+
+TOffset TQXBinHex::PosLastPage() const {
+    const int lineSize = LineSize();
+    TOffset last = FileSize / lineSize * lineSize;
+    if (last == FileSize)
+        last -= lineSize;
+    return std::max<TOffset>(0, last - static_cast<TOffset>(LinesNum() - 1) * lineSize);
+}
+
+void TQXBinHex::ScrollUpBytes(TOffset n) {
+    if (ViewPos - n < 0)
+        ScrollToBegin();
+    else
+        SetViewPos(ViewPos - n, /*redraw=*/true);
+}
+
+void TQXBinHex::ScrollDownBytes(TOffset n) {
+    if (ViewPos < PosLastPage())
+        SetViewPos(ViewPos + n, /*redraw=*/true);
+}
+
+bool TQXBinHex::IsTextLikeMode() const { return FMode == vbmodeText || FMode == vbmodeUnicode; }
+
+void TQXBinHex::ScrollLineUp(int n) {
+    if (IsTextLikeMode())
+        TextLinesMove(n, /*forward=*/false, /*redraw=*/true, /*start=*/false, ViewPos);
+    else
+        ScrollUpBytes(static_cast<TOffset>(static_cast<int32_t>(n * LineSize())));
+}
+
+void TQXBinHex::ScrollLineDown(int n) {
+    if (IsTextLikeMode()) {
+        if (!ViewAtEnd)
+            TextLinesMove(n, /*forward=*/true, /*redraw=*/true, /*start=*/false, ViewPos);
+    } else {
+        ScrollDownBytes(static_cast<TOffset>(static_cast<int32_t>(n * LineSize())));
+    }
+}
+
+void TQXBinHex::ScrollPageUp() { ScrollLineUp(LinesNum()); }
+
+void TQXBinHex::ScrollPageDown() { ScrollLineDown(LinesNum()); }
+
+void TQXBinHex::TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from) {
+    const int cs = CharSize();
+    auto even = [cs](TOffset p) { return p - p % cs; };
+    TOffset p = even(from);
+    const TOffset reach = static_cast<TOffset>(n) * MaxLength * cs;
+    ReadBuffer(std::clamp<TOffset>(forward ? p + reach : p - reach, 0, PosLast()));
+    p = even(from);
+    for (int i = 0; i < n && p >= 0; ++i)
+        p = FindLineStart(p, forward, start);
+    if (p < 0)
+        p = forward ? std::max<TOffset>(0, FindLineStart(FileSize, /*forward=*/false, false)) : 0;
+    ViewPos = p;
+    ReadBuffer(ViewPos);
+    if (redraw)
+        Redraw();
+}
+
+void TQXBinHex::ScrollToBegin() {
+    SetHorzPos(0, /*redraw=*/false);
+    SetViewPos(0, /*redraw=*/false);
+    Redraw();
+}
+
+void TQXBinHex::ScrollToEnd() {
+    SetHorzPos(0, /*redraw=*/false);
+    if (IsTextLikeMode())
+        TextLinesMove(LinesNum(), /*forward=*/false, /*redraw=*/false, /*start=*/false, FileSize);
+    else
+        SetViewPos(PosLastPage(), /*redraw=*/false);
+    Redraw();
+}
+
+void TQXBinHex::ScrollToEndRepeat() {
+    ScrollToEnd();
+    if (!ViewAtEnd)
+        ScrollToEnd();
+}
+
+void TQXBinHex::GoToPos(TOffset pos) {
+    if (pos <= 0)
+        ScrollToBegin();
+    else if (pos >= PosLast())
+        ScrollToEndRepeat();
+    else if (IsTextLikeMode())
+        TextLinesMove(1, /*forward=*/false, /*redraw=*/true, /*start=*/true, pos);
+    else
+        SetViewPos(pos, /*redraw=*/true);
+}
+
+// ---- Horizontal position ------------------------------------------------------------------------
+
+int TQXBinHex::TextExtentMax() const { return StrPositions.MaxExtent(TextFont(), OutputOptions(false)) + HViewPos; }
+
+int TQXBinHex::HViewPosMax() const { return std::max(0, TextExtentMax() - ClientWidth()); }
+
+void TQXBinHex::SetHorzPos(int x, bool redraw) {
+    x = std::min(std::max(x, 0), HViewPosMax());
+    if (x == HViewPos)
+        return;
+    HViewPos = x;
+    if (redraw)
+        Redraw();
+}
+
+void TQXBinHex::ScrollLeft(int px) { SetHorzPos(HViewPos - px, /*redraw=*/true); }
+
+void TQXBinHex::ScrollRight(int px) {
+    // Widened so that a step from near the largest int saturates instead of overflowing.
+    SetHorzPos(static_cast<int>(std::min<int64_t>(int64_t(HViewPos) + px, INT32_MAX)), /*redraw=*/true);
+}
+
+// ---- Scroll bars --------------------------------------------------------------------------------
+
+void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
+    SettingScrollBars = true;
+    const int maximum = std::max(0, info.nMax - info.nPage + 1);
+    bar->setRange(0, maximum);
+    bar->setPageStep(std::max(1, info.nPage));
+    bar->setSingleStep(1);
+    bar->setValue(std::min(info.nPos, maximum));
+    SettingScrollBars = false;
+}
+
+void TQXBinHex::UpdateVertScrollBar() {
+    TScrollInfo info;
+    const bool hidden = !BufferOK || FileSize < CharSize() || (IsTextLikeMode() && ViewPos == 0 && ViewPageSize >= FileSize);
+    if (!hidden) {
+        const TOffset lineSize = LineSize();
+        const TOffset range = std::clamp<TOffset>(FileSize / lineSize, 4, MaxScrollRange);
+        const TOffset pos = std::min<TOffset>(ViewPos * range / FileSize, range);
+        TOffset page = std::max<TOffset>(static_cast<TOffset>(LinesNum()) * lineSize * range / FileSize, 1);
+        if (page >= range)
+            page = range + 1;
+        page = std::min<TOffset>(page, MaxScrollRange);
+        if (IsTextLikeMode())
+            page = 0;
+        info = {static_cast<int>(range), static_cast<int>(page), static_cast<int>(pos)};
+    }
+    VertScrollInfo = info;
+    SetScrollBar(verticalScrollBar(), info);
+}
+
+void TQXBinHex::UpdateHorzScrollBar() {
+    TScrollInfo info;
+    const bool hidden = !BufferOK || FileSize < CharSize() || (IsTextLikeMode() && FTextWrap) ||
+                        (FMode == vbmodeBinary && FTextWidthFit && FontMonospaced);
+    if (!hidden) {
+        // The widest line seen only grows, so the bar does not jump while lines of other widths
+        // scroll by; the client width counts only as it is now, so that a vertical bar appearing
+        // (and narrowing the page) does not leave a horizontal bar over nothing.
+        HScrollMax = std::max(HScrollMax, TextExtentMax());
+        info = {std::max(HScrollMax, ClientWidth() + HViewPos), ClientWidth() + 1, HViewPos};
+    }
+    HorzScrollInfo = info;
+    SetScrollBar(horizontalScrollBar(), info);
+}
+
+void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
+    if (SettingScrollBars)
+        return;
+    QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+    int code = SB_ENDSCROLL;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        code = SB_LINEUP;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = SB_LINEDOWN;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = SB_PAGEUP;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = SB_PAGEDOWN;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = SB_TOP;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = SB_BOTTOM;
+        break;
+    case QAbstractSlider::SliderMove:
+        code = SB_THUMBTRACK;
+        break;
+    default:
+        return;
+    }
+    const int position = bar->sliderPosition();
+    if (orientation == Qt::Vertical)
+        VScroll(code, position);
+    else
+        HScroll(code, position);
+    // The bar shows what the handlers decided, never its own step.
+    bar->setSliderPosition(orientation == Qt::Vertical ? VertScrollInfo.nPos : HorzScrollInfo.nPos);
+}
+
+void TQXBinHex::VScroll(int code, int pos) {
+    switch (code) {
+    case SB_LINEUP:
+        ScrollLineUp(1);
+        break;
+    case SB_LINEDOWN:
+        ScrollLineDown(1);
+        break;
+    case SB_PAGEUP:
+        ScrollPageUp();
+        break;
+    case SB_PAGEDOWN:
+        ScrollPageDown();
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        const TOffset n = std::clamp<TOffset>(FileSize / LineSize(), 1, MaxScrollRange);
+        const TOffset target = FileSize * static_cast<int16_t>(pos) / n;
+        if (!(ViewAtEnd && target >= ViewPos))
+            GoToPos(target);
+        break;
+    }
+    case SB_TOP:
+        ScrollToBegin();
+        break;
+    case SB_BOTTOM:
+        ScrollToEndRepeat();
+        break;
+    default:
+        break;
+    }
+    if (OnScroll)
+        OnScroll(this);
+}
+
+void TQXBinHex::HScroll(int code, int pos) {
+    switch (code) {
+    case SB_LINEUP:
+        ScrollLeft(HorzLineStep);
+        break;
+    case SB_LINEDOWN:
+        ScrollRight(HorzLineStep);
+        break;
+    case SB_PAGEUP:
+        ScrollLeft(ClientWidth());
+        break;
+    case SB_PAGEDOWN:
+        ScrollRight(ClientWidth());
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        SetHorzPos(static_cast<int16_t>(pos), /*redraw=*/true);
+        break;
+    case SB_TOP:
+        SetHorzPos(0, /*redraw=*/true);
+        break;
+    case SB_BOTTOM:
+        SetHorzPos(INT32_MAX, /*redraw=*/true);
+        break;
+    default:
+        break;
+    }
+    if (OnScroll)
+        OnScroll(this);
+}
+
+// ---- Keyboard and wheel -------------------------------------------------------------------------
+
+bool TQXBinHex::HandleScrollKey(QKeyEvent* event) {
+    const Shift shift = ShiftState(event->modifiers());
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        if (shift != Shift::None)
+            return false;
+        ScrollPageDown();
+        return true;
+    case Qt::Key_PageUp:
+        if (shift != Shift::None)
+            return false;
+        ScrollPageUp();
+        return true;
+    case Qt::Key_Down:
+        if (shift != Shift::None)
+            return false;
+        ScrollLineDown(1);
+        return true;
+    case Qt::Key_Up:
+        if (shift != Shift::None)
+            return false;
+        ScrollLineUp(1);
+        return true;
+    case Qt::Key_Left:
+        if (shift != Shift::None)
+            return false;
+        ScrollLeft(HorzLineStep);
+        return true;
+    case Qt::Key_Right:
+        if (shift != Shift::None)
+            return false;
+        ScrollRight(HorzLineStep);
+        return true;
+    case Qt::Key_Home:
+        if (shift == Shift::CtrlOnly)
+            ScrollToBegin();
+        else if (shift == Shift::None)
+            SetHorzPos(0, /*redraw=*/true);
+        else
+            return false;
+        return true;
+    case Qt::Key_End:
+        if (shift == Shift::CtrlOnly)
+            ScrollToEndRepeat();
+        else if (shift == Shift::None)
+            SetHorzPos(INT32_MAX, /*redraw=*/true);
+        else
+            return false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TQXBinHex::keyPressEvent(QKeyEvent* event) {
+    SetAutoScrollMode(false);
+    if (HandleScrollKey(event) || HandleSelectionKey(event)) {
+        event->accept();
+        return;
+    }
+    // Not the scroll area's own key handling: the bars never move the view by themselves.
+    QWidget::keyPressEvent(event);
+}
+
+void TQXBinHex::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const QPoint delta = event->angleDelta();
+    WheelRemainder += delta.y() != 0 ? delta.y() : delta.x();
+    const Shift shift = ShiftState(event->modifiers(), event->buttons());
+    while (std::abs(WheelRemainder) >= WheelNotch) {
+        const bool up = WheelRemainder > 0;
+        WheelRemainder += up ? -WheelNotch : WheelNotch;
+        switch (shift) {
+        case Shift::None:
+            if (up)
+                ScrollLineUp(QApplication::wheelScrollLines());
+            else
+                ScrollLineDown(QApplication::wheelScrollLines());
+            break;
+        case Shift::ShiftOnly:
+            if (up)
+                ScrollLeft(HorzLineStep);
+            else
+                ScrollRight(HorzLineStep);
+            break;
+        case Shift::CtrlOnly:
+            FontSizeStep(/*larger=*/up);
+            break;
+        case Shift::Other:
+            break;
+        }
+    }
+}
+
+bool TQXBinHex::FontSizeStep(bool larger) {
+    const bool oem = TextFontIsOem();
+    QFont font = oem ? FFontOEM : this->font();
+    const int startHeight = FontHeight(font);
+    // Sizes are in points; a font given in pixels steps by pixels.
+    const bool pixels = font.pixelSize() > 0;
+    for (;;) {
+        const int size = pixels ? font.pixelSize() : font.pointSize();
+        if ((larger && size > 71) || (!larger && size < 2))
+            return false;
+        if (pixels)
+            font.setPixelSize(size + (larger ? 1 : -1));
+        else
+            font.setPointSize(size + (larger ? 1 : -1));
+        if (FontHeight(font) != startHeight)
+            break;
+    }
+    if (oem)
+        FFontOEM = font;
+    else
+        setFont(font);
+    Redraw();
+    if (OnOptionsChange)
+        OnOptionsChange(this);
+    return true;
+}
+
+// ---- Auto-scroll and drag-scroll ----------------------------------------------------------------
+
+void TQXBinHex::SetAutoScrollMode(bool on) {
+    if (on == AutoScrollMode)
+        return;
+    AutoScrollMode = on;
+    if (on)
+        AutoScrollTimer.start();
+    else
+        AutoScrollTimer.stop();
+    viewport()->setCursor(CursorById(crIBeam));
+    Redraw();
+}
+
+bool TQXBinHex::HandleAutoScrollPress(QMouseEvent* event) {
+    if (AutoScrollMode) {
+        SetAutoScrollMode(false);
+        return true;
+    }
+    if (event->button() == Qt::MiddleButton) {
+        AutoScrollOrigin = event->position().toPoint();
+        SetAutoScrollMode(true);
+        return true;
+    }
+    return false;
+}
+
+void TQXBinHex::mousePressEvent(QMouseEvent* event) {
+    if (HandleAutoScrollPress(event))
+        return;
+    HandleSelectionPress(event);
+}
+
+void TQXBinHex::focusOutEvent(QFocusEvent* event) {
+    SetAutoScrollMode(false);
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
+void TQXBinHex::AutoScrollTimerTick() { AutoScrollStep(viewport()->mapFromGlobal(QCursor::pos())); }
+
+void TQXBinHex::AutoScrollStep(QPoint client) {
+    const int dx = client.x() - AutoScrollOrigin.x();
+    const int dy = client.y() - AutoScrollOrigin.y();
+    if (std::sqrt(double(dx) * dx + double(dy) * dy) <= AutoScrollDeadZone) {
+        viewport()->setCursor(CursorById(crMoveCenter));
+        return;
+    }
+    const int hstep = std::abs(dx) / AutoScrollDeadZone * 8;
+    const int vstep = std::abs(dy) / AutoScrollDeadZone;
+    if (dy <= 0 && std::abs(dy) >= std::abs(dx)) {
+        viewport()->setCursor(CursorById(crMoveUp));
+        if (vstep > 0)
+            ScrollLineUp(vstep);
+    } else if (dy >= 0 && std::abs(dy) >= std::abs(dx)) {
+        viewport()->setCursor(CursorById(crMoveDown));
+        if (vstep > 0)
+            ScrollLineDown(vstep);
+    } else if (dx >= 0) {
+        viewport()->setCursor(CursorById(crMoveRight));
+        if (hstep > 0)
+            ScrollRight(hstep);
+    } else {
+        viewport()->setCursor(CursorById(crMoveLeft));
+        if (hstep > 0)
+            ScrollLeft(hstep);
+    }
+}
+
+void TQXBinHex::DragScrollTimerTick() { DragScrollStep(viewport()->mapFromGlobal(QCursor::pos()).y()); }
+
+void TQXBinHex::DragScrollStep(int clientY) {
+    switch (DragScrollDirection) {
+    case dsUp:
+        ScrollLineUp(1);
+        ExtendSelectionTo(QPoint(0, -1));
+        break;
+    case dsDown:
+        ScrollLineDown(1);
+        ExtendSelectionTo(QPoint(0, ClientHeight() + 1));
+        break;
+    case dsLeft:
+        ScrollLeft(DragScrollHorzStep);
+        ExtendSelectionTo(QPoint(-1, clientY));
+        break;
+    case dsRight:
+        ScrollRight(DragScrollHorzStep);
+        ExtendSelectionTo(QPoint(ClientWidth() + 1, clientY));
+        break;
+    case dsNone:
+        break;
+    }
+}

@@ -1,0 +1,176 @@
+// QXUrlScan.cpp — finding URLs and e-mail addresses in a page of bytes or UTF-16 units.
+#include "QXUrlScan.h"
+
+namespace {
+
+bool IsAsciiAlnum(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+bool IsUrlChar(char16_t c) {
+    return c > 32 && c < 127 && UrlDelimiters.find(static_cast<char>(c)) == std::string_view::npos;
+}
+
+bool IsTrailingPunctuation(char16_t c) {
+    return c == u'.' || c == u',' || c == u';' || c == u':' || c == u'!' || c == u'?';
+}
+
+bool IsLocalPartChar(char16_t c) {
+    return IsAsciiAlnum(c) || c == u'.' || c == u'_' || c == u'%' || c == u'+' || c == u'-';
+}
+
+bool IsDomainChar(char16_t c) { return IsAsciiAlnum(c) || c == u'.' || c == u'-'; }
+
+// The scan over one text; Text is a view whose elements convert to a character code.
+template <typename Text>
+class UrlScanner {
+public:
+    UrlScanner(const Text& text, int64_t base, int charSize, TQXUrlArray& table)
+        : text_(text), n_(static_cast<int64_t>(text.size())), base_(base), charSize_(charSize),
+          table_(table) {}
+
+    int Run() {
+        for (int64_t i = 0; i < n_ && count_ < MaxUrls; ++i) {
+            const char16_t c = At(i);
+            int64_t start = i, end = -1;
+            if (c == u'h' || c == u'H' || c == u'f' || c == u'F')
+                end = SchemeUrlEnd(i);
+            else if (c == u'w')
+                end = WwwUrlEnd(i);
+            else if (c == u'@')
+                end = AddressEnd(i, start);
+            if (end < 0)
+                continue;
+            Add(start, end);
+            i = end - 1;
+        }
+        for (int k = count_; k < MaxUrls; ++k)
+            table_[static_cast<size_t>(k)] = TQXUrl{};
+        return count_;
+    }
+
+private:
+    char16_t At(int64_t i) const {
+        if (i < 0 || i >= n_)
+            return 0;
+        if constexpr (sizeof(text_[0]) == 1)
+            return static_cast<uint8_t>(text_[static_cast<size_t>(i)]);
+        else
+            return static_cast<char16_t>(text_[static_cast<size_t>(i)]);
+    }
+
+    // True when the text at i starts with the lower-case ASCII word, in any letter case.
+    bool StartsWithFolded(int64_t i, std::string_view word) const {
+        for (size_t k = 0; k < word.size(); ++k) {
+            if (AsciiLower(At(i + static_cast<int64_t>(k))) != static_cast<char16_t>(word[k]))
+                return false;
+        }
+        return true;
+    }
+
+    // End of the run of URL characters from i, less trailing punctuation.
+    int64_t RunEnd(int64_t i) const {
+        int64_t end = i;
+        while (end < n_ && IsUrlChar(At(end)))
+            ++end;
+        while (end > i && IsTrailingPunctuation(At(end - 1)))
+            --end;
+        return end;
+    }
+
+    int64_t SchemeUrlEnd(int64_t i) const {
+        if (IsAsciiAlnum(At(i - 1)))
+            return -1;
+        for (std::string_view scheme : {"http://", "https://", "ftp://", "file://"}) {
+            if (!StartsWithFolded(i, scheme))
+                continue;
+            const int64_t rest = i + static_cast<int64_t>(scheme.size());
+            const int64_t end = RunEnd(rest);
+            return end > rest ? end : -1;
+        }
+        return -1;
+    }
+
+    int64_t WwwUrlEnd(int64_t i) const {
+        const char16_t before = At(i - 1);
+        if (IsAsciiAlnum(before) || before == u'.' || before == u'/')
+            return -1;
+        if (At(i + 1) != u'w' || At(i + 2) != u'w' || At(i + 3) != u'.' || !IsAsciiAlnum(At(i + 4)))
+            return -1;
+        const int64_t end = RunEnd(i);
+        for (int64_t k = i + 4; k < end; ++k) {
+            if (At(k) == u'/')
+                break;
+            if (At(k) == u'@')
+                return -1;
+        }
+        return end;
+    }
+
+    // An address around the "@" at i: start receives its first character.
+    int64_t AddressEnd(int64_t i, int64_t& start) const {
+        int64_t s = i;
+        while (s > lastEnd_ && IsLocalPartChar(At(s - 1)))
+            --s;
+        while (s < i && At(s) == u'.')
+            ++s;
+        if (s == i)
+            return -1;
+        int64_t end = i + 1;
+        while (end < n_ && IsDomainChar(At(end)))
+            ++end;
+        while (end > i + 1 && (At(end - 1) == u'.' || At(end - 1) == u'-'))
+            --end;
+        // The domain: labels that do not start with "." or "-", an inner dot, and a last label of
+        // two letters or more.
+        if (end <= i + 1 || !IsAsciiAlnum(At(i + 1)))
+            return -1;
+        int64_t lastDot = -1;
+        for (int64_t k = i + 1; k < end; ++k) {
+            if (At(k) == u'.') {
+                if (At(k - 1) == u'.' || At(k - 1) == u'-')
+                    return -1;
+                lastDot = k;
+            }
+        }
+        if (lastDot < 0 || end - lastDot - 1 < 2)
+            return -1;
+        for (int64_t k = lastDot + 1; k < end; ++k) {
+            if (!IsAsciiLetter(At(k)))
+                return -1;
+        }
+        start = s;
+        return end;
+    }
+
+    void Add(int64_t start, int64_t end) {
+        TQXUrl& entry = table_[static_cast<size_t>(count_++)];
+        entry.Url.resize(static_cast<qsizetype>(end - start));
+        for (int64_t k = start; k < end; ++k)
+            entry.Url[static_cast<qsizetype>(k - start)] = static_cast<char>(At(k));
+        entry.Pos = base_ + start * charSize_;
+        lastEnd_ = end;
+    }
+
+    const Text& text_;
+    int64_t n_;
+    int64_t base_;
+    int charSize_;
+    TQXUrlArray& table_;
+    int count_ = 0;
+    int64_t lastEnd_ = 0;
+};
+
+} // namespace
+
+int ScanUrls(QByteArrayView bytes, int64_t base, TQXUrlArray& table) {
+    return UrlScanner<QByteArrayView>(bytes, base, 1, table).Run();
+}
+
+int ScanUrls(std::u16string_view units, int64_t base, TQXUrlArray& table) {
+    return UrlScanner<std::u16string_view>(units, base, 2, table).Run();
+}
