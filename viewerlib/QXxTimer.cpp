@@ -19,9 +19,13 @@ TOldTimer::~TOldTimer() {
 
 void TOldTimer::setEnabled(bool Value) {
     if (std::this_thread::get_id() != FOwnerThread) {
-        // A posted call dies with this object, so a request cannot outlive the timer.
-        QMetaObject::invokeMethod(
-            this, [this, Value] { setEnabled(Value); }, Qt::QueuedConnection);
+        // One posted call carries any number of requests made before it runs; it dies with this
+        // object, so a request cannot outlive the timer.
+        std::lock_guard guard(FRequestLock);
+        const bool posted = FRequest != Request::None;
+        FRequest = Value ? Request::SwitchOn : Request::SwitchOff;
+        if (!posted)
+            QMetaObject::invokeMethod(this, "ApplyRequest", Qt::QueuedConnection);
         return;
     }
     if (Value == FEnabled)
@@ -40,6 +44,16 @@ void TOldTimer::setInterval(uint32_t Value) {
 void TOldTimer::setOnTimer(TNotifyEvent Value) {
     FOnTimer = std::move(Value);
     UpdateTimer();
+}
+
+void TOldTimer::ApplyRequest() {
+    Request request = Request::None;
+    {
+        std::lock_guard guard(FRequestLock);
+        request = std::exchange(FRequest, Request::None);
+    }
+    if (request != Request::None)
+        setEnabled(request == Request::SwitchOn);
 }
 
 bool TOldTimer::timerRunning() const {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -55,9 +56,17 @@ private:
     // Throws EOutOfResources ("No more Timers") when the system does not start it.
     void UpdateTimer();
 
+    // Applies, on the timer's thread, the last Enabled value another thread asked for.
+    Q_INVOKABLE void ApplyRequest();
+
     bool FEnabled = true;
     uint32_t FInterval = 1000;
     TNotifyEvent FOnTimer;
     QTimer* FTimer;
     const std::thread::id FOwnerThread;
+
+    enum class Request { None, SwitchOff, SwitchOn };
+    // Guards FRequest; also orders another thread's request before its handling here.
+    std::mutex FRequestLock;
+    Request FRequest = Request::None;
 };

@@ -83,6 +83,24 @@ TEST(TOldTimer, SwitchedOnFromAnotherThreadExpiresOnItsOwnThread) {
     EXPECT_FALSE(timer.timerRunning());
 }
 
+TEST(TOldTimer, LastRequestFromAnotherThreadWins) {
+    TOldTimer timer;
+    timer.setOnTimer([](QObject*) {});
+    std::thread([&timer] {
+        timer.setEnabled(false);
+        timer.setEnabled(true);
+        timer.setEnabled(false);
+    }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !timer.Enabled(); }, WaitLimitMs));
+    EXPECT_FALSE(timer.timerRunning());
+    std::thread([&timer] {
+        timer.setEnabled(false);
+        timer.setEnabled(true);
+    }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timer.Enabled(); }, WaitLimitMs));
+    EXPECT_TRUE(timer.timerRunning());
+}
+
 TEST(TOldTimer, RequestPendingAtDestructionIsDropped) {
     int calls = 0;
     auto timer = std::make_unique<TOldTimer>();
