@@ -33,6 +33,7 @@ TQXBinHex::TQXBinHex(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setFont(MakeFont(QStringLiteral("Courier New"), 13));
@@ -128,7 +129,7 @@ void TQXBinHex::setTextUrlHilight(bool v) {
     FTextUrlHilight = v;
     // The table follows the switch at once rather than at the next page read.
     if (v)
-        DetectUrls();
+        DetectUrls(ViewPos);
     else
         ClearUrls();
     Redraw();
@@ -208,8 +209,7 @@ bool TQXBinHex::LoadFileSource(bool reopen) {
     HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
 
     if (reopen) {
-        MarkStart = oldMarkStart;
-        MarkLength = oldMarkLength;
+        SetSelection(oldMarkStart, oldMarkLength, /*scroll=*/false, /*fireEvent=*/false, /*redraw=*/false);
         if (oldViewPos > 0 && oldViewPos >= PosLast())
             ScrollToEndRepeat();
         else if (oldViewPos > 0)
@@ -264,6 +264,14 @@ void TQXBinHex::InitData() {
     AutoScrollOrigin = QPoint(0, 0);
     DragScrollDirection = dsNone;
     LastClientHeight = 0;
+    MouseSelecting = false;
+    SelDragStart = -1;
+    SelAnchor = -1;
+    ClickPos = -1;
+    DblClickDone = false;
+    TripleClickArmed = false;
+    DblClickTick = 0;
+    PopupPoint = QPoint(-1, -1);
 }
 
 void TQXBinHex::AllocBuffer() {
@@ -331,7 +339,7 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
         BuildLineTable(static_cast<int>(
             std::min<TOffset>(BufferPos + BufferAllocSize, FTextGutterLinesBufSize)));
     if (FTextUrlHilight)
-        DetectUrls();
+        DetectUrls(pos);
     else
         ClearUrls();
 }

@@ -20,7 +20,10 @@
 #include <memory>
 #include <vector>
 
+class QAction;
+class QContextMenuEvent;
 class QIODevice;
+class QMenu;
 class QKeyEvent;
 class QMouseEvent;
 class QScrollBar;
@@ -176,10 +179,67 @@ public:
     };
     std::vector<THighlight> SearchHighlights;
 
+    // ---- Selection, clipboard and context menu (QXBinHexSelect.cpp) ----
+
+    // Selects length bytes from start (both even in the two-byte modes, the length lowered to the
+    // data's end). Invalid arguments are ignored; with TextEnableSel off only the length is cleared.
+    void SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent, bool redraw);
+    void SelectAll();
+    void SelectNone(bool fireEvent);
+    // The selected bytes read from the source (at most maxLen, or SelTextLimitMb MiB when maxLen is
+    // 0); a failed read is reported in a box and gives nothing.
+    QByteArray SelText(int maxLen);
+    // The selection as UTF-16 in the two-byte modes; EAssertionFailed in the others.
+    QString SelTextW();
+    // Copies the selection as text in the character column's code page (and as UTF-16), or as hex.
+    void CopyToClipboard(bool asHex);
+    // Copies the link under the point where the context menu was asked for.
+    void CopyLink();
+    // Selects the line under the point where the context menu was asked for.
+    void SelectLine();
+    // Selects the run of characters around pos up to the delimiters (pos itself always included).
+    void SelectAround(const QString& delims, TOffset pos);
+    // The last character before a delimiter from pos in the direction, within the page buffer and at
+    // most 8192 characters away.
+    TOffset ExtendToDelimiter(const QString& delims, bool forward, TOffset pos);
+    // Brings pos onto the page indentLines lines below the top, and horizontally into view with
+    // indentChars characters to its left.
+    void ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz);
+    // The text of the line that holds pos (between line breaks), from the page buffer.
+    QString TextAround(TOffset pos);
+    // Extends a dragged selection from the press offset to the offset under a client point.
+    void ExtendSelectionTo(QPoint client);
+    // Shows the code page menu (or, in the two-byte modes, the byte order menu) at a screen point.
+    void EncodingMenu(QPoint screenPos);
+    // The code page or byte order menu as it is when it opens (built on first use, refreshed).
+    QMenu* PrepareEncodingMenu();
+    // Recomputes the context menu's visible and enabled items.
+    void UpdatePopupMenu();
+    QAction* PopupItem(TQXPopupCommand command) const;
+
+    // Delimiters of line and word selection.
+    static const QString LineDelimiters;
+    static const QString WordDelimiters;
+
+    // While set, menus are given to the handler instead of being executed (tests answer them).
+    using TMenuExecHandler = std::function<QAction*(QMenu* menu, QPoint screenPos)>;
+    static void SetMenuExecHandler(TMenuExecHandler handler);
+
+    QMenu* ViewerPopupMenu = nullptr;
+    bool MouseSelecting = false;
+    TOffset SelDragStart = -1;
+    TOffset SelAnchor = -1;
+    TOffset ClickPos = -1;
+    bool DblClickDone = false;
+    bool TripleClickArmed = false;
+    uint32_t DblClickTick = 0;
+    QPoint PopupPoint{-1, -1};
+
     // ---- Text modes: line model, line numbers, URLs (QXBinHexText.cpp) ----
 
-    using TQXBinHexDrawLine2 = std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr,
-                                                  const QPoint& APnt, const TQXBinHexOutputOptions& AOptions)>;
+    using TQXBinHexDrawLine2 =
+        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr, const QPoint& APnt,
+                           const TQXBinHexOutputOptions& AOptions)>;
     // Called after the control drew a text line: the line prepared without the line-end glyph, its
     // point (shifted by HViewPos) and the options it was drawn with.
     TQXBinHexDrawLine2 OnDrawLine2;
@@ -226,7 +286,8 @@ public:
     std::vector<int32_t> LineStarts;
     int LineCount = 0;
 
-    // The URLs of the page buffer, filled after each page read while TextUrlHilight is on.
+    // The URLs of the page buffer (those around the position read when there are more than fit),
+    // filled after each page read while TextUrlHilight is on.
     TQXUrlArray UrlTable;
     void ClearUrls();
     // The URL covering pos; empty when none does.
@@ -346,8 +407,8 @@ public:
     int LineHeight = 8;
     int CharWidth = 4;
     uint8_t FirstPrintable = 32;
-    // Largest selection copied to the clipboard, in MiB.
-    int MaxClipboardDataSizeMB = 16;
+    // Largest selection SelText returns without a limit of its own, in MiB.
+    int SelTextLimitMb = 16;
 
     // Property access.
     int TextLineSpacing() const { return FTextLineSpacing; }
@@ -452,6 +513,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool LoadFileSource(bool reopen);
@@ -484,14 +549,17 @@ private:
     QString LineToUnicode(const QString& chars) const;
     void SkipBackOverCRLF(TOffset& pos);
     bool StepToLineStart(TOffset& pos);
-    void DetectUrls();
+    // Fills the URL table from the page buffer, around pos when the buffer holds more than fit.
+    void DetectUrls(TOffset pos);
     void DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine);
 
     // ---- Scrolling (QXBinHexScroll.cpp) ----
     // The selection's part of the keys, the mouse press and the drag (QXBinHexSelect.cpp).
     bool HandleSelectionKey(QKeyEvent* event);
     void HandleSelectionPress(QMouseEvent* event);
-    void ExtendSelectionTo(QPoint client);
+    void ShowPopupMenu(QPoint client, QPoint global);
+    void ChooseCodepage(int encoding);
+    void ChooseByteOrder(TFileUnicodeFmt format);
     void SetScrollBar(QScrollBar* bar, const TScrollInfo& info);
     void ScrollBarAction(Qt::Orientation orientation, int action);
     bool HandleScrollKey(QKeyEvent* event);

@@ -141,7 +141,8 @@ void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
     GutterWidth = 10;
     if (LineNumbersShown()) {
         canvas.setFont(FFontGutter);
-        const int numberWidth = QFontMetrics(FFontGutter).horizontalAdvance(QString::number(LineCount + 1));
+        const int numberWidth =
+            QFontMetrics(FFontGutter).horizontalAdvance(QString::number(LineCount + 1));
         GutterWidth = std::max(10, numberWidth + 2);
     }
     canvas.fillRect(QRect(0, 0, GutterWidth, height), platform::ColorToQColor(FTextColorGutter));
@@ -377,7 +378,8 @@ void TQXBinHex::DrawTextLines(TPageCanvas& page) {
             if (page.Positions)
                 page.Positions->AddString(line.Str, x, p, y);
             if (OnDrawLine2) {
-                OnDrawLine2(this, &page.Painter, PrepareOutputText(line.Str, page.Options), QPoint(x, y), options);
+                OnDrawLine2(this, &page.Painter, PrepareOutputText(line.Str, page.Options),
+                            QPoint(x, y), options);
                 page.Painter.setFont(page.Font);
                 page.Painter.setPen(page.Colors.Text);
             }
@@ -397,7 +399,8 @@ void TQXBinHex::DrawTextLines(TPageCanvas& page) {
 
 void TQXBinHex::DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine) {
     QPainter& canvas = page.Painter;
-    canvas.fillRect(QRect(0, y, GutterWidth, LineHeight), platform::ColorToQColor(FTextColorGutter));
+    canvas.fillRect(QRect(0, y, GutterWidth, LineHeight),
+                    platform::ColorToQColor(FTextColorGutter));
     if (!startsLine)
         return;
     const int number = LineNumbersShown() ? LineNumber(linePos) : 0;

@@ -493,6 +493,7 @@ bool TQXBinHex::HandleAutoScrollPress(QMouseEvent* event) {
 }
 
 void TQXBinHex::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
     if (HandleAutoScrollPress(event))
         return;
     HandleSelectionPress(event);

@@ -1,11 +1,474 @@
-// QXBinHexSelect.cpp — selection with the mouse and keys, clipboard and context menu.
+// QXBinHexSelect.cpp — the selection (mouse, keys, commands), copying it to the clipboard, the
+// context menu and the code page and byte order menus.
 #include "QXBinHex.h"
 
+#include "QXViewerMsg.h"
+#include "QXxAssert.h"
+#include "QXxClipboard.h"
+#include "QXxCodepages.h"
+#include "QXxSHex.h"
+#include "QXxSProc.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QStyleHints>
 
-bool TQXBinHex::HandleSelectionKey(QKeyEvent*) { return false; }
+namespace {
 
-void TQXBinHex::HandleSelectionPress(QMouseEvent*) {}
+constexpr int MaxDelimiterSearch = 8192;
 
-void TQXBinHex::ExtendSelectionTo(QPoint) {}
+TQXBinHex::TMenuExecHandler& MenuExecHandler() {
+    static TQXBinHex::TMenuExecHandler handler;
+    return handler;
+}
+
+QAction* ExecMenu(QMenu* menu, QPoint screenPos) {
+    if (MenuExecHandler())
+        return MenuExecHandler()(menu, screenPos);
+    return menu->exec(screenPos);
+}
+
+// Milliseconds since the program started, wrapping like a system tick count.
+uint32_t TickCount() {
+    static QElapsedTimer timer;
+    if (!timer.isValid())
+        timer.start();
+    return static_cast<uint32_t>(timer.elapsed());
+}
+
+QString MakeWordDelimiters() {
+    QString d;
+    auto add = [&](int from, int to) {
+        for (int c = from; c <= to; ++c)
+            d += QChar(c);
+    };
+    add(32, 47);
+    add(58, 64);
+    add(91, 94);
+    add(96, 96);
+    add(123, 127);
+    d += QChar(13);
+    d += QChar(10);
+    d += QChar(9);
+    return d;
+}
+
+} // namespace
+
+const QString TQXBinHex::LineDelimiters = QStringLiteral("\r\n");
+const QString TQXBinHex::WordDelimiters = MakeWordDelimiters();
+
+void TQXBinHex::SetMenuExecHandler(TMenuExecHandler handler) { MenuExecHandler() = std::move(handler); }
+
+// ---- Selection ----------------------------------------------------------------------------------
+
+void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent, bool redraw) {
+    if (!FTextEnableSel) {
+        MarkLength = 0;
+        return;
+    }
+    if (start < 0 || start > PosLast() || length < 0)
+        return;
+    const bool changed = start != MarkStart || length != MarkLength;
+    if (changed) {
+        const int cs = CharSize();
+        MarkStart = start - start % cs;
+        MarkLength = length - length % cs;
+        MarkLength = std::min(MarkLength, PosLast() + cs - MarkStart);
+    }
+    if (scroll)
+        ScrollToPos(start, FTextSearchIndentVert, FTextSearchIndentHorz, /*redrawHorz=*/false);
+    if (redraw)
+        Redraw();
+    if (changed && fireEvent && OnSelectionChange)
+        OnSelectionChange(this);
+}
+
+void TQXBinHex::SelectAll() { SetSelection(0, FileSize, false, /*fireEvent=*/true, /*redraw=*/true); }
+
+void TQXBinHex::SelectNone(bool fireEvent) { SetSelection(0, 0, false, fireEvent, /*redraw=*/true); }
+
+void TQXBinHex::ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz) {
+    if (IsTextLikeMode()) {
+        TextLinesMove(indentLines + 1, /*forward=*/false, /*redraw=*/true, /*start=*/false, pos);
+    } else {
+        const TOffset lineSize = LineSize();
+        const TOffset top = std::max<TOffset>(pos / lineSize * lineSize - indentLines * lineSize, 0);
+        SetViewPos(top, /*redraw=*/true);
+    }
+    int x = 0, y = 0;
+    if (!StrPositions.PointFromPos(TextFont(), OutputOptions(false), pos, x, y))
+        return;
+    if (LeftMargin() <= x && x < ClientWidth() - 8)
+        return;
+    SetHorzPos(x + HViewPos - LeftMargin() - indentChars * CharWidth, redrawHorz);
+}
+
+TOffset TQXBinHex::ExtendToDelimiter(const QString& delims, bool forward, TOffset pos) {
+    const int cs = CharSize();
+    TOffset p = pos - pos % cs;
+    for (int i = 0; i < MaxDelimiterSearch; ++i) {
+        const TOffset q = forward ? p + cs : p - cs;
+        if (q < 0 || q > PosLast() || q < BufferPos || q - BufferPos >= BufferAllocSize)
+            break;
+        if (delims.contains(QChar(GetChar(q))))
+            break;
+        p = q;
+    }
+    return p;
+}
+
+void TQXBinHex::SelectAround(const QString& delims, TOffset pos) {
+    const TOffset first = ExtendToDelimiter(delims, /*forward=*/false, pos);
+    const TOffset last = ExtendToDelimiter(delims, /*forward=*/true, pos);
+    SetSelection(first, last + CharSize() - first, false, /*fireEvent=*/true, /*redraw=*/true);
+}
+
+QString TQXBinHex::TextAround(TOffset pos) {
+    if (!Buffer || pos < 0)
+        return {};
+    const TOffset first = ExtendToDelimiter(LineDelimiters, /*forward=*/false, pos);
+    const TOffset last = ExtendToDelimiter(LineDelimiters, /*forward=*/true, pos);
+    const TOffset end = last + CharSize();
+    if (first < BufferPos || end - BufferPos > BufferAllocSize || end <= first)
+        return {};
+    const auto* bytes = Buffer.get() + (first - BufferPos);
+    const int count = static_cast<int>(end - first);
+    if (CharSize() == 2)
+        return BytesToWide(bytes, count, FileUnicodeFmt == vfUnicodeBE);
+    return CodepageToUnicode(QByteArrayView(reinterpret_cast<const char*>(bytes), count),
+                             FTextEncoding >= 0 ? FTextEncoding : 0);
+}
+
+void TQXBinHex::ExtendSelectionTo(QPoint client) {
+    if (SelDragStart < 0)
+        return;
+    const TOffset pos = StrPositions.PosFromPoint(TextFont(), client.x(), client.y(), false, OutputOptions(false));
+    if (pos < 0)
+        return;
+    const TOffset a = std::min(SelDragStart, pos);
+    const TOffset b = std::max(SelDragStart, pos);
+    SetSelection(a, b - a, false, /*fireEvent=*/false, /*redraw=*/true);
+}
+
+// ---- Reading and copying ------------------------------------------------------------------------
+
+QByteArray TQXBinHex::SelText(int maxLen) {
+    if (MarkLength <= 0 || !SourceAssigned())
+        return {};
+    const TOffset limit = static_cast<TOffset>(SelTextLimitMb) << 20;
+    const TOffset n = maxLen > 0 ? std::min<TOffset>(maxLen, MarkLength) : std::min(limit, MarkLength);
+    QByteArray bytes(static_cast<qsizetype>(n), Qt::Uninitialized);
+    int got = 0;
+    if (!ReadSource(reinterpret_cast<uint8_t*>(bytes.data()), static_cast<int>(n), got, MarkStart)) {
+        ViewerMsgError(FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName}) : CannotReadStreamText);
+        return {};
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+QString TQXBinHex::SelTextW() {
+    if (CharSize() != 2)
+        throw EAssertionFailed("SelTextW is called in non-Unicode mode");
+    const QByteArray bytes = SelText(0);
+    return BytesToWide(bytes.constData(), static_cast<int32_t>(bytes.size()), FileUnicodeFmt == vfUnicodeBE);
+}
+
+void TQXBinHex::CopyToClipboard(bool asHex) {
+    try {
+        if (CharSize() == 2) {
+            QString text = SelTextW();
+            if (text.isEmpty())
+                return;
+            ZerosToSpacesW(text);
+            PutClipboardText(text);
+            return;
+        }
+        QByteArray bytes = SelText(0);
+        if (bytes.isEmpty())
+            return;
+        if (asHex)
+            bytes = BytesToHexText(bytes);
+        else
+            ZerosToSpaces(bytes);
+        PutClipboardTextInEncoding(bytes, FTextEncoding >= 0 ? FTextEncoding : 0);
+    } catch (const std::exception&) {
+        ViewerMsgError(ClipboardErrorText);
+    }
+}
+
+void TQXBinHex::CopyLink() {
+    const TOffset pos =
+        StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(), /*strict=*/true, OutputOptions(false));
+    const QByteArray url = UrlAt(pos);
+    if (!url.isEmpty())
+        PutClipboardTextInEncoding(url, 0);
+}
+
+void TQXBinHex::SelectLine() {
+    if (PopupPoint.x() < 0 || PopupPoint.y() < 0)
+        return;
+    const TOffset pos =
+        StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(), /*strict=*/false, OutputOptions(false));
+    if (pos >= 0)
+        SelectAround(LineDelimiters, pos);
+}
+
+// ---- Context menu -------------------------------------------------------------------------------
+
+QAction* TQXBinHex::PopupItem(TQXPopupCommand command) const {
+    if (!ViewerPopupMenu)
+        return nullptr;
+    for (QAction* a : ViewerPopupMenu->actions())
+        if (!a->isSeparator() && a->data().toInt() == command)
+            return a;
+    return nullptr;
+}
+
+void TQXBinHex::UpdatePopupMenu() {
+    if (!ViewerPopupMenu) {
+        ViewerPopupMenu = new QMenu(this);
+        auto add = [this](const QString& caption, TQXPopupCommand command, auto handler) {
+            QAction* a = ViewerPopupMenu->addAction(caption);
+            a->setData(static_cast<int>(command));
+            connect(a, &QAction::triggered, this, handler);
+        };
+        add(QStringLiteral("Copy"), vpCmdCopy, [this] { CopyToClipboard(false); });
+        add(QStringLiteral("Copy as hex"), vpCmdCopyHex, [this] { CopyToClipboard(true); });
+        add(QStringLiteral("Copy link"), vpCmdCopyLink, [this] { CopyLink(); });
+        ViewerPopupMenu->addSeparator();
+        add(QStringLiteral("Select line"), vpCmdSelectLine, [this] { SelectLine(); });
+        add(QStringLiteral("Select all"), vpCmdSelectAll, [this] { SelectAll(); });
+        ViewerPopupMenu->addSeparator();
+        add(QStringLiteral("Encoding..."), vpCmdEncMenu, [this] { EncodingMenu(QCursor::pos()); });
+    }
+    const bool empty = IsFileEmpty();
+    const bool sel = MarkLength > 0;
+    const TOffset linkPos =
+        StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(), /*strict=*/true, OutputOptions(false));
+    const TOffset evenSize = FileSize - FileSize % CharSize();
+    auto set = [this](TQXPopupCommand command, bool enabled) {
+        QAction* a = PopupItem(command);
+        a->setVisible(FTextPopupCommands.testFlag(command));
+        a->setEnabled(enabled);
+    };
+    set(vpCmdCopy, !empty && sel);
+    set(vpCmdCopyHex, !empty && sel && FMode == vbmodeHex);
+    set(vpCmdCopyLink, !empty && !UrlAt(linkPos).isEmpty());
+    set(vpCmdSelectLine, !empty && FTextEnableSel);
+    set(vpCmdSelectAll, !empty && FTextEnableSel && (MarkStart != 0 || MarkLength < evenSize));
+    set(vpCmdEncMenu, !empty);
+}
+
+void TQXBinHex::ShowPopupMenu(QPoint client, QPoint global) {
+    PopupPoint = client;
+    UpdatePopupMenu();
+    ExecMenu(ViewerPopupMenu, global);
+}
+
+void TQXBinHex::contextMenuEvent(QContextMenuEvent* event) {
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    ShowPopupMenu(keyboard ? QPoint(-1, -1) : event->pos(),
+                  keyboard ? viewport()->mapToGlobal(QPoint(0, 0)) : event->globalPos());
+    event->accept();
+}
+
+// ---- Encoding menus -----------------------------------------------------------------------------
+
+void TQXBinHex::ChooseCodepage(int encoding) {
+    setTextEncoding(encoding);
+    if (OnOptionsChange)
+        OnOptionsChange(this);
+}
+
+void TQXBinHex::ChooseByteOrder(TFileUnicodeFmt format) {
+    FileUnicodeFmt = format;
+    if (CharSize() == 2)
+        Redraw();
+    if (OnOptionsChange)
+        OnOptionsChange(this);
+}
+
+QMenu* TQXBinHex::PrepareEncodingMenu() {
+    if (CharSize() == 2) {
+        static constexpr const char* ByteOrderMenuName = "ByteOrderMenu";
+        auto* menu = findChild<QMenu*>(QLatin1String(ByteOrderMenuName), Qt::FindDirectChildrenOnly);
+        if (!menu) {
+            menu = new QMenu(this);
+            menu->setObjectName(QLatin1String(ByteOrderMenuName));
+            auto* group = new QActionGroup(menu);
+            for (const auto& [encoding, format] : {std::pair{-2, vfUnicodeBE}, std::pair{-1, vfUnicodeLE}}) {
+                QAction* a = menu->addAction(QString::fromLatin1(CodepageName(encoding)));
+                a->setCheckable(true);
+                a->setData(static_cast<int>(format));
+                group->addAction(a);
+                connect(a, &QAction::triggered, this, [this, f = format] { ChooseByteOrder(f); });
+            }
+        }
+        for (QAction* a : menu->actions())
+            a->setChecked(a->data().toInt() == FileUnicodeFmt);
+        return menu;
+    }
+
+    static constexpr const char* CodepageMenuName = "CodepageMenu";
+    auto* menu = findChild<QMenu*>(QLatin1String(CodepageMenuName), Qt::FindDirectChildrenOnly);
+    if (!menu) {
+        menu = new QMenu(this);
+        menu->setObjectName(QLatin1String(CodepageMenuName));
+    }
+    menu->clear();
+    for (QMenu* old : menu->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+        old->deleteLater();
+    auto* group = new QActionGroup(menu);
+    QMenu* submenu = nullptr;
+    QByteArray previousGroup;
+    bool firstSubmenu = true;
+    for (int i = 0; i < CodepageCount; ++i) {
+        const TQXCodepageRec& row = CodepageList[static_cast<size_t>(i)];
+        const QByteArray name(row.Name);
+        if (name.isEmpty())
+            continue;
+        const QByteArray groupName(row.Group);
+        QAction* a = nullptr;
+        if (groupName.isEmpty()) {
+            a = menu->addAction(QString::fromLatin1(name));
+        } else {
+            if (!submenu || groupName != previousGroup) {
+                if (firstSubmenu || groupName == "Unicode")
+                    menu->addSeparator();
+                firstSubmenu = false;
+                submenu = menu->addMenu(QString::fromLatin1(groupName));
+            }
+            a = submenu->addAction(QString::fromLatin1(name));
+            a->setEnabled(IsCodepageSupported(i));
+        }
+        previousGroup = groupName;
+        a->setCheckable(true);
+        a->setData(i);
+        a->setChecked(i == FTextEncoding);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, i] { ChooseCodepage(i); });
+    }
+    return menu;
+}
+
+void TQXBinHex::EncodingMenu(QPoint screenPos) {
+    QMenu* menu = PrepareEncodingMenu();
+    if (CharSize() == 2)
+        screenPos -= QPoint(menu->sizeHint().width() / 2, menu->sizeHint().height() / 2);
+    ExecMenu(menu, screenPos);
+    QCoreApplication::processEvents();
+}
+
+// ---- Keys and mouse -----------------------------------------------------------------------------
+
+bool TQXBinHex::HandleSelectionKey(QKeyEvent* event) {
+    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (mods == Qt::ControlModifier && event->key() == Qt::Key_A) {
+        SelectAll();
+        return true;
+    }
+    if (mods == Qt::ControlModifier && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert)) {
+        CopyToClipboard(false);
+        return true;
+    }
+    if ((mods == Qt::NoModifier && event->key() == Qt::Key_Menu) ||
+        (mods == Qt::ShiftModifier && event->key() == Qt::Key_F10)) {
+        ShowPopupMenu(QPoint(-1, -1), viewport()->mapToGlobal(QPoint(0, 0)));
+        return true;
+    }
+    return false;
+}
+
+void TQXBinHex::HandleSelectionPress(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint at = event->position().toPoint();
+    const TOffset pos = StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false, OutputOptions(false));
+    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (mods == Qt::ShiftModifier && event->buttons() == Qt::LeftButton) {
+        SetSelection(std::max<TOffset>(0, std::min(SelAnchor, pos)), std::abs(pos - SelAnchor), false,
+                     /*fireEvent=*/true, /*redraw=*/true);
+        return;
+    }
+    const uint32_t now = TickCount();
+    const auto doubleClickTime = static_cast<uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (TripleClickArmed && now - DblClickTick <= doubleClickTime) {
+        DblClickDone = false;
+        TripleClickArmed = false;
+        DblClickTick = 0;
+        SelectAround(LineDelimiters, ClickPos);
+    } else if (DblClickDone) {
+        DblClickDone = false;
+        TripleClickArmed = true;
+        DblClickTick = now;
+    } else {
+        SelectNone(/*fireEvent=*/false);
+    }
+    MouseSelecting = true;
+    SelDragStart = pos;
+    SelAnchor = pos;
+    ClickPos = pos - CharSize();
+    DblClickDone = false;
+}
+
+void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click arrives as this event: the word is selected first, then
+    // the press is handled as any other.
+    if (event->button() == Qt::LeftButton && ClickPos >= 0 && !AutoScrollMode) {
+        DblClickDone = true;
+        TripleClickArmed = false;
+        DblClickTick = 0;
+        SelectAround(WordDelimiters, ClickPos);
+    }
+    mousePressEvent(event);
+}
+
+void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (!AutoScrollMode) {
+        const TOffset pos = StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), /*strict=*/true, OutputOptions(false));
+        viewport()->setCursor(CursorById(UrlAt(pos).isEmpty() ? crIBeam : crHandPoint));
+    }
+    if (!MouseSelecting) {
+        DragScrollTimer.stop();
+        return;
+    }
+    if (at.y() <= 0)
+        DragScrollDirection = dsUp;
+    else if (at.y() >= ClientHeight() - 1)
+        DragScrollDirection = dsDown;
+    else if (LeftMargin() < at.x() && at.x() < ClientWidth() - 1)
+        DragScrollDirection = dsNone;
+    else if (at.x() >= ClientWidth() - 1)
+        DragScrollDirection = dsRight;
+    else
+        DragScrollDirection = dsLeft;
+    if (DragScrollDirection == dsNone) {
+        DragScrollTimer.stop();
+        ExtendSelectionTo(at);
+    } else if (!DragScrollTimer.isActive()) {
+        DragScrollTimer.start();
+    }
+}
+
+void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint at = event->position().toPoint();
+    if (SelDragStart >= 0 &&
+        StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false, OutputOptions(false)) == SelDragStart)
+        ClickUrl(SelDragStart);
+    MouseSelecting = false;
+    SelDragStart = -1;
+    DragScrollTimer.stop();
+    DragScrollDirection = dsNone;
+    if (OnSelectionChange)
+        OnSelectionChange(this);
+}

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool IsBreak(char16_t c) { return c == 10 || c == 13; }
+bool IsBreak(char16_t c) {
+    return c == 10 || c == 13;
+}
 
 } // namespace
 
@@ -20,7 +22,9 @@ bool TQXBinHex::InBufferAndData(TOffset pos) const {
     return pos >= 0 && pos <= PosLast() && pos >= BufferPos && pos - BufferPos < BufferAllocSize;
 }
 
-char16_t TQXBinHex::LineCharAt(TOffset pos) { return InBufferAndData(pos) ? GetChar(pos) : 0; }
+char16_t TQXBinHex::LineCharAt(TOffset pos) {
+    return InBufferAndData(pos) ? GetChar(pos) : 0;
+}
 
 QString TQXBinHex::LineToUnicode(const QString& chars) const {
     if (CharSize() == 2)
@@ -186,7 +190,8 @@ bool TQXBinHex::LineNumbersShown() const {
     if (!FTextGutterLinesExtUse)
         return true;
     // A stream has no name of its own, even while the name of an earlier file is kept.
-    return FileSourceType == vfSrcFile && IsFileExtInList(FileName, FTextGutterLinesExtList.toLatin1());
+    return FileSourceType == vfSrcFile &&
+           IsFileExtInList(FileName, FTextGutterLinesExtList.toLatin1());
 }
 
 bool TQXBinHex::BuildLineTable(int byteCount) {
@@ -229,16 +234,20 @@ int TQXBinHex::LineNumber(TOffset pos) const {
     if (pos == 0)
         return 1;
     const auto first = LineStarts.begin();
-    const auto last = first + std::min<ptrdiff_t>(LineCount, static_cast<ptrdiff_t>(LineStarts.size()));
-    const auto it = std::lower_bound(first, last, pos, [](int32_t start, TOffset p) { return start < p; });
+    const auto last =
+        first + std::min<ptrdiff_t>(LineCount, static_cast<ptrdiff_t>(LineStarts.size()));
+    const auto it =
+        std::lower_bound(first, last, pos, [](int32_t start, TOffset p) { return start < p; });
     return it != last && *it == pos ? static_cast<int>(it - first) + 2 : 0;
 }
 
 // ---- URLs ---------------------------------------------------------------------------------------
 
-void TQXBinHex::ClearUrls() { UrlTable.fill(TQXUrl{}); }
+void TQXBinHex::ClearUrls() {
+    UrlTable.fill(TQXUrl{});
+}
 
-void TQXBinHex::DetectUrls() {
+void TQXBinHex::DetectUrls(TOffset pos) {
     if (!Buffer) {
         ClearUrls();
         return;
@@ -247,7 +256,8 @@ void TQXBinHex::DetectUrls() {
     TOffset valid = std::clamp<TOffset>(FileSize - BufferPos, 0, BufferAllocSize);
     valid -= valid % cs;
     if (cs == 1) {
-        ScanUrls(QByteArrayView(Buffer.get(), static_cast<qsizetype>(valid)), BufferPos, UrlTable);
+        const QByteArrayView bytes(Buffer.get(), static_cast<qsizetype>(valid));
+        FillUrlTable(FindUrls(bytes, BufferPos), pos, UrlTable);
         return;
     }
     const bool bigEndian = FileUnicodeFmt == vfUnicodeBE;
@@ -257,7 +267,7 @@ void TQXBinHex::DetectUrls() {
         const uint8_t b1 = Buffer[2 * i + 1];
         units[i] = bigEndian ? char16_t(b0 << 8 | b1) : char16_t(b1 << 8 | b0);
     }
-    ScanUrls(units, BufferPos, UrlTable);
+    FillUrlTable(FindUrls(units, BufferPos), pos, UrlTable);
 }
 
 QByteArray TQXBinHex::UrlAt(TOffset pos) const {
@@ -266,7 +276,8 @@ QByteArray TQXBinHex::UrlAt(TOffset pos) const {
     for (const TQXUrl& entry : UrlTable) {
         if (entry.Url.isEmpty())
             break;
-        if (entry.Pos <= pos && pos < entry.Pos + static_cast<TOffset>(entry.Url.size()) * CharSize())
+        if (entry.Pos <= pos &&
+            pos < entry.Pos + static_cast<TOffset>(entry.Url.size()) * CharSize())
             return entry.Url;
     }
     return {};

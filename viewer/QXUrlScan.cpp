@@ -1,15 +1,21 @@
 // QXUrlScan.cpp — finding URLs and e-mail addresses in a page of bytes or UTF-16 units.
 #include "QXUrlScan.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsAsciiAlnum(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
 
 bool IsUrlChar(char16_t c) {
     return c > 32 && c < 127 && UrlDelimiters.find(static_cast<char>(c)) == std::string_view::npos;
@@ -23,18 +29,18 @@ bool IsLocalPartChar(char16_t c) {
     return IsAsciiAlnum(c) || c == u'.' || c == u'_' || c == u'%' || c == u'+' || c == u'-';
 }
 
-bool IsDomainChar(char16_t c) { return IsAsciiAlnum(c) || c == u'.' || c == u'-'; }
+bool IsDomainChar(char16_t c) {
+    return IsAsciiAlnum(c) || c == u'.' || c == u'-';
+}
 
 // The scan over one text; Text is a view whose elements convert to a character code.
-template <typename Text>
-class UrlScanner {
+template <typename Text> class UrlScanner {
 public:
-    UrlScanner(const Text& text, int64_t base, int charSize, TQXUrlArray& table)
-        : text_(text), n_(static_cast<int64_t>(text.size())), base_(base), charSize_(charSize),
-          table_(table) {}
+    UrlScanner(const Text& text, int64_t base, int charSize)
+        : text_(text), n_(static_cast<int64_t>(text.size())), base_(base), charSize_(charSize) {}
 
-    int Run() {
-        for (int64_t i = 0; i < n_ && count_ < MaxUrls; ++i) {
+    std::vector<TQXUrl> Run() {
+        for (int64_t i = 0; i < n_; ++i) {
             const char16_t c = At(i);
             int64_t start = i, end = -1;
             if (c == u'h' || c == u'H' || c == u'f' || c == u'F')
@@ -48,9 +54,7 @@ public:
             Add(start, end);
             i = end - 1;
         }
-        for (int k = count_; k < MaxUrls; ++k)
-            table_[static_cast<size_t>(k)] = TQXUrl{};
-        return count_;
+        return std::move(found_);
     }
 
 private:
@@ -148,7 +152,7 @@ private:
     }
 
     void Add(int64_t start, int64_t end) {
-        TQXUrl& entry = table_[static_cast<size_t>(count_++)];
+        TQXUrl& entry = found_.emplace_back();
         entry.Url.resize(static_cast<qsizetype>(end - start));
         for (int64_t k = start; k < end; ++k)
             entry.Url[static_cast<qsizetype>(k - start)] = static_cast<char>(At(k));
@@ -160,17 +164,39 @@ private:
     int64_t n_;
     int64_t base_;
     int charSize_;
-    TQXUrlArray& table_;
-    int count_ = 0;
+    std::vector<TQXUrl> found_;
     int64_t lastEnd_ = 0;
 };
 
 } // namespace
 
+std::vector<TQXUrl> FindUrls(QByteArrayView bytes, int64_t base) {
+    return UrlScanner<QByteArrayView>(bytes, base, 1).Run();
+}
+
+std::vector<TQXUrl> FindUrls(std::u16string_view units, int64_t base) {
+    return UrlScanner<std::u16string_view>(units, base, 2).Run();
+}
+
+int FillUrlTable(std::vector<TQXUrl>&& found, int64_t pos, TQXUrlArray& table) {
+    const auto total = static_cast<ptrdiff_t>(found.size());
+    ptrdiff_t first = 0;
+    if (total > MaxUrls) {
+        const auto atPos = std::lower_bound(found.begin(), found.end(), pos,
+                                            [](const TQXUrl& u, int64_t p) { return u.Pos < p; });
+        first = std::clamp<ptrdiff_t>((atPos - found.begin()) - UrlsKeptBefore, 0, total - MaxUrls);
+    }
+    const int count = static_cast<int>(std::min<ptrdiff_t>(total - first, MaxUrls));
+    for (int k = 0; k < MaxUrls; ++k)
+        table[static_cast<size_t>(k)] =
+            k < count ? std::move(found[static_cast<size_t>(first + k)]) : TQXUrl{};
+    return count;
+}
+
 int ScanUrls(QByteArrayView bytes, int64_t base, TQXUrlArray& table) {
-    return UrlScanner<QByteArrayView>(bytes, base, 1, table).Run();
+    return FillUrlTable(FindUrls(bytes, base), base, table);
 }
 
 int ScanUrls(std::u16string_view units, int64_t base, TQXUrlArray& table) {
-    return UrlScanner<std::u16string_view>(units, base, 2, table).Run();
+    return FillUrlTable(FindUrls(units, base), base, table);
 }

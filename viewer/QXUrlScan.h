@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 // One URL of the page: its text (ASCII) and the source offset of its first character. An entry
 // with an empty Url ends the table.
@@ -21,8 +22,7 @@ using TQXUrlArray = std::array<TQXUrl, MaxUrls>;
 // The characters that end a URL; every control code, DEL and every non-ASCII character end it too.
 inline constexpr std::string_view UrlDelimiters = " ()<>{}\"'\r\n\t";
 
-// Fills table with the URLs of a text, in offset order, at most MaxUrls; the entries after the last
-// one found are emptied. Returns the number found. Recognised are:
+// Every URL of a text, in offset order. Recognised are:
 // - "http://", "https://", "ftp://" and "file://" in any letter case, not preceded by a letter or
 //   digit and followed by at least one URL character;
 // - "www." in lower case, not preceded by a letter, digit, "." or "/", followed by a letter or
@@ -32,6 +32,19 @@ inline constexpr std::string_view UrlDelimiters = " ()<>{}\"'\r\n\t";
 //   least two letters.
 // A URL runs to the next delimiter; trailing ".,;:!?" are not part of it. URLs do not overlap.
 // bytes: one character per byte, character i at offset base + i.
-int ScanUrls(QByteArrayView bytes, int64_t base, TQXUrlArray& table);
+std::vector<TQXUrl> FindUrls(QByteArrayView bytes, int64_t base);
 // units: UTF-16 code units, unit i at offset base + 2i.
+std::vector<TQXUrl> FindUrls(std::u16string_view units, int64_t base);
+
+// How many of the URLs before pos FillUrlTable keeps when not all fit.
+inline constexpr int UrlsKeptBefore = 100;
+
+// Moves found (in offset order) into table and empties the entries after them. When more than
+// MaxUrls were found, the table takes MaxUrls consecutive ones: UrlsKeptBefore before the first at
+// or after pos and the rest from there on, moved back where the list ends earlier. Returns the
+// number of entries filled.
+int FillUrlTable(std::vector<TQXUrl>&& found, int64_t pos, TQXUrlArray& table);
+
+// FindUrls and FillUrlTable for the text's first offset.
+int ScanUrls(QByteArrayView bytes, int64_t base, TQXUrlArray& table);
 int ScanUrls(std::u16string_view units, int64_t base, TQXUrlArray& table);

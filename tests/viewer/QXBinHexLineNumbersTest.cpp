@@ -1,8 +1,8 @@
 // QXBinHexLineNumbersTest.cpp — the line table and the gutter of the text modes: numbers every
 // TextGutterLinesStep lines, dots on other line starts, the scanned-prefix and capacity limits and
 // the extension filter.
-#include "TextFixture.h"
 #include "TestSupport.h"
+#include "TextFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,12 @@ QByteArray TenByteLines(int count) {
     return data;
 }
 
-bool IsRed(QColor c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; }
-bool IsDark(QColor c) { return c.red() < 110 && c.green() < 110 && c.blue() < 110; }
+bool IsRed(QColor c) {
+    return c.red() > 150 && c.green() < 100 && c.blue() < 100;
+}
+bool IsDark(QColor c) {
+    return c.red() < 110 && c.green() < 110 && c.blue() < 110;
+}
 
 // A text viewer with line numbers whose gutter numbers are red, so that they tell apart from the
 // dots, which are drawn in the (black) text colour.
@@ -51,7 +55,8 @@ TEST(LineNumbers, EveryFifthLineNumberedOthersDotted) {
             EXPECT_GT(f.Dark(row), 0) << "dot of line " << number;
         }
     }
-    EXPECT_GE(f.viewer.GutterWidth, QFontMetrics(f.viewer.FontGutter()).horizontalAdvance(QStringLiteral("40")) + 2);
+    EXPECT_GE(f.viewer.GutterWidth,
+              QFontMetrics(f.viewer.FontGutter()).horizontalAdvance(QStringLiteral("40")) + 2);
 }
 
 TEST(LineNumbers, StepOfThreeAndContinuationLinesWithoutMark) {

@@ -1,7 +1,7 @@
 // QXBinHexTextTest.cpp — the text modes: line breaks, wrapping, tabs, UTF-16 lines, the OEM font,
 // line numbers in the gutter and the drawing events. Positions come from the measured metrics.
-#include "TextFixture.h"
 #include "TestSupport.h"
+#include "TextFixture.h"
 
 #include <gtest/gtest.h>
 #include <utility>
@@ -16,7 +16,8 @@ std::vector<Line> DrawnLines(const DrawFixture& f) {
     std::vector<Line> lines;
     const auto& rec = f.viewer.StrPositions;
     for (int i = 0; i < rec.Count; ++i)
-        lines.emplace_back(rec.Entries[static_cast<size_t>(i)].Str, rec.Entries[static_cast<size_t>(i)].Pos);
+        lines.emplace_back(rec.Entries[static_cast<size_t>(i)].Str,
+                           rec.Entries[static_cast<size_t>(i)].Pos);
     return lines;
 }
 
@@ -29,8 +30,12 @@ QByteArray Utf16Le(const std::u16string& s) {
     return b;
 }
 
-bool IsDark(QColor c) { return c.red() < 110 && c.green() < 110 && c.blue() < 110; }
-bool IsRed(QColor c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; }
+bool IsDark(QColor c) {
+    return c.red() < 110 && c.green() < 110 && c.blue() < 110;
+}
+bool IsRed(QColor c) {
+    return c.red() > 150 && c.green() < 100 && c.blue() < 100;
+}
 
 // Makes the page chars character widths wide after the left margin (and half a width more), so
 // that exactly chars characters of a monospaced font fit.
@@ -66,7 +71,9 @@ TEST(TextLines, LfOfCrLfCountsAsTheCr) {
 TEST(TextLines, BackwardFindsThePreviousLineStart) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.Show(MixedBreaks);
-    auto up = [&](TOffset pos, bool start) { return f.viewer.FindLineStart(pos, /*forward=*/false, start); };
+    auto up = [&](TOffset pos, bool start) {
+        return f.viewer.FindLineStart(pos, /*forward=*/false, start);
+    };
     EXPECT_EQ(up(10, false), 7);
     EXPECT_EQ(up(7, false), 4);
     EXPECT_EQ(up(4, false), 0);
@@ -154,7 +161,8 @@ TEST(TextTabs, MonospacedTabReachesTheNextStop) {
     f.Show("a\tb");
     ASSERT_TRUE(f.viewer.FontMonospaced);
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 2, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                   f.viewer.OutputOptions(false), 2, x, y));
     EXPECT_EQ(x, f.Left() + 8 * f.W()) << "b in column 9";
     EXPECT_EQ(f.CountPixels(QRect(f.Left() + f.W() + 1, 0, 7 * f.W() - 2, f.LH()), IsDark), 0);
     EXPECT_GT(f.CountPixels(QRect(f.Left() + 8 * f.W(), 0, f.W(), f.LH()), IsDark), 0);
@@ -169,8 +177,11 @@ TEST(TextTabs, ProportionalTabIsAlwaysTabSizeSpaces) {
     ASSERT_FALSE(f.viewer.FontMonospaced);
     const QFontMetrics fm(f.viewer.TextFont());
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 3, x, y));
-    EXPECT_NEAR(x, f.Left() + fm.horizontalAdvance(QStringLiteral("ab")) + 8 * fm.horizontalAdvance(u' '), 1);
+    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                   f.viewer.OutputOptions(false), 3, x, y));
+    EXPECT_NEAR(
+        x, f.Left() + fm.horizontalAdvance(QStringLiteral("ab")) + 8 * fm.horizontalAdvance(u' '),
+        1);
 }
 
 TEST(UnicodeLines, LittleEndianBreaksEndLines) {
@@ -196,7 +207,8 @@ TEST(TextOem, OemFontShowsGlyphsAndKeepsTabs) {
     f.viewer.setTextEncoding(1);
     EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str, QStringLiteral(".A\tB "));
     f.viewer.setTextOemSpecial(true);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str, QString(QChar(0x263A)) + QStringLiteral("A\tB "));
+    EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str,
+              QString(QChar(0x263A)) + QStringLiteral("A\tB "));
 }
 
 TEST(TextEvents, DrawLineCanTakeOverALine) {

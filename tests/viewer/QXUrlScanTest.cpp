@@ -1,7 +1,7 @@
 // QXUrlScanTest.cpp — finding URLs and addresses in a page, the viewer's URL table, its drawing
 // and the click event.
-#include "DrawFixture.h"
 #include "QXUrlScan.h"
+#include "DrawFixture.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -38,16 +38,18 @@ std::vector<Found> At(const QByteArray& text, std::initializer_list<const char*>
     return want;
 }
 
-const QByteArray Page("See http://example.com/a?b=1, mail bob.smith@mail.example.org or www.test.org.\r\n"
-                      "(ftp://files.example.net/x) <https://secure.example.com> 'file:///etc/hosts'\r\n"
-                      "not: xhttp://bad.com wwww.bad.com user@localhost a@b.c http:// mailto:ann@x.io\r\n");
+const QByteArray
+    Page("See http://example.com/a?b=1, mail bob.smith@mail.example.org or www.test.org.\r\n"
+         "(ftp://files.example.net/x) <https://secure.example.com> 'file:///etc/hosts'\r\n"
+         "not: xhttp://bad.com wwww.bad.com user@localhost a@b.c http:// mailto:ann@x.io\r\n");
 
 } // namespace
 
 TEST(UrlScan, FindsEveryKindInOrderAndStopsAtDelimiters) {
-    EXPECT_EQ(Scan(Page), At(Page, {"http://example.com/a?b=1", "bob.smith@mail.example.org", "www.test.org",
-                                    "ftp://files.example.net/x", "https://secure.example.com",
-                                    "file:///etc/hosts", "ann@x.io"}));
+    EXPECT_EQ(Scan(Page),
+              At(Page, {"http://example.com/a?b=1", "bob.smith@mail.example.org", "www.test.org",
+                        "ftp://files.example.net/x", "https://secure.example.com",
+                        "file:///etc/hosts", "ann@x.io"}));
 }
 
 TEST(UrlScan, SchemesInAnyCaseAndOffsetsFromTheBase) {
@@ -56,18 +58,21 @@ TEST(UrlScan, SchemesInAnyCaseAndOffsetsFromTheBase) {
 }
 
 TEST(UrlScan, AddressInsideAUrlIsPartOfTheUrl) {
-    EXPECT_EQ(Scan("http://user@host.com/p x"), (std::vector<Found>{{"http://user@host.com/p", 0}}));
+    EXPECT_EQ(Scan("http://user@host.com/p x"),
+              (std::vector<Found>{{"http://user@host.com/p", 0}}));
 }
 
 TEST(UrlScan, NonAsciiAndControlCodesEndAUrl) {
     EXPECT_EQ(Scan("http://a.org/\xE9t"), (std::vector<Found>{{"http://a.org/", 0}}));
-    EXPECT_EQ(Scan(QByteArray("http://a.org/x\0y", 16)), (std::vector<Found>{{"http://a.org/x", 0}}));
+    EXPECT_EQ(Scan(QByteArray("http://a.org/x\0y", 16)),
+              (std::vector<Found>{{"http://a.org/x", 0}}));
 }
 
 TEST(UrlScan, Utf16UnitsCountTwoBytesEach) {
     auto table = std::make_unique<TQXUrlArray>();
     EXPECT_EQ(ScanUrls(std::u16string_view(u"\u0416 www.x.ru \u0416 a@b.org"), 10, *table), 2);
-    EXPECT_EQ(Entries(*table), (std::vector<Found>{{"www.x.ru", 10 + 2 * 2}, {"a@b.org", 10 + 2 * 13}}));
+    EXPECT_EQ(Entries(*table),
+              (std::vector<Found>{{"www.x.ru", 10 + 2 * 2}, {"a@b.org", 10 + 2 * 13}}));
 }
 
 TEST(UrlScan, AtMostFiveHundredAndStaleEntriesCleared) {
@@ -80,6 +85,33 @@ TEST(UrlScan, AtMostFiveHundredAndStaleEntriesCleared) {
     EXPECT_EQ(ScanUrls("www.one.org", 0, *table), 1);
     EXPECT_TRUE((*table)[1].Url.isEmpty());
     EXPECT_TRUE((*table)[MaxUrls - 1].Url.isEmpty());
+}
+
+TEST(UrlScan, TooManyKeepsTheUrlsAroundThePosition) {
+    QByteArray text;
+    for (int i = 0; i < 2000; ++i)
+        text += "a@b.cd ";
+    auto table = std::make_unique<TQXUrlArray>();
+    EXPECT_EQ(FillUrlTable(FindUrls(text, 0), 7 * 1000, *table), MaxUrls);
+    EXPECT_EQ((*table)[0].Pos, 7 * (1000 - UrlsKeptBefore));
+    EXPECT_EQ((*table)[MaxUrls - 1].Pos, 7 * (1000 - UrlsKeptBefore + MaxUrls - 1));
+    FillUrlTable(FindUrls(text, 0), 7 * 1990, *table);
+    EXPECT_EQ((*table)[MaxUrls - 1].Pos, 7 * 1999) << "the window ends with the list";
+    FillUrlTable(FindUrls(text, 0), 7 * 20, *table);
+    EXPECT_EQ((*table)[0].Pos, 0) << "the window starts with the list";
+}
+
+TEST(ViewerUrls, DenseListHighlightsTheRequestedPage) {
+    DrawFixture f(TQXBinHex::vbmodeText);
+    QByteArray data;
+    for (int i = 0; i < 10000; ++i)
+        data += QByteArray("http://h.org/") + QByteArray::number(10000 + i) + "\n";
+    f.Show(data);
+    const TOffset pos = 19 * 5000; // line 5000 of 19-byte lines
+    f.viewer.ReadBuffer(pos);
+    ASSERT_GT(pos, f.viewer.BufferPos + 600 * 19) << "far more URLs before it than the table holds";
+    EXPECT_EQ(f.viewer.UrlAt(pos), QByteArray("http://h.org/15000"));
+    EXPECT_EQ(f.viewer.UrlAt(pos + 150 * 19), QByteArray("http://h.org/15150"));
 }
 
 TEST(ViewerUrls, PageReadFillsTheTableAndUrlAtCoversEachUrl) {
