@@ -28,7 +28,9 @@ QFont MakeFont(const QString& family, int pixelHeight) {
 
 } // namespace
 
-TQXBinHex::TQXBinHex(QWidget* parent) : QAbstractScrollArea(parent) {
+TQXBinHex::TQXBinHex(QWidget* parent)
+    : QAbstractScrollArea(parent), FSearch(std::make_unique<TQXStreamSearch>()),
+      PageSearch(std::make_unique<TQXStreamSearch>()) {
     resize(200, 150);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
@@ -232,6 +234,13 @@ bool TQXBinHex::LoadStreamSource() {
 }
 
 void TQXBinHex::FreeData() {
+    // The engine lets go of the source: a file it opened itself is closed and the search kept; a
+    // stream is the caller's and may go away, so the search goes with it.
+    if (FileSourceType == vfSrcFile)
+        FSearch->SetFileName(QString());
+    else if (FileSourceType == vfSrcStream)
+        FSearch->SetStream(nullptr);
+    SearchHighlights.clear();
     if (FileHandle != INVALID_HANDLE_VALUE)
         platform::CloseFile(FileHandle);
     Buffer.reset();

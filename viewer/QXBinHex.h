@@ -5,6 +5,7 @@
 #include "QXBinHexLayout.h"
 #include "QXBinHexOutput.h"
 #include "QXStrPositions.h"
+#include "QXStreamSearch.h"
 #include "QXUrlScan.h"
 #include "QXxFProc.h"
 #include "SysColors.h"
@@ -171,13 +172,33 @@ public:
     bool FontMonospaced = false;
     int GutterWidth = 10;
 
-    // Search hits highlighted by the drawing (offset, length in characters); a zero length ends the
-    // list.
+    // ---- Search (QXBinHexSearch.cpp) ----
+
+    // Matches of the remembered search painted on the page (offset, length in characters), at
+    // most MaxSearchHighlights; refilled by FindHighlights before every drawing of a page with data.
     struct THighlight {
         TOffset HiStart = 0;
-        int32_t HiLength = 0;
+        int64_t HiLength = 0;
     };
+    static constexpr int MaxSearchHighlights = 1000;
     std::vector<THighlight> SearchHighlights;
+
+    // The engine through which searches in the viewer's source run. The caller gives it the source
+    // (SetFileName(FileName) or SetStream(Stream)) and runs FindFirst/FindNext; the viewer paints
+    // the remembered search's matches when it has soHighlightAll. Closing a file source frees the
+    // engine's file and keeps the remembered search; closing a stream source forgets it.
+    TQXStreamSearch& Search() const { return *FSearch; }
+    // The progress event of Search.
+    TQXStreamSearchProgress OnSearchProgress() const;
+    void setOnSearchProgress(TQXStreamSearchProgress handler);
+    // Scans the page and a margin around it for the remembered search's matches.
+    void FindHighlights();
+    // Searches the viewer's own source for text, from the end of the selection (or the top of the
+    // page when nothing is selected) in the direction of the options, and selects a match with
+    // scrolling. A read failure is reported in a box. True when found.
+    bool FindText(const QString& text, TQXEncoding encoding, TQXSearchOptions options);
+    // Continues the last FindText (the other way when previous); true when found.
+    bool FindTextNext(bool previous);
 
     // ---- Selection, clipboard and context menu (QXBinHexSelect.cpp) ----
 
@@ -622,6 +643,11 @@ private:
     uint FFontFooterColor = platform::clBlack;
 
     QImage PageBitmap{200, 150, QImage::Format_RGB32};
+    std::unique_ptr<TQXStreamSearch> FSearch;
+    std::unique_ptr<TQXStreamSearch> PageSearch;
+    // Gives Search the viewer's source unless it already has it.
+    void AttachSearchSource();
+    bool SelectFound(bool found);
     QTimer DragScrollTimer;
     QTimer AutoScrollTimer;
 };

@@ -115,6 +115,7 @@ void TQXBinHex::Redraw() {
             // An empty page has nothing to hit.
             StrPositions.ClearPositions(CharSize());
         } else {
+            FindHighlights();
             DrawTo(PageBitmap, size.width(), size.height(), &StrPositions);
             UpdateVertScrollBar();
             UpdateHorzScrollBar();
@@ -365,7 +366,7 @@ void TQXBinHex::DrawTextLines(TPageCanvas& page) {
         page.Painter.setPen(page.Colors.Text);
         bool done = false;
         if (OnDrawLine) {
-            OnDrawLine(this, &page.Painter, PrepareOutputText(line.Str, page.Options), line.Str,
+            OnDrawLine(this, &page.Painter, PrepareOutputText(line.Str, page.Options), TextAround(p),
                        QRect(0, y, page.Target.width(), LineHeight), QPoint(left, y), done);
             page.Painter.setFont(page.Font);
             page.Painter.setPen(page.Colors.Text);
@@ -469,7 +470,8 @@ void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int
         page.Painter.setFont(page.Font);
         page.Painter.setPen(page.Colors.Text);
     }
-    for (size_t k = 0; k < SearchHighlights.size() && k < 1000 && SearchHighlights[k].HiLength != 0; ++k) {
+    for (size_t k = 0; k < SearchHighlights.size() && k < MaxSearchHighlights && SearchHighlights[k].HiLength != 0;
+         ++k) {
         const TOffset s = (SearchHighlights[k].HiStart - startPos) / cs;
         int from = 0, to = 0;
         if (!clampRange(s, s + SearchHighlights[k].HiLength, from, to))

@@ -348,3 +348,18 @@ TEST_F(SelectTest, SetSelectionRulesAndScrolling) {
     EXPECT_EQ(f.viewer.ViewPos, 40000 / 16 * 16 - 5 * 16) << "five lines above, by the default indent";
     EXPECT_EQ(changes, 2);
 }
+
+TEST_F(SelectTest, DrawLineGetsTheWholeTextLineOfAWrappedPiece) {
+    f.viewer.setMode(TQXBinHex::vbmodeText);
+    f.viewer.setTextWrap(true);
+    f.SetPageSize(f.Left() + 12 * 8, 200);
+    QStringList all;
+    f.viewer.OnDrawLine = [&](QObject*, QPainter*, const QString&, const QString& strAll, const QRect&,
+                              const QPoint&, bool&) { all << strAll; };
+    f.Show(QByteArray("alpha beta gamma delta\r\nnext"));
+    ASSERT_GE(all.size(), 3);
+    EXPECT_EQ(all.front(), QStringLiteral("alpha beta gamma delta"));
+    EXPECT_EQ(all.at(1), QStringLiteral("alpha beta gamma delta")) << "a wrapped piece reports its whole line";
+    EXPECT_EQ(all.back(), QStringLiteral("next"));
+    EXPECT_EQ(f.viewer.TextAround(3), QStringLiteral("alpha beta gamma delta"));
+}
