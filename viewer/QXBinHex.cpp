@@ -30,7 +30,10 @@ QFont MakeFont(const QString& family, int pixelHeight) {
 
 TQXBinHex::TQXBinHex(QWidget* parent)
     : QAbstractScrollArea(parent), FSearch(std::make_unique<TQXStreamSearch>()),
-      PageSearch(std::make_unique<TQXStreamSearch>()) {
+      PageSearch(std::make_unique<TQXStreamSearch>()),
+      FileNotification(std::make_unique<TQXFileNotification>()),
+      FileNotificationSimple(std::make_unique<TQXFileNotificationSimple>()) {
+    InitWatchers();
     resize(200, 150);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
@@ -183,8 +186,11 @@ bool TQXBinHex::OpenStream(QIODevice* stream, bool redraw) {
 }
 
 bool TQXBinHex::LoadFileSource(bool reopen) {
+    if (!reopen || !FAutoReload)
+        StopWatching();
     const TOffset oldViewPos = ViewPos;
     const int oldHViewPos = HViewPos;
+    const bool oldViewAtEnd = ViewAtEnd;
     const TOffset oldMarkStart = MarkStart;
     const TOffset oldMarkLength = MarkLength;
 
@@ -210,8 +216,17 @@ bool TQXBinHex::LoadFileSource(bool reopen) {
     ReadBuffer(-1);
     HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
 
-    if (reopen) {
+    if (reopen)
         SetSelection(oldMarkStart, oldMarkLength, /*scroll=*/false, /*fireEvent=*/false, /*redraw=*/false);
+    bool followedTail = false;
+    if (FAutoReload) {
+        if (reopen && FAutoReloadFollowTail && oldViewAtEnd) {
+            ScrollToEndRepeat();
+            followedTail = true;
+        }
+        StartWatching();
+    }
+    if (reopen && !followedTail) {
         if (oldViewPos > 0 && oldViewPos >= PosLast())
             ScrollToEndRepeat();
         else if (oldViewPos > 0)
@@ -222,6 +237,7 @@ bool TQXBinHex::LoadFileSource(bool reopen) {
 }
 
 bool TQXBinHex::LoadStreamSource() {
+    StopWatching();
     FreeData();
     if (!Stream)
         return true;

@@ -5,6 +5,8 @@
 #include "QXBinHexLayout.h"
 #include "QXBinHexOutput.h"
 #include "QXStrPositions.h"
+#include "QXFileNotification.h"
+#include "QXFileNotificationSimple.h"
 #include "QXStreamSearch.h"
 #include "QXUrlScan.h"
 #include "QXxFProc.h"
@@ -171,6 +173,23 @@ public:
     TStrPositions StrPositions;
     bool FontMonospaced = false;
     int GutterWidth = 10;
+
+    // ---- Automatic reload (QXBinHexReload.cpp) ----
+
+    // Switches watching the file named by FileName on or off (whatever the current source), with
+    // the watcher AutoReloadSimple selects.
+    void SetAutoReload(bool value);
+    void StopWatching();
+    void StartWatching();
+    // A watcher's change: re-opens the file keeping position and selection (or following its end),
+    // or empties the control when the file is gone; ignored during a mouse selection, and only
+    // reported while a page is drawn.
+    void HandleFileChange(QObject* sender);
+    void DoFileReload();
+    TQXFileNotification& FileNotificationWatcher() const { return *FileNotification; }
+    TQXFileNotificationSimple& FileNotificationSimpleWatcher() const { return *FileNotificationSimple; }
+    // Sounds the information beep; replaceable so that tests can count beeps.
+    static std::function<void()> Beep;
 
     // ---- Search (QXBinHexSearch.cpp) ----
 
@@ -505,7 +524,7 @@ public:
     TQXPopupCommands TextPopupCommands() const { return FTextPopupCommands; }
     void setTextPopupCommands(TQXPopupCommands v) { FTextPopupCommands = v; }
     bool AutoReload() const { return FAutoReload; }
-    void setAutoReload(bool v) { FAutoReload = v; }
+    void setAutoReload(bool v) { SetAutoReload(v); }
     bool AutoReloadBeep() const { return FAutoReloadBeep; }
     void setAutoReloadBeep(bool v) { FAutoReloadBeep = v; }
     bool AutoReloadFollowTail() const { return FAutoReloadFollowTail; }
@@ -591,6 +610,8 @@ private:
     bool SettingScrollBars = false;
     // A resize that arrives while a page is drawn (the bars appearing or hiding) asks for one more.
     bool RedrawPending = false;
+    // True while Redraw draws (RedrawLock also counts a re-open after a change on disk).
+    bool Drawing = false;
     int WheelRemainder = 0;
     int BufferOffsetOf(TOffset pos, const char* routine) const;
 
@@ -645,6 +666,9 @@ private:
     QImage PageBitmap{200, 150, QImage::Format_RGB32};
     std::unique_ptr<TQXStreamSearch> FSearch;
     std::unique_ptr<TQXStreamSearch> PageSearch;
+    std::unique_ptr<TQXFileNotification> FileNotification;
+    std::unique_ptr<TQXFileNotificationSimple> FileNotificationSimple;
+    void InitWatchers();
     // Gives Search the viewer's source unless it already has it.
     void AttachSearchSource();
     bool SelectFound(bool found);

@@ -17,13 +17,20 @@ namespace {
 // Decrements the redraw counter also when drawing throws.
 class RedrawGuard {
 public:
-    explicit RedrawGuard(int& lock) : lock_(lock) { ++lock_; }
-    ~RedrawGuard() { --lock_; }
+    RedrawGuard(int& lock, bool& drawing) : lock_(lock), drawing_(drawing) {
+        ++lock_;
+        drawing_ = true;
+    }
+    ~RedrawGuard() {
+        --lock_;
+        drawing_ = false;
+    }
     RedrawGuard(const RedrawGuard&) = delete;
     RedrawGuard& operator=(const RedrawGuard&) = delete;
 
 private:
     int& lock_;
+    bool& drawing_;
 };
 
 QString HexOffsetText(TOffset value, int digits) {
@@ -97,12 +104,12 @@ void TQXBinHex::FitWidths(int widthInChars) {
 // ---- Redraw and DrawTo --------------------------------------------------------------------------
 
 void TQXBinHex::Redraw() {
-    if (RedrawLock > 0) {
+    if (Drawing) {
         // Showing or hiding a scroll bar resizes the page while it is drawn: draw once more after.
         RedrawPending = true;
         return;
     }
-    RedrawGuard guard(RedrawLock);
+    RedrawGuard guard(RedrawLock, Drawing);
     for (int pass = 0; pass < 3; ++pass) {
         RedrawPending = false;
         const QSize size = viewport()->size().expandedTo(QSize(1, 1));
@@ -528,7 +535,7 @@ void TQXBinHex::resizeEvent(QResizeEvent* event) {
     const int height = ClientHeight();
     const bool grew = height > LastClientHeight;
     LastClientHeight = height;
-    if (RedrawLock > 0) {
+    if (Drawing) {
         RedrawPending = true;
         return;
     }

@@ -1,0 +1,156 @@
+// QXBinHexReloadTest.cpp — re-opening the shown file when it changes on disk, with the notification
+// watcher and with the polling watcher.
+#include "DrawFixture.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int ReloadTimeoutMs = 5000;
+
+class ReloadTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        beeps = 0;
+        TQXBinHex::Beep = [this] { ++beeps; };
+        f.viewer.OnFileReload = [this](QObject*) { ++reloads; };
+        f.viewer.setAutoReloadSimple(GetParam());
+        f.viewer.setAutoReloadSimpleTime(50);
+        f.viewer.setAutoReload(true);
+    }
+    void TearDown() override { TQXBinHex::Beep = [] { QApplication::beep(); }; }
+
+    QString Write(const QByteArray& content) { return dir.write("watched.bin", content); }
+    void Append(const QByteArray& more) {
+        QFile file(dir.path("watched.bin"));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(more);
+    }
+    bool AwaitReloads(int n) {
+        return QTest::qWaitFor([&] { return reloads >= n; }, ReloadTimeoutMs);
+    }
+
+    test::ScratchDir dir;
+    DrawFixture f{TQXBinHex::vbmodeHex, QSize(300, 297)};
+    int reloads = 0;
+    int beeps = 0;
+};
+
+std::string WatcherName(const ::testing::TestParamInfo<bool>& info) { return info.param ? "Polling" : "Notification"; }
+
+} // namespace
+
+TEST_P(ReloadTest, GrowingFileFollowsItsEnd) {
+    ASSERT_TRUE(f.viewer.Open(Write(QByteArray(100, 'a')), true));
+    ASSERT_TRUE(f.viewer.ViewAtEnd);
+    f.viewer.ScrollRight(40);
+    Append(QByteArray(20000, 'b'));
+    ASSERT_TRUE(AwaitReloads(1));
+    EXPECT_EQ(f.viewer.FileSize, 20100);
+    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    EXPECT_EQ(f.viewer.HViewPos, 0);
+}
+
+TEST_P(ReloadTest, ChangeElsewhereKeepsPositionAndSelection) {
+    QByteArray data(100000, 'a');
+    ASSERT_TRUE(f.viewer.Open(Write(data), true));
+    f.viewer.GoToPos(50000);
+    f.viewer.ScrollRight(40);
+    f.viewer.SetSelection(50010, 6, false, false, true);
+    const int64_t top = f.viewer.ViewPos;
+    const int hpos = f.viewer.HViewPos;
+    ASSERT_GT(hpos, 0);
+    Append(QByteArray("tail"));
+    ASSERT_TRUE(AwaitReloads(1));
+    EXPECT_EQ(f.viewer.FileSize, 100004);
+    EXPECT_EQ(f.viewer.ViewPos, top);
+    EXPECT_EQ(f.viewer.HViewPos, hpos);
+    EXPECT_EQ(f.viewer.MarkStart, 50010);
+    EXPECT_EQ(f.viewer.MarkLength, 6);
+}
+
+TEST_P(ReloadTest, DeletedFileEmptiesTheControl) {
+    ASSERT_TRUE(f.viewer.Open(Write(QByteArray(100, 'a')), true));
+    f.viewer.setAutoReloadBeep(true);
+    ASSERT_TRUE(QFile::remove(dir.path("watched.bin")));
+    ASSERT_TRUE(AwaitReloads(1));
+    EXPECT_TRUE(f.viewer.FileName.isEmpty());
+    EXPECT_FALSE(f.viewer.SourceAssigned());
+    EXPECT_EQ(beeps, 1);
+}
+
+TEST_P(ReloadTest, ReplacedByRenameIsReloadedEachTime) {
+    ASSERT_TRUE(f.viewer.Open(Write(QByteArray("first")), true));
+    for (int round = 1; round <= 3; ++round) {
+        const QByteArray content = QByteArray("version ") + QByteArray::number(round) + QByteArray(round, '!');
+        const QString temp = dir.write("watched.tmp", content);
+        QFile::remove(dir.path("watched.bin"));
+        ASSERT_TRUE(QFile::rename(temp, dir.path("watched.bin")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f.viewer.FileSize == content.size(); }, ReloadTimeoutMs)) << round;
+        EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str.left(9), QString::fromLatin1(content.left(9))) << round;
+    }
+}
+
+TEST_P(ReloadTest, EarlierFileIsWatchedBehindAStream) {
+    const QString path = Write(QByteArray(100, 'a'));
+    f.viewer.setAutoReload(false);
+    ASSERT_TRUE(f.viewer.Open(path, true));
+    f.Show(QByteArray(10, 's'));
+    ASSERT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
+    f.viewer.setAutoReload(true);
+    Append(QByteArray(5, 'b'));
+    ASSERT_TRUE(AwaitReloads(1));
+    EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcFile);
+    EXPECT_EQ(f.viewer.FileSize, 105);
+}
+
+INSTANTIATE_TEST_SUITE_P(Watchers, ReloadTest, ::testing::Bool(), WatcherName);
+
+TEST(ReloadRules, ChangeDuringAMouseSelectionIsIgnored) {
+    test::ScratchDir dir;
+    DrawFixture f;
+    int reloads = 0;
+    f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
+    ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
+    QTest::mousePress(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
+    ASSERT_TRUE(f.viewer.MouseSelecting);
+    dir.write("f.bin", QByteArray(200, 'b'));
+    f.viewer.HandleFileChange(nullptr);
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(f.viewer.FileSize, 100);
+    QTest::mouseRelease(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
+    f.viewer.HandleFileChange(nullptr);
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(f.viewer.FileSize, 200);
+}
+
+TEST(ReloadRules, ChangeDuringARedrawIsOnlyReported) {
+    test::ScratchDir dir;
+    DrawFixture f;
+    int reloads = 0;
+    f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
+    ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
+    dir.write("f.bin", QByteArray(200, 'b'));
+    f.viewer.RedrawLock = 1;
+    f.viewer.HandleFileChange(nullptr);
+    f.viewer.RedrawLock = 0;
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(f.viewer.FileSize, 100);
+}
+
+TEST(ReloadRules, SwitchingOffStopsWatching) {
+    test::ScratchDir dir;
+    DrawFixture f;
+    f.viewer.setAutoReload(true);
+    ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
+    EXPECT_TRUE(f.viewer.FileNotificationWatcher().Active());
+    f.viewer.setAutoReload(false);
+    EXPECT_FALSE(f.viewer.FileNotificationWatcher().Active());
+    f.viewer.setAutoReload(true);
+    f.viewer.Open(QString(), true);
+    EXPECT_FALSE(f.viewer.FileNotificationWatcher().Active()) << "a new source stops the watcher";
+}

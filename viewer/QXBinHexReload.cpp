@@ -1,0 +1,88 @@
+// QXBinHexReload.cpp — watching the shown file and re-opening it when it changes on disk.
+#include "QXBinHex.h"
+
+#include <QApplication>
+#include <QTimer>
+
+std::function<void()> TQXBinHex::Beep = [] { QApplication::beep(); };
+
+namespace {
+
+// Decrements the redraw counter also when a re-open throws.
+class LockGuard {
+public:
+    explicit LockGuard(int& lock) : lock_(lock) { ++lock_; }
+    ~LockGuard() { --lock_; }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    int& lock_;
+};
+
+} // namespace
+
+void TQXBinHex::InitWatchers() {
+    FileNotification->setOptions({foNotifyFilename, foNotifySize, foNotifyLastWrite});
+    FileNotification->OnChanged = [this](QObject* sender) { HandleFileChange(sender); };
+    FileNotificationSimple->OnChanged = [this](QObject* sender) { HandleFileChange(sender); };
+}
+
+void TQXBinHex::StopWatching() {
+    FileNotification->Stop();
+    FileNotificationSimple->Timer->stop();
+}
+
+void TQXBinHex::StartWatching() {
+    if (FAutoReloadSimple) {
+        FileNotificationSimple->Timer->stop();
+        FileNotificationSimple->Timer->setInterval(FAutoReloadSimpleTime);
+        FileNotificationSimple->SetFileName(FileName);
+        FileNotificationSimple->Timer->start();
+    } else {
+        FileNotification->setFileName(FileName);
+        FileNotification->Start();
+    }
+}
+
+void TQXBinHex::SetAutoReload(bool value) {
+    if (value == FAutoReload)
+        return;
+    FAutoReload = value;
+    if (FileName.isEmpty())
+        return;
+    if (FAutoReloadSimple) {
+        FileNotificationSimple->Timer->stop();
+        FileNotificationSimple->Timer->setInterval(FAutoReloadSimpleTime);
+        FileNotificationSimple->SetFileName(FileName);
+        if (value)
+            FileNotificationSimple->Timer->start();
+    } else {
+        FileNotification->setActive(false);
+        FileNotification->setFileName(FileName);
+        FileNotification->setActive(value);
+    }
+}
+
+void TQXBinHex::HandleFileChange(QObject*) {
+    if (MouseSelecting)
+        return;
+    if (RedrawLock == 0) {
+        LockGuard guard(RedrawLock);
+        if (IsFileExist(FileName)) {
+            LoadFileSource(/*reopen=*/true);
+        } else {
+            FileName.clear();
+            LoadFileSource(/*reopen=*/false);
+        }
+        Redraw();
+        if (FAutoReloadBeep && Beep)
+            Beep();
+    }
+    DoFileReload();
+}
+
+void TQXBinHex::DoFileReload() {
+    if (OnFileReload)
+        OnFileReload(this);
+}
