@@ -1,9 +1,7 @@
 // DrawBench.cpp — drawing a hex page of a 1 MiB source at the main window's viewer size and at
 // full-screen size, and hit-testing a point on a full page.
-#include "Fonts.h"
 #include "QXBinHex.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <benchmark/benchmark.h>
 
@@ -60,13 +58,3 @@ void BM_PosFromPoint(benchmark::State& state) {
 BENCHMARK(BM_PosFromPoint)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::RegisterFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

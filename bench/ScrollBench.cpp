@@ -1,9 +1,7 @@
 // ScrollBench.cpp — moving the view: random jumps in a sparse 16 GiB file (one buffer load and one
 // page drawing each) and line-by-line scrolling through a 1 MiB image in hex mode.
-#include "Fonts.h"
 #include "QXBinHex.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -58,13 +56,3 @@ void BM_ScrollLineDownHex1MiB(benchmark::State& state) {
 BENCHMARK(BM_ScrollLineDownHex1MiB)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::RegisterFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

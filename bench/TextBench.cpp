@@ -1,10 +1,8 @@
 // TextBench.cpp — drawing a page of wrapped text at the main window's viewer size, and finding the
 // URLs of a full page buffer.
-#include "Fonts.h"
 #include "QXBinHex.h"
 #include "QXUrlScan.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -86,13 +84,3 @@ void BM_ScanUrlsPageBuffer(benchmark::State& state) {
 BENCHMARK(BM_ScanUrlsPageBuffer)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::RegisterFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

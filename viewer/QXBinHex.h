@@ -572,6 +572,7 @@ private:
     void FitWidths(int widthInChars);
     void DrawHexLines(TPageCanvas& page);
     void DrawUHexLines(TPageCanvas& page);
+    void DrawCellLines(TPageCanvas& page, int cells, int unitBytes);
     void DrawBinaryLines(TPageCanvas& page);
     void DrawTextLines(TPageCanvas& page);
     void DrawReadErrorPage(TPageCanvas& page);

@@ -261,50 +261,16 @@ void TQXBinHex::DrawSeparators(TPageCanvas& page, int y, std::initializer_list<i
     page.Painter.setPen(page.Colors.Text);
 }
 
-void TQXBinHex::DrawHexLines(TPageCanvas& page) {
-    const int n = FTextWidthHex;
-    const int h = n / 2;
-    const int d = HexOffsetLen;
-    const int w = CharWidth;
-    const int left = LeftMargin() - HViewPos;
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    for (int i = 1; i <= lines; ++i) {
-        const TOffset linePos = ViewPos + static_cast<TOffset>(i - 1) * n;
-        if (linePos >= FileSize)
-            break;
-        const int y = (i - 1) * LineHeight;
-        int x = left;
-        page.Painter.setPen(page.Colors.Text);
-        page.Painter.drawText(x, y + page.Ascent, HexOffsetText(linePos, d) + QLatin1Char(':'));
-        x += (d + 2) * w;
-        page.Painter.fillRect(QRect(x, y, w * (3 * n + 2), LineHeight + 1), page.Colors.HexBack);
-        x += w;
-        const int count = static_cast<int>(std::min<TOffset>(n, FileSize - linePos));
-        for (int j = 0; j < count; ++j) {
-            page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
-            const QString cell = GetHex(linePos + j);
-            page.Painter.drawText(x, y + page.Ascent, cell);
-            InvertSelection(page, cell, x, y, false, /*singleCell=*/true, linePos + j);
-            if (page.Positions)
-                page.Positions->SetHexCell(j, x, 3 * w, n);
-            x += 3 * w;
-            if (j == h - 1)
-                x += w;
-        }
-        const int columnX = left + (d + 3 * n + 4) * w;
-        if (page.Positions)
-            page.Positions->SetTextColumn(columnX);
-        DrawColumnText(page, ColumnText(linePos, count, 1), columnX + w, y, linePos);
-        DrawSeparators(page, y, {d + 2, d + 3 + 3 * h, d + 3 * n + 4});
-    }
-    DrawGutter(page.Painter, page.Target.height());
-    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
-}
+void TQXBinHex::DrawHexLines(TPageCanvas& page) { DrawCellLines(page, FTextWidthHex, 1); }
 
-void TQXBinHex::DrawUHexLines(TPageCanvas& page) {
-    const int u = FTextWidthUHex;
-    const int n = 2 * u;
-    const int h = u / 2;
+void TQXBinHex::DrawUHexLines(TPageCanvas& page) { DrawCellLines(page, FTextWidthUHex, 2); }
+
+// Lines of cells, unitBytes bytes each (two or four hex digits), cells per line: the offset column,
+// the tinted cell area with a gap in its middle, the character column and three separators.
+void TQXBinHex::DrawCellLines(TPageCanvas& page, int cells, int unitBytes) {
+    const int n = cells * unitBytes;         // bytes per line
+    const int h = cells / 2;                 // the middle gap follows cell h - 1
+    const int cellUnits = 2 * unitBytes + 1; // digits and a blank, in character widths
     const int d = HexOffsetLen;
     const int w = CharWidth;
     const int left = LeftMargin() - HViewPos;
@@ -318,25 +284,27 @@ void TQXBinHex::DrawUHexLines(TPageCanvas& page) {
         page.Painter.setPen(page.Colors.Text);
         page.Painter.drawText(x, y + page.Ascent, HexOffsetText(linePos, d) + QLatin1Char(':'));
         x += (d + 2) * w;
-        page.Painter.fillRect(QRect(x, y, w * (5 * u + 2), LineHeight + 1), page.Colors.HexBack);
+        page.Painter.fillRect(QRect(x, y, w * (cellUnits * cells + 2), LineHeight + 1), page.Colors.HexBack);
         x += w;
         int count = 0;
-        for (int j = 0; j < u && linePos + 2 * j + 1 < FileSize; ++j, ++count) {
+        for (int j = 0; j < cells && linePos + static_cast<TOffset>(unitBytes) * j + unitBytes - 1 < FileSize;
+             ++j, ++count) {
+            const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
             page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
-            const QString cell = GetHex(linePos + 2 * j);
+            const QString cell = GetHex(cellPos);
             page.Painter.drawText(x, y + page.Ascent, cell);
-            InvertSelection(page, cell, x, y, false, /*singleCell=*/true, linePos + 2 * j);
+            InvertSelection(page, cell, x, y, false, /*singleCell=*/true, cellPos);
             if (page.Positions)
-                page.Positions->SetHexCell(j, x, 5 * w, u);
-            x += 5 * w;
+                page.Positions->SetHexCell(j, x, cellUnits * w, cells);
+            x += cellUnits * w;
             if (j == h - 1)
                 x += w;
         }
-        const int columnX = left + (d + 5 * u + 4) * w;
+        const int columnX = left + (d + cellUnits * cells + 4) * w;
         if (page.Positions)
             page.Positions->SetTextColumn(columnX);
-        DrawColumnText(page, ColumnText(linePos, count, 2), columnX + w, y, linePos);
-        DrawSeparators(page, y, {d + 2, d + 3 + 5 * h, d + 5 * u + 4});
+        DrawColumnText(page, ColumnText(linePos, count, unitBytes), columnX + w, y, linePos);
+        DrawSeparators(page, y, {d + 2, d + 3 + cellUnits * h, d + cellUnits * cells + 4});
     }
     DrawGutter(page.Painter, page.Target.height());
     ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;

@@ -222,24 +222,27 @@ TEST(Scroll, TerabyteStreamReachesEveryLineReadingOnlyPages) {
     EXPECT_LT(device.reads, 20);
 }
 
-TEST(Scroll, SparseEightGiBFileIsPagedToItsEnd) {
-    test::ScratchDir dir;
-    QFile file(dir.path("sparse.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const int64_t size = int64_t(8) << 30;
-    ASSERT_TRUE(file.resize(size));
-    ASSERT_TRUE(file.seek(size - 3));
-    file.write("END");
-    file.close();
-    DrawFixture f;
-    ASSERT_TRUE(f.viewer.Open(file.fileName(), true));
-    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    const auto& rec = f.viewer.StrPositions;
-    const int last = f.viewer.LinesNum() - 1;
-    EXPECT_EQ(rec.Entries[last].Pos, size - 16);
-    EXPECT_TRUE(rec.Entries[last].Str.endsWith(QStringLiteral("END")));
-    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 16384);
-    EXPECT_EQ(rec.Entries[0].Pos, size * 16384 / 32767 / 16 * 16);
+TEST(Scroll, SparseFilesOfGigaAndTerabytesArePagedToTheirEnds) {
+    for (const int64_t size : {int64_t(8) << 30, int64_t(1) << 40}) {
+        test::ScratchDir dir;
+        QFile file(dir.path("sparse.bin"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(size));
+        ASSERT_TRUE(file.seek(size - 3));
+        file.write("END");
+        file.close();
+        DrawFixture f;
+        ASSERT_TRUE(f.viewer.Open(file.fileName(), true));
+        QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+        const auto& rec = f.viewer.StrPositions;
+        const int last = f.viewer.LinesNum() - 1;
+        EXPECT_EQ(rec.Entries[last].Pos, size - 16) << size;
+        EXPECT_TRUE(rec.Entries[last].Str.endsWith(QStringLiteral("END"))) << size;
+        QTest::keyClick(&f.viewer, Qt::Key_PageUp);
+        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.PosLastPage() - 16 * f.viewer.LinesNum()) << size;
+        f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 16384);
+        EXPECT_EQ(rec.Entries[0].Pos, size * 16384 / 32767 / 16 * 16) << size;
+    }
 }
 
 TEST(Scroll, VerticalBarAppearingBringsNoHorizontalBar) {
