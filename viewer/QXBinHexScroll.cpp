@@ -195,7 +195,9 @@ void TQXBinHex::ScrollRight(int px) {
 
 void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
     SettingScrollBars = true;
-    const int maximum = std::max(0, info.nMax - info.nPage + 1);
+    // The window bar's thumb runs up to nMax − nPage + 1 (nPage 0 counting as 1), so all zeros
+    // leave no range and hide the bar.
+    const int maximum = std::max(0, info.nMax - std::max(info.nPage - 1, 0));
     bar->setRange(0, maximum);
     bar->setPageStep(std::max(1, info.nPage));
     bar->setSingleStep(1);

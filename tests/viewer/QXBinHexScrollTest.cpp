@@ -77,10 +77,12 @@ TEST(Scroll, OnePageSourceDoesNotMoveAndHidesTheBar) {
 
 TEST(Scroll, EmptySourceStaysAtZeroWithoutBars) {
     DrawFixture f;
+    EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible()) << "no source";
     f.Show(QByteArray());
     QTest::keyClick(&f.viewer, Qt::Key_PageDown);
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(f.viewer.ViewPos, 0);
+    QApplication::processEvents();
     EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible());
     EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
 }
