@@ -13,7 +13,9 @@ TFileDialog::THandler& Handler() {
 
 } // namespace
 
-void TFileDialog::SetHandler(THandler handler) { Handler() = std::move(handler); }
+void TFileDialog::SetHandler(THandler handler) {
+    Handler() = std::move(handler);
+}
 
 bool TFileDialog::Execute() {
     std::optional<QString> chosen;

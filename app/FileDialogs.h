@@ -13,8 +13,8 @@ public:
 
     TFileDialog(TKind kind, QWidget* owner) : Kind(kind), Owner(owner) {}
 
-    // Shows the dialog; true with FileName set when the user chose a file, false on cancel. The open
-    // dialog accepts a name that does not exist; the save dialog asks before replacing a file.
+    // Shows the dialog; true with FileName set when the user chose a file, false on cancel. The
+    // open dialog accepts a name that does not exist; the save dialog asks before replacing a file.
     bool Execute();
     QString FileName;
 

@@ -14,7 +14,9 @@ QString TitleFromExecutable(const QString& path) {
     return base.left(1).toUpper() + base.mid(1).toLower();
 }
 
-QString ApplicationTitle() { return TitleFromExecutable(QCoreApplication::applicationFilePath()); }
+QString ApplicationTitle() {
+    return TitleFromExecutable(QCoreApplication::applicationFilePath());
+}
 
 QString ExceptionMessageText(const QString& message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.'))

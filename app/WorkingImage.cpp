@@ -50,7 +50,9 @@ EInOutError EInOutError::FromErrno(int error, const std::string& path) {
     return EInOutError(code);
 }
 
-void MirrorBytes(uint8_t* bytes, int n) { std::reverse(bytes, bytes + n); }
+void MirrorBytes(uint8_t* bytes, int n) {
+    std::reverse(bytes, bytes + n);
+}
 
 void MirrorWords(uint8_t* b, int n, bool highByteFirst) {
     if (n <= 2)

@@ -55,8 +55,9 @@ struct TResultView {
     ~TResultView();
 };
 
-// Reads SourceFileName whole into the image. All or nothing: on any failure the previous image stays
-// and EInOutError is thrown; a file longer than the capacity is refused with "File too large".
+// Reads SourceFileName whole into the image. All or nothing: on any failure the previous image
+// stays and EInOutError is thrown; a file longer than the capacity is refused with "File too
+// large".
 void ReadImageFile();
 // ReadImageFile, mirror by the settings, ShowResult.
 void MirrorAddresses(int dataSizeIndex, bool lowByteFirst, TResultView& result);

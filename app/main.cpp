@@ -22,8 +22,8 @@ constexpr int StatusPanel0Width = 800;
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), OpenDialog1(TFileDialog::OpenKind, this),
-      SaveDialog1(TFileDialog::SaveKind, this) {
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()),
+      OpenDialog1(TFileDialog::OpenKind, this), SaveDialog1(TFileDialog::SaveKind, this) {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -48,14 +48,19 @@ TForm1::TForm1(QWidget* parent)
 
     connect(ui->Open1, &QAction::triggered, this, [this] { RunCommand([this] { Open1Click(); }); });
     connect(ui->N1, &QAction::triggered, this, [this] { RunCommand([this] { N1Click(); }); });
-    connect(ui->About1, &QAction::triggered, this, [this] { RunCommand([this] { About1Click(); }); });
-    connect(ui->Button1, &QPushButton::clicked, this, [this] { RunCommand([this] { Button1Click(); }); });
-    connect(ui->Button2, &QPushButton::clicked, this, [this] { RunCommand([this] { Button2Click(); }); });
+    connect(ui->About1, &QAction::triggered, this,
+            [this] { RunCommand([this] { About1Click(); }); });
+    connect(ui->Button1, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { Button1Click(); }); });
+    connect(ui->Button2, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { Button2Click(); }); });
 }
 
 TForm1::~TForm1() = default;
 
-int TForm1::DataSizeIndex() const { return ui->ComboBox1->findText(ui->ComboBox1->currentText(), Qt::MatchExactly); }
+int TForm1::DataSizeIndex() const {
+    return ui->ComboBox1->findText(ui->ComboBox1->currentText(), Qt::MatchExactly);
+}
 
 void TForm1::Open1Click() {
     if (!OpenDialog1.Execute())
@@ -72,9 +77,13 @@ void TForm1::Open1Click() {
     ui->Button2->setEnabled(true);
 }
 
-void TForm1::Button1Click() { MirrorAddresses(DataSizeIndex(), ui->RadioButton1->isChecked(), Result); }
+void TForm1::Button1Click() {
+    MirrorAddresses(DataSizeIndex(), ui->RadioButton1->isChecked(), Result);
+}
 
-void TForm1::Button2Click() { InvertData(Result); }
+void TForm1::Button2Click() {
+    InvertData(Result);
+}
 
 void TForm1::N1Click() {
     if (!SaveDialog1.Execute())
@@ -83,7 +92,8 @@ void TForm1::N1Click() {
 }
 
 void TForm1::About1Click() {
-    platform::MessageBoxW(QStringLiteral("VORNEX v1.00 beta.\nЗеркалирование адресов и инверсия данных "
-                                         "образов ПЗУ для инженеров встроенного ПО."),
-                          ApplicationTitle(), platform::MB_OK | platform::MB_TASKMODAL);
+    platform::MessageBoxW(
+        QStringLiteral("VORNEX v1.00 beta.\nЗеркалирование адресов и инверсия данных "
+                       "образов ПЗУ для инженеров встроенного ПО."),
+        ApplicationTitle(), platform::MB_OK | platform::MB_TASKMODAL);
 }

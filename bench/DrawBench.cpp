@@ -42,7 +42,12 @@ void BM_RedrawHexPage(benchmark::State& state) {
     }
     state.SetLabel(QStringLiteral("%1 lines").arg(v.viewer.StrPositions.Count).toStdString());
 }
-BENCHMARK(BM_RedrawHexPage)->Args({641, 297})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RedrawHexPage)
+    ->Args({641, 297})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_PosFromPoint(benchmark::State& state) {
     Viewer v(1920, 1080);

@@ -35,7 +35,11 @@ void BM_GoToPosSparse16GiB(benchmark::State& state) {
         benchmark::DoNotOptimize(viewer.ViewPos);
     }
 }
-BENCHMARK(BM_GoToPosSparse16GiB)->Iterations(1000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_GoToPosSparse16GiB)
+    ->Iterations(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_ScrollLineDownHex1MiB(benchmark::State& state) {
     QByteArray data(1 << 20, Qt::Uninitialized);
@@ -53,6 +57,9 @@ void BM_ScrollLineDownHex1MiB(benchmark::State& state) {
         benchmark::DoNotOptimize(viewer.ViewPos);
     }
 }
-BENCHMARK(BM_ScrollLineDownHex1MiB)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScrollLineDownHex1MiB)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -1,4 +1,5 @@
-// FileIo.h — file calls and error codes: the small set of file operations the rest of the program uses.
+// FileIo.h — file calls and error codes: the small set of file operations the rest of the program
+// uses.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +20,8 @@ inline constexpr int IoReadBeyondEnd = 100;
 inline constexpr int IoDiskFull = 101;
 
 // Opens an existing regular file for reading; other processes may read, write, rename and delete it
-// meanwhile. Never creates a file and never blocks: FIFOs and devices are refused (EACCES), a folder
-// fails with EISDIR. Returns InvalidFileHandle and stores errno in *error on failure.
+// meanwhile. Never creates a file and never blocks: FIFOs and devices are refused (EACCES), a
+// folder fails with EISDIR. Returns InvalidFileHandle and stores errno in *error on failure.
 FileHandle OpenFileForReading(const std::string& path, int* error = nullptr);
 
 // Reads up to count bytes at a 64-bit offset. A read at or past the end succeeds with fewer bytes.
@@ -34,20 +35,21 @@ int64_t FileSizeOf(FileHandle handle);
 // Closes a handle; returns 0 or errno.
 int CloseFile(FileHandle handle);
 
-// Looks a name up without opening it. False when nothing of that name exists; *isFolder tells whether
-// the entry is a folder (symbolic links are followed).
+// Looks a name up without opening it. False when nothing of that name exists; *isFolder tells
+// whether the entry is a folder (symbolic links are followed).
 bool FindEntry(const std::string& path, bool* isFolder);
 
-// Replaces (or creates) the file at path with exactly size bytes, never destroying an existing file on
-// failure: the data goes to a temporary file in the same folder, is flushed and renamed over the
+// Replaces (or creates) the file at path with exactly size bytes, never destroying an existing file
+// on failure: the data goes to a temporary file in the same folder, is flushed and renamed over the
 // target. Returns 0, IoDiskFull for a short write, or the errno of the failed step. On failure the
 // temporary file is removed.
 int WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
 
 // Turns the errno of a failed call on path into a runtime I/O code: ENOENT is IoFileNotFound, or
 // IoInvalidFilename when the folder itself does not exist; ENOTDIR, ENAMETOOLONG, EINVAL are
-// IoInvalidFilename; EMFILE, ENFILE IoTooManyOpenFiles; EACCES, EPERM, EISDIR, EROFS IoAccessDenied;
-// any other value is returned unchanged, and *mapped (when given) tells which of the two happened.
+// IoInvalidFilename; EMFILE, ENFILE IoTooManyOpenFiles; EACCES, EPERM, EISDIR, EROFS
+// IoAccessDenied; any other value is returned unchanged, and *mapped (when given) tells which of
+// the two happened.
 int RuntimeIoCode(int error, const std::string& path, bool* mapped = nullptr);
 
 } // namespace platform

@@ -70,7 +70,8 @@ bool ReadFileAt(FileHandle handle, void* destination, std::size_t count, int64_t
         return false;
     }
     while (done < count) {
-        const ssize_t n = ::pread(handle, out + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pread(handle, out + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -184,7 +185,8 @@ int RuntimeIoCode(int error, const std::string& path, bool* mapped) {
         if (path.empty())
             return IoInvalidFilename;
         bool isFolder = false;
-        return FindEntry(FolderOf(path), &isFolder) && isFolder ? IoFileNotFound : IoInvalidFilename;
+        return FindEntry(FolderOf(path), &isFolder) && isFolder ? IoFileNotFound
+                                                                : IoInvalidFilename;
     }
     case ENOTDIR:
     case ENAMETOOLONG:

@@ -3,9 +3,9 @@
 
 namespace platform {
 
-// Registers substitutes for "MS Sans Serif" (a sans face) and "Terminal" (a monospaced face with the
-// DOS glyph repertoire). "Courier New" and "Arial" resolve through fontconfig. Call once after the
-// application object exists; further calls do nothing.
+// Registers substitutes for "MS Sans Serif" (a sans face) and "Terminal" (a monospaced face with
+// the DOS glyph repertoire). "Courier New" and "Arial" resolve through fontconfig. Call once after
+// the application object exists; further calls do nothing.
 void RegisterFontSubstitutes();
 
 } // namespace platform

@@ -13,8 +13,8 @@ void RegisterFontSubstitutes() {
     done = true;
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Terminal"),
-                               {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")});
+    QFont::insertSubstitutions(QStringLiteral("Terminal"), {QStringLiteral("DejaVu Sans Mono"),
+                                                            QStringLiteral("Liberation Mono")});
     QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono")});
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")});
 }

@@ -33,12 +33,13 @@ inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
 // Shows a modal box with the icon and buttons the flags name and returns the button pressed (the
-// Escape key and closing the box answer IDCANCEL where the set has Cancel, else the only/last button).
-// MB_TASKMODAL makes the box application-modal, MB_SETFOREGROUND raises and activates it.
+// Escape key and closing the box answer IDCANCEL where the set has Cancel, else the only/last
+// button). MB_TASKMODAL makes the box application-modal, MB_SETFOREGROUND raises and activates it.
 int MessageBoxW(const QString& text, const QString& caption, uint32_t flags);
 
 // While a handler is set, MessageBoxW shows nothing and returns the handler's answer.
-using MessageBoxHandler = std::function<int(const QString& text, const QString& caption, uint32_t flags)>;
+using MessageBoxHandler =
+    std::function<int(const QString& text, const QString& caption, uint32_t flags)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 
 } // namespace platform

@@ -26,9 +26,12 @@ std::vector<ButtonAnswer> ButtonsFor(uint32_t flags) {
     case MB_OKCANCEL:
         return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
     case MB_ABORTRETRYIGNORE:
-        return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        return {{QMessageBox::Abort, IDABORT},
+                {QMessageBox::Retry, IDRETRY},
+                {QMessageBox::Ignore, IDIGNORE}};
     case MB_YESNOCANCEL:
-        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        return {
+            {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
     case MB_YESNO:
         return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
     case MB_RETRYCANCEL:
@@ -55,13 +58,16 @@ QMessageBox::Icon IconFor(uint32_t flags) {
 
 } // namespace
 
-void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    Handler() = std::move(handler);
+}
 
 int MessageBoxW(const QString& text, const QString& caption, uint32_t flags) {
     if (Handler())
         return Handler()(text, caption, flags);
 
-    QMessageBox box(IconFor(flags), caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox box(IconFor(flags), caption, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
     const auto buttons = ButtonsFor(flags);
     for (const auto& b : buttons)
         box.addButton(b.button);

@@ -9,31 +9,41 @@
 namespace test {
 
 MessageBoxRecorder::MessageBoxRecorder(int answer) : defaultAnswer(answer) {
-    platform::SetMessageBoxHandler([this](const QString& text, const QString& caption, uint32_t flags) {
-        boxes.push_back({text, caption, flags});
-        if (!answers.empty()) {
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        return defaultAnswer;
-    });
+    platform::SetMessageBoxHandler(
+        [this](const QString& text, const QString& caption, uint32_t flags) {
+            boxes.push_back({text, caption, flags});
+            if (!answers.empty()) {
+                const int a = answers.front();
+                answers.pop_front();
+                return a;
+            }
+            return defaultAnswer;
+        });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { FailOnUnexpectedMessageBoxes(); }
+MessageBoxRecorder::~MessageBoxRecorder() {
+    FailOnUnexpectedMessageBoxes();
+}
 
 void FailOnUnexpectedMessageBoxes() {
     platform::SetMessageBoxHandler([](const QString& text, const QString& caption, uint32_t) {
-        ADD_FAILURE() << "Unexpected message box \"" << caption.toStdString() << "\": " << text.toStdString();
+        ADD_FAILURE() << "Unexpected message box \"" << caption.toStdString()
+                      << "\": " << text.toStdString();
         return platform::IDCANCEL;
     });
 }
 
-ScratchDir::ScratchDir() { EXPECT_TRUE(dir_.isValid()); }
+ScratchDir::ScratchDir() {
+    EXPECT_TRUE(dir_.isValid());
+}
 
-QString ScratchDir::path(const QString& name) const { return dir_.filePath(name); }
+QString ScratchDir::path(const QString& name) const {
+    return dir_.filePath(name);
+}
 
-std::string ScratchDir::native(const QString& name) const { return QFile::encodeName(path(name)).toStdString(); }
+std::string ScratchDir::native(const QString& name) const {
+    return QFile::encodeName(path(name)).toStdString();
+}
 
 QString ScratchDir::write(const QString& name, const QByteArray& content) const {
     QFile f(path(name));

@@ -1,4 +1,5 @@
-// QXBinHex.cpp — construction, properties, the source model (open, re-open, close) and the page buffer.
+// QXBinHex.cpp — construction, properties, the source model (open, re-open, close) and the page
+// buffer.
 #include "QXBinHex.h"
 
 #include "MessageBox.h"
@@ -67,7 +68,9 @@ TQXBinHex::TQXBinHex(QWidget* parent)
     InitData();
 }
 
-TQXBinHex::~TQXBinHex() { FreeData(); }
+TQXBinHex::~TQXBinHex() {
+    FreeData();
+}
 
 // ---- Properties with effects --------------------------------------------------------------------
 
@@ -217,7 +220,8 @@ bool TQXBinHex::LoadFileSource(bool reopen) {
     HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
 
     if (reopen)
-        SetSelection(oldMarkStart, oldMarkLength, /*scroll=*/false, /*fireEvent=*/false, /*redraw=*/false);
+        SetSelection(oldMarkStart, oldMarkLength, /*scroll=*/false, /*fireEvent=*/false,
+                     /*redraw=*/false);
     bool followedTail = false;
     if (FAutoReload) {
         if (reopen && FAutoReloadFollowTail && oldViewAtEnd) {
@@ -321,7 +325,8 @@ bool TQXBinHex::ReadSource(uint8_t* block, int count, int& bytesRead, TOffset of
 
     if (FileSourceType == vfSrcFile) {
         size_t got = 0;
-        const bool ok = platform::ReadFileAt(FileHandle, block, static_cast<size_t>(count), offset, &got);
+        const bool ok =
+            platform::ReadFileAt(FileHandle, block, static_cast<size_t>(count), offset, &got);
         bytesRead = static_cast<int>(got);
         return ok;
     }
@@ -354,7 +359,7 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
         if (BufferOK)
             break;
         const QString text = FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName})
-                                                          : CannotReadStreamText;
+                                                         : CannotReadStreamText;
         if (ViewerMsgBox(text, CaptionText, platform::MB_RETRYCANCEL | platform::MB_ICONERROR) !=
             platform::IDRETRY)
             break;

@@ -4,9 +4,9 @@
 
 #include "QXBinHexLayout.h"
 #include "QXBinHexOutput.h"
-#include "QXStrPositions.h"
 #include "QXFileNotification.h"
 #include "QXFileNotificationSimple.h"
+#include "QXStrPositions.h"
 #include "QXStreamSearch.h"
 #include "QXUrlScan.h"
 #include "QXxFProc.h"
@@ -14,9 +14,9 @@
 
 #include <QAbstractScrollArea>
 #include <QCursor>
-#include <QPixmap>
 #include <QFont>
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -76,10 +76,13 @@ public:
     Q_PROPERTY(bool TextGutter READ TextGutter WRITE setTextGutter)
     Q_PROPERTY(bool TextGutterLines READ TextGutterLines WRITE setTextGutterLines)
     Q_PROPERTY(int TextGutterLinesStep READ TextGutterLinesStep WRITE setTextGutterLinesStep)
-    Q_PROPERTY(int TextGutterLinesCount READ TextGutterLinesCount WRITE setTextGutterLinesCount STORED false)
-    Q_PROPERTY(int TextGutterLinesBufSize READ TextGutterLinesBufSize WRITE setTextGutterLinesBufSize STORED false)
+    Q_PROPERTY(int TextGutterLinesCount READ TextGutterLinesCount WRITE setTextGutterLinesCount
+                   STORED false)
+    Q_PROPERTY(int TextGutterLinesBufSize READ TextGutterLinesBufSize WRITE
+                   setTextGutterLinesBufSize STORED false)
     Q_PROPERTY(bool TextGutterLinesExtUse READ TextGutterLinesExtUse WRITE setTextGutterLinesExtUse)
-    Q_PROPERTY(QString TextGutterLinesExtList READ TextGutterLinesExtList WRITE setTextGutterLinesExtList)
+    Q_PROPERTY(
+        QString TextGutterLinesExtList READ TextGutterLinesExtList WRITE setTextGutterLinesExtList)
     Q_PROPERTY(uint TextColorHex READ TextColorHex WRITE setTextColorHex)
     Q_PROPERTY(uint TextColorHex2 READ TextColorHex2 WRITE setTextColorHex2)
     Q_PROPERTY(uint TextColorHexBack READ TextColorHexBack WRITE setTextColorHexBack)
@@ -107,9 +110,9 @@ public:
 
 public:
     using TNotifyEvent = std::function<void(QObject* ASender)>;
-    using TQXBinHexDrawLine =
-        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr, const QString& AStrAll,
-                           const QRect& ARect, const QPoint& ATextPnt, bool& ADone)>;
+    using TQXBinHexDrawLine = std::function<void(
+        QObject* ASender, QPainter* ACanvas, const QString& AStr, const QString& AStrAll,
+        const QRect& ARect, const QPoint& ATextPnt, bool& ADone)>;
     using TQXBinHexClickURL = std::function<void(QObject* ASender, const QByteArray& AString)>;
 
     explicit TQXBinHex(QWidget* parent = nullptr);
@@ -135,8 +138,9 @@ public:
     // Rebuilds the page image and the scroll bars and repaints.
     void Redraw();
 
-    // Reads count bytes at offset directly from the source into block (zero-filled first); a read at
-    // or past the end succeeds with fewer bytes. Throws EAssertionFailed without a block or source.
+    // Reads count bytes at offset directly from the source into block (zero-filled first); a read
+    // at or past the end succeeds with fewer bytes. Throws EAssertionFailed without a block or
+    // source.
     bool ReadSource(uint8_t* block, int count, int& bytesRead, TOffset offset);
     // Moves the page buffer so that it covers pos (asking to retry when the read fails).
     void ReadBuffer(TOffset pos);
@@ -187,14 +191,17 @@ public:
     void HandleFileChange(QObject* sender);
     void DoFileReload();
     TQXFileNotification& FileNotificationWatcher() const { return *FileNotification; }
-    TQXFileNotificationSimple& FileNotificationSimpleWatcher() const { return *FileNotificationSimple; }
+    TQXFileNotificationSimple& FileNotificationSimpleWatcher() const {
+        return *FileNotificationSimple;
+    }
     // Sounds the information beep; replaceable so that tests can count beeps.
     static std::function<void()> Beep;
 
     // ---- Search (QXBinHexSearch.cpp) ----
 
     // Matches of the remembered search painted on the page (offset, length in characters), at
-    // most MaxSearchHighlights; refilled by FindHighlights before every drawing of a page with data.
+    // most MaxSearchHighlights; refilled by FindHighlights before every drawing of a page with
+    // data.
     struct THighlight {
         TOffset HiStart = 0;
         int64_t HiLength = 0;
@@ -222,7 +229,8 @@ public:
     // ---- Selection, clipboard and context menu (QXBinHexSelect.cpp) ----
 
     // Selects length bytes from start (both even in the two-byte modes, the length lowered to the
-    // data's end). Invalid arguments are ignored; with TextEnableSel off only the length is cleared.
+    // data's end). Invalid arguments are ignored; with TextEnableSel off only the length is
+    // cleared.
     void SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent, bool redraw);
     void SelectAll();
     void SelectNone(bool fireEvent);
@@ -239,8 +247,8 @@ public:
     void SelectLine();
     // Selects the run of characters around pos up to the delimiters (pos itself always included).
     void SelectAround(const QString& delims, TOffset pos);
-    // The last character before a delimiter from pos in the direction, within the page buffer and at
-    // most 8192 characters away.
+    // The last character before a delimiter from pos in the direction, within the page buffer and
+    // at most 8192 characters away.
     TOffset ExtendToDelimiter(const QString& delims, bool forward, TOffset pos);
     // Brings pos onto the page indentLines lines below the top, and horizontally into view with
     // indentChars characters to its left.
@@ -278,8 +286,8 @@ public:
     // ---- Text modes: line model, line numbers, URLs (QXBinHexText.cpp) ----
 
     using TQXBinHexDrawLine2 =
-        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr, const QPoint& APnt,
-                           const TQXBinHexOutputOptions& AOptions)>;
+        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr,
+                           const QPoint& APnt, const TQXBinHexOutputOptions& AOptions)>;
     // Called after the control drew a text line: the line prepared without the line-end glyph, its
     // point (shifted by HViewPos) and the options it was drawn with.
     TQXBinHexDrawLine2 OnDrawLine2;
@@ -494,7 +502,9 @@ public:
     int TextGutterLinesCount() const { return FTextGutterLinesCount; }
     void setTextGutterLinesCount(int v) { FTextGutterLinesCount = binhex::ClampInt(v, 10, 100000); }
     int TextGutterLinesBufSize() const { return FTextGutterLinesBufSize; }
-    void setTextGutterLinesBufSize(int v) { FTextGutterLinesBufSize = binhex::ClampInt(v, 1024, 20971520); }
+    void setTextGutterLinesBufSize(int v) {
+        FTextGutterLinesBufSize = binhex::ClampInt(v, 1024, 20971520);
+    }
     bool TextGutterLinesExtUse() const { return FTextGutterLinesExtUse; }
     void setTextGutterLinesExtUse(bool v) { FTextGutterLinesExtUse = v; }
     QString TextGutterLinesExtList() const { return FTextGutterLinesExtList; }
@@ -651,8 +661,8 @@ private:
     int FTextSearchIndentVert = 5;
     int FTextSearchIndentHorz = 5;
     int FTextTabSize = 8;
-    TQXPopupCommands FTextPopupCommands =
-        TQXPopupCommands(vpCmdCopy | vpCmdCopyHex | vpCmdCopyLink | vpCmdSelectLine | vpCmdSelectAll | vpCmdEncMenu);
+    TQXPopupCommands FTextPopupCommands = TQXPopupCommands(
+        vpCmdCopy | vpCmdCopyHex | vpCmdCopyLink | vpCmdSelectLine | vpCmdSelectAll | vpCmdEncMenu);
     bool FAutoReload = false;
     bool FAutoReloadBeep = false;
     bool FAutoReloadFollowTail = true;

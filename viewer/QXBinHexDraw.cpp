@@ -47,7 +47,8 @@ struct TQXBinHex::TDrawColors {
 // What one drawing works with: the painter on the target, its size, colours, font and records.
 class TQXBinHex::TPageCanvas {
 public:
-    TPageCanvas(QImage& target, TStrPositions* positions) : Painter(&target), Target(target), Positions(positions) {}
+    TPageCanvas(QImage& target, TStrPositions* positions)
+        : Painter(&target), Target(target), Positions(positions) {}
     QPainter Painter;
     QImage& Target;
     TStrPositions* Positions;
@@ -73,9 +74,13 @@ QFont TQXBinHex::TextFont() const {
     return f;
 }
 
-TColor TQXBinHex::TextFontColor() const { return TextFontIsOem() ? FFontOEMColor : FFontColor; }
+TColor TQXBinHex::TextFontColor() const {
+    return TextFontIsOem() ? FFontOEMColor : FFontColor;
+}
 
-TColor TQXBinHex::EnabledColor(TColor color) const { return isEnabled() ? color : platform::clGrayText; }
+TColor TQXBinHex::EnabledColor(TColor color) const {
+    return isEnabled() ? color : platform::clGrayText;
+}
 
 TQXBinHexOutputOptions TQXBinHex::OutputOptions(bool lineEnd) const {
     TQXBinHexOutputOptions o;
@@ -88,7 +93,8 @@ TQXBinHexOutputOptions TQXBinHex::OutputOptions(bool lineEnd) const {
 }
 
 int TQXBinHex::WidthInChars() const {
-    const int w = CharWidth > 0 ? (PageBitmap.width() - LeftMargin()) / CharWidth : binhex::MaxLength;
+    const int w =
+        CharWidth > 0 ? (PageBitmap.width() - LeftMargin()) / CharWidth : binhex::MaxLength;
     return binhex::ClampInt(w, 2, MaxLength);
 }
 
@@ -159,12 +165,13 @@ void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
 void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* positions) {
     if (BufferPos < 0 || BufferPos > PosLast() || ViewPos < BufferPos ||
         ViewPos > BufferPos + 2 * static_cast<TOffset>(BufMaxOffset)) {
-        throw EAssertionFailed(QStringLiteral("Positions out of range: DrawTo\rBufferPos: %1, ViewPos: %2, "
-                                              "BufMaxOffset: %3")
-                                   .arg(BufferPos)
-                                   .arg(ViewPos)
-                                   .arg(BufMaxOffset)
-                                   .toStdString());
+        throw EAssertionFailed(
+            QStringLiteral("Positions out of range: DrawTo\rBufferPos: %1, ViewPos: %2, "
+                           "BufMaxOffset: %3")
+                .arg(BufferPos)
+                .arg(ViewPos)
+                .arg(BufMaxOffset)
+                .toStdString());
     }
     ViewPageSize = 0;
     ViewAtEnd = false;
@@ -240,7 +247,8 @@ QString TQXBinHex::ColumnText(TOffset linePos, int count, int step) const {
     return CodepageToUnicode(bytes, FTextEncoding >= 0 ? FTextEncoding : 0);
 }
 
-void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos) {
+void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y,
+                               TOffset startPos) {
     page.Painter.setPen(page.Colors.Text);
     DrawOutputText(page.Painter, x, y, page.Options, str);
     InvertSelection(page, str, x, y, /*withHighlights=*/true, /*singleCell=*/false, startPos);
@@ -261,9 +269,13 @@ void TQXBinHex::DrawSeparators(TPageCanvas& page, int y, std::initializer_list<i
     page.Painter.setPen(page.Colors.Text);
 }
 
-void TQXBinHex::DrawHexLines(TPageCanvas& page) { DrawCellLines(page, FTextWidthHex, 1); }
+void TQXBinHex::DrawHexLines(TPageCanvas& page) {
+    DrawCellLines(page, FTextWidthHex, 1);
+}
 
-void TQXBinHex::DrawUHexLines(TPageCanvas& page) { DrawCellLines(page, FTextWidthUHex, 2); }
+void TQXBinHex::DrawUHexLines(TPageCanvas& page) {
+    DrawCellLines(page, FTextWidthUHex, 2);
+}
 
 // Lines of cells, unitBytes bytes each (two or four hex digits), cells per line: the offset column,
 // the tinted cell area with a gap in its middle, the character column and three separators.
@@ -284,10 +296,12 @@ void TQXBinHex::DrawCellLines(TPageCanvas& page, int cells, int unitBytes) {
         page.Painter.setPen(page.Colors.Text);
         page.Painter.drawText(x, y + page.Ascent, HexOffsetText(linePos, d) + QLatin1Char(':'));
         x += (d + 2) * w;
-        page.Painter.fillRect(QRect(x, y, w * (cellUnits * cells + 2), LineHeight + 1), page.Colors.HexBack);
+        page.Painter.fillRect(QRect(x, y, w * (cellUnits * cells + 2), LineHeight + 1),
+                              page.Colors.HexBack);
         x += w;
         int count = 0;
-        for (int j = 0; j < cells && linePos + static_cast<TOffset>(unitBytes) * j + unitBytes - 1 < FileSize;
+        for (int j = 0;
+             j < cells && linePos + static_cast<TOffset>(unitBytes) * j + unitBytes - 1 < FileSize;
              ++j, ++count) {
             const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
             page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
@@ -341,8 +355,9 @@ void TQXBinHex::DrawTextLines(TPageCanvas& page) {
         page.Painter.setPen(page.Colors.Text);
         bool done = false;
         if (OnDrawLine) {
-            OnDrawLine(this, &page.Painter, PrepareOutputText(line.Str, page.Options), TextAround(p),
-                       QRect(0, y, page.Target.width(), LineHeight), QPoint(left, y), done);
+            OnDrawLine(this, &page.Painter, PrepareOutputText(line.Str, page.Options),
+                       TextAround(p), QRect(0, y, page.Target.width(), LineHeight), QPoint(left, y),
+                       done);
             page.Painter.setFont(page.Font);
             page.Painter.setPen(page.Colors.Text);
         }
@@ -409,7 +424,8 @@ void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
 
 // ---- Highlights and selection -------------------------------------------------------------------
 
-void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos) {
+void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int y,
+                               TOffset startPos) {
     const bool anyUrl = !UrlTable.front().Url.isEmpty();
     const bool anyHit = !SearchHighlights.empty() && SearchHighlights.front().HiLength != 0;
     if (!anyUrl && !anyHit)
@@ -445,7 +461,8 @@ void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int
         page.Painter.setFont(page.Font);
         page.Painter.setPen(page.Colors.Text);
     }
-    for (size_t k = 0; k < SearchHighlights.size() && k < MaxSearchHighlights && SearchHighlights[k].HiLength != 0;
+    for (size_t k = 0; k < SearchHighlights.size() && k < MaxSearchHighlights &&
+                       SearchHighlights[k].HiLength != 0;
          ++k) {
         const TOffset s = (SearchHighlights[k].HiStart - startPos) / cs;
         int from = 0, to = 0;
@@ -456,14 +473,15 @@ void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int
     }
 }
 
-void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, int y, bool withHighlights,
-                                bool singleCell, TOffset startPos) {
+void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, int y,
+                                bool withHighlights, bool singleCell, TOffset startPos) {
     if (withHighlights)
         DrawHighlights(page, str, x, y, startPos);
     const int cs = CharSize();
     const int n = singleCell ? 1 : static_cast<int>(str.size());
-    if (startPos + static_cast<TOffset>(n - 1) * cs < MarkStart || startPos > MarkStart + MarkLength - cs ||
-        x >= page.Target.width() || y >= page.Target.height())
+    if (startPos + static_cast<TOffset>(n - 1) * cs < MarkStart ||
+        startPos > MarkStart + MarkLength - cs || x >= page.Target.width() ||
+        y >= page.Target.height())
         return;
     TExtents extents;
     if (!OutputTextExtents(page.Font, str, extents, page.Options))
@@ -471,7 +489,8 @@ void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, in
     QRect rect;
     if (singleCell) {
         const int len = static_cast<int>(std::min<qsizetype>(str.size(), MaxExtentChars));
-        rect = QRect(QPoint(x, y), QPoint(x + extents[static_cast<size_t>(len)] - 1, y + LineHeight - 1));
+        rect = QRect(QPoint(x, y),
+                     QPoint(x + extents[static_cast<size_t>(len)] - 1, y + LineHeight - 1));
     } else {
         const TOffset s = std::max<TOffset>((MarkStart - startPos) / cs, 0);
         const TOffset e = std::min<TOffset>((MarkStart + MarkLength - startPos) / cs,

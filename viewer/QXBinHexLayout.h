@@ -12,10 +12,12 @@ inline constexpr int MaxLength = 300;
 inline constexpr int MaxPageLines = 150;
 
 // Bytes of one full page: charSize × MaxLength × MaxPageLines (45,000 or 90,000).
-constexpr int BufMaxOffsetFor(int charSize) { return charSize * MaxLength * MaxPageLines; }
+constexpr int BufMaxOffsetFor(int charSize) {
+    return charSize * MaxLength * MaxPageLines;
+}
 
-// The buffer starting at bufferPos covers pos when pos lies in its first two thirds, so that a whole
-// page starting at pos still fits in the buffer.
+// The buffer starting at bufferPos covers pos when pos lies in its first two thirds, so that a
+// whole page starting at pos still fits in the buffer.
 constexpr bool BufferCovers(TOffset bufferPos, int bufMaxOffset, TOffset pos) {
     return bufferPos <= pos && pos < bufferPos + 2 * static_cast<TOffset>(bufMaxOffset);
 }

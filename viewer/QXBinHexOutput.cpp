@@ -16,7 +16,7 @@ namespace {
 
 // The classic symbols of the OEM font for the control codes 00–1F; 7F is the house.
 constexpr char16_t DosControlGlyphs[32] = {
-    u' ',    u'\u263A', u'\u263B', u'\u2665', u'\u2666', u'\u2663', u'\u2660', u'\u2022',
+    u' ',      u'\u263A', u'\u263B', u'\u2665', u'\u2666', u'\u2663', u'\u2660', u'\u2022',
     u'\u25D8', u'\u25CB', u'\u25D9', u'\u2642', u'\u2640', u'\u266A', u'\u266B', u'\u263C',
     u'\u25BA', u'\u25C4', u'\u2195', u'\u203C', u'\u00B6', u'\u00A7', u'\u25AC', u'\u21A8',
     u'\u2191', u'\u2193', u'\u2192', u'\u2190', u'\u221F', u'\u2194', u'\u25B2', u'\u25BC'};
@@ -24,7 +24,8 @@ constexpr char16_t DosHouseGlyph = u'\u2302';
 
 // Builds the prepared string and, for every source character, the index in it just past that
 // character's expansion.
-QString Prepare(const QString& line, const TQXBinHexOutputOptions& options, std::vector<int>* ends) {
+QString Prepare(const QString& line, const TQXBinHexOutputOptions& options,
+                std::vector<int>* ends) {
     TabExpandOptions tabs;
     tabs.TabSize = options.TabSize;
     tabs.AlignToStops = options.Monospaced;
@@ -124,9 +125,15 @@ std::vector<int> PreparedExtents(const QFont& font, const QString& prepared) {
 
 } // namespace
 
-char16_t SpaceGlyph(const TQXBinHexOutputOptions& o) { return o.OemFont ? OemGlyph(250) : u'\u00B7'; }
-char16_t TabGlyph(const TQXBinHexOutputOptions& o) { return o.OemFont ? OemGlyph(249) : u'\u00BB'; }
-char16_t LineEndGlyph(const TQXBinHexOutputOptions& o) { return o.OemFont ? OemGlyph(254) : u'\u00B6'; }
+char16_t SpaceGlyph(const TQXBinHexOutputOptions& o) {
+    return o.OemFont ? OemGlyph(250) : u'\u00B7';
+}
+char16_t TabGlyph(const TQXBinHexOutputOptions& o) {
+    return o.OemFont ? OemGlyph(249) : u'\u00BB';
+}
+char16_t LineEndGlyph(const TQXBinHexOutputOptions& o) {
+    return o.OemFont ? OemGlyph(254) : u'\u00B6';
+}
 
 QString PrepareOutputText(const QString& line, const TQXBinHexOutputOptions& options) {
     return Prepare(line, options, nullptr);
@@ -144,7 +151,8 @@ bool OutputTextExtents(const QFont& canvas, const QString& line, TExtents& exten
     return true;
 }
 
-int OutputTextWidth(const QFont& canvas, const QString& line, const TQXBinHexOutputOptions& options) {
+int OutputTextWidth(const QFont& canvas, const QString& line,
+                    const TQXBinHexOutputOptions& options) {
     const QString prepared = PrepareOutputText(line, options);
     if (SimpleText(prepared))
         return PreparedExtents(canvas, prepared).back();
@@ -164,16 +172,20 @@ void DrawOutputText(QPainter& canvas, int x, int y, const TQXBinHexOutputOptions
     canvas.drawText(x, y + QFontMetrics(canvas.font()).ascent(), PrepareOutputText(line, options));
 }
 
-int FontHeight(const QFont& canvas) { return QFontMetrics(canvas).height(); }
+int FontHeight(const QFont& canvas) {
+    return QFontMetrics(canvas).height();
+}
 
 TFontMetricsInfo ReadFontMetrics(const QFont& canvas, bool oemFont) {
     TFontMetricsInfo info;
     const QFontMetrics fm(canvas);
     info.LineHeight = fm.height();
     if (info.LineHeight <= 0)
-        info.LineHeight = std::abs(canvas.pixelSize() > 0 ? canvas.pixelSize() : canvas.pointSize());
+        info.LineHeight =
+            std::abs(canvas.pixelSize() > 0 ? canvas.pixelSize() : canvas.pointSize());
     info.CharWidth = fm.horizontalAdvance(QLatin1Char('0'));
-    info.Monospaced = fm.horizontalAdvance(QLatin1Char('W')) == fm.horizontalAdvance(QLatin1Char('.'));
+    info.Monospaced =
+        fm.horizontalAdvance(QLatin1Char('W')) == fm.horizontalAdvance(QLatin1Char('.'));
     if (oemFont) {
         info.FirstPrintable = 1;
         return info;
@@ -187,7 +199,8 @@ TFontMetricsInfo ReadFontMetrics(const QFont& canvas, bool oemFont) {
             continue;
         if (raw.isValid()) {
             const QList<quint32> glyphs = raw.glyphIndexesForString(QString(QChar(c)));
-            if (glyphs.isEmpty() || glyphs.front() == 0 || raw.boundingRect(glyphs.front()).isEmpty())
+            if (glyphs.isEmpty() || glyphs.front() == 0 ||
+                raw.boundingRect(glyphs.front()).isEmpty())
                 continue;
         }
         info.FirstPrintable = static_cast<uint8_t>(c);

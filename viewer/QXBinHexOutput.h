@@ -40,7 +40,8 @@ bool OutputTextExtents(const QFont& canvas, const QString& line, TExtents& exten
                        const TQXBinHexOutputOptions& options);
 
 // Pixel width of PrepareOutputText(line).
-int OutputTextWidth(const QFont& canvas, const QString& line, const TQXBinHexOutputOptions& options);
+int OutputTextWidth(const QFont& canvas, const QString& line,
+                    const TQXBinHexOutputOptions& options);
 
 // Draws PrepareOutputText(line) with its top-left corner at (x, y) in the painter's font and pen
 // colour on an opaque background of the given colour (the font height tall, the text wide).
@@ -54,10 +55,10 @@ void DrawOutputText(QPainter& canvas, int x, int y, const TQXBinHexOutputOptions
 int FontHeight(const QFont& canvas);
 
 struct TFontMetricsInfo {
-    int LineHeight = 0;        // before line spacing
+    int LineHeight = 0; // before line spacing
     uint8_t FirstPrintable = 32;
     bool Monospaced = false;
-    int CharWidth = 0;          // width of "0"
+    int CharWidth = 0; // width of "0"
 };
 
 // Metrics of the text font. FirstPrintable is the first code from 1 on that the font draws as a

@@ -21,7 +21,8 @@ constexpr int DragScrollHorzStep = 20;
 enum class Shift { None, ShiftOnly, CtrlOnly, Other };
 
 Shift ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
-    const auto mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const auto mods =
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (buttons != Qt::NoButton)
         return Shift::Other;
     if (mods == Qt::NoModifier)
@@ -98,7 +99,9 @@ void TQXBinHex::ScrollDownBytes(TOffset n) {
         SetViewPos(ViewPos + n, /*redraw=*/true);
 }
 
-bool TQXBinHex::IsTextLikeMode() const { return FMode == vbmodeText || FMode == vbmodeUnicode; }
+bool TQXBinHex::IsTextLikeMode() const {
+    return FMode == vbmodeText || FMode == vbmodeUnicode;
+}
 
 void TQXBinHex::ScrollLineUp(int n) {
     if (IsTextLikeMode())
@@ -116,9 +119,13 @@ void TQXBinHex::ScrollLineDown(int n) {
     }
 }
 
-void TQXBinHex::ScrollPageUp() { ScrollLineUp(LinesNum()); }
+void TQXBinHex::ScrollPageUp() {
+    ScrollLineUp(LinesNum());
+}
 
-void TQXBinHex::ScrollPageDown() { ScrollLineDown(LinesNum()); }
+void TQXBinHex::ScrollPageDown() {
+    ScrollLineDown(LinesNum());
+}
 
 void TQXBinHex::TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from) {
     const int cs = CharSize();
@@ -171,9 +178,13 @@ void TQXBinHex::GoToPos(TOffset pos) {
 
 // ---- Horizontal position ------------------------------------------------------------------------
 
-int TQXBinHex::TextExtentMax() const { return StrPositions.MaxExtent(TextFont(), OutputOptions(false)) + HViewPos; }
+int TQXBinHex::TextExtentMax() const {
+    return StrPositions.MaxExtent(TextFont(), OutputOptions(false)) + HViewPos;
+}
 
-int TQXBinHex::HViewPosMax() const { return std::max(0, TextExtentMax() - ClientWidth()); }
+int TQXBinHex::HViewPosMax() const {
+    return std::max(0, TextExtentMax() - ClientWidth());
+}
 
 void TQXBinHex::SetHorzPos(int x, bool redraw) {
     x = std::min(std::max(x, 0), HViewPosMax());
@@ -184,11 +195,14 @@ void TQXBinHex::SetHorzPos(int x, bool redraw) {
         Redraw();
 }
 
-void TQXBinHex::ScrollLeft(int px) { SetHorzPos(HViewPos - px, /*redraw=*/true); }
+void TQXBinHex::ScrollLeft(int px) {
+    SetHorzPos(HViewPos - px, /*redraw=*/true);
+}
 
 void TQXBinHex::ScrollRight(int px) {
     // Widened so that a step from near the largest int saturates instead of overflowing.
-    SetHorzPos(static_cast<int>(std::min<int64_t>(int64_t(HViewPos) + px, INT32_MAX)), /*redraw=*/true);
+    SetHorzPos(static_cast<int>(std::min<int64_t>(int64_t(HViewPos) + px, INT32_MAX)),
+               /*redraw=*/true);
 }
 
 // ---- Scroll bars --------------------------------------------------------------------------------
@@ -207,12 +221,14 @@ void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
 
 void TQXBinHex::UpdateVertScrollBar() {
     TScrollInfo info;
-    const bool hidden = !BufferOK || FileSize < CharSize() || (IsTextLikeMode() && ViewPos == 0 && ViewPageSize >= FileSize);
+    const bool hidden = !BufferOK || FileSize < CharSize() ||
+                        (IsTextLikeMode() && ViewPos == 0 && ViewPageSize >= FileSize);
     if (!hidden) {
         const TOffset lineSize = LineSize();
         const TOffset range = std::clamp<TOffset>(FileSize / lineSize, 4, MaxScrollRange);
         const TOffset pos = std::min<TOffset>(ViewPos * range / FileSize, range);
-        TOffset page = std::max<TOffset>(static_cast<TOffset>(LinesNum()) * lineSize * range / FileSize, 1);
+        TOffset page =
+            std::max<TOffset>(static_cast<TOffset>(LinesNum()) * lineSize * range / FileSize, 1);
         if (page >= range)
             page = range + 1;
         page = std::min<TOffset>(page, MaxScrollRange);
@@ -506,7 +522,9 @@ void TQXBinHex::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
 }
 
-void TQXBinHex::AutoScrollTimerTick() { AutoScrollStep(viewport()->mapFromGlobal(QCursor::pos())); }
+void TQXBinHex::AutoScrollTimerTick() {
+    AutoScrollStep(viewport()->mapFromGlobal(QCursor::pos()));
+}
 
 void TQXBinHex::AutoScrollStep(QPoint client) {
     const int dx = client.x() - AutoScrollOrigin.x();
@@ -536,7 +554,9 @@ void TQXBinHex::AutoScrollStep(QPoint client) {
     }
 }
 
-void TQXBinHex::DragScrollTimerTick() { DragScrollStep(viewport()->mapFromGlobal(QCursor::pos()).y()); }
+void TQXBinHex::DragScrollTimerTick() {
+    DragScrollStep(viewport()->mapFromGlobal(QCursor::pos()).y());
+}
 
 void TQXBinHex::DragScrollStep(int clientY) {
     switch (DragScrollDirection) {

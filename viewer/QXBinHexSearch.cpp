@@ -13,23 +13,28 @@ constexpr int HighlightMarginAfter = 60;
 
 } // namespace
 
-TQXStreamSearchProgress TQXBinHex::OnSearchProgress() const { return FSearch->OnProgress; }
+TQXStreamSearchProgress TQXBinHex::OnSearchProgress() const {
+    return FSearch->OnProgress;
+}
 
-void TQXBinHex::setOnSearchProgress(TQXStreamSearchProgress handler) { FSearch->OnProgress = std::move(handler); }
+void TQXBinHex::setOnSearchProgress(TQXStreamSearchProgress handler) {
+    FSearch->OnProgress = std::move(handler);
+}
 
 void TQXBinHex::FindHighlights() {
     SearchHighlights.clear();
     const TQXStreamSearch& search = *FSearch;
-    if (search.SavedText().isEmpty() || !search.SavedOptions().testFlag(soHighlightAll) || !Buffer ||
-        BufferAllocSize == 0)
+    if (search.SavedText().isEmpty() || !search.SavedOptions().testFlag(soHighlightAll) ||
+        !Buffer || BufferAllocSize == 0)
         return;
     const TOffset windowStart = std::max<TOffset>(ViewPos - BufferPos - HighlightMarginBefore, 0);
-    const TOffset windowSize =
-        std::min<TOffset>(static_cast<TOffset>(LinesNum()) * MaxLength * CharSize() + HighlightMarginAfter,
-                          BufferAllocSize - windowStart);
+    const TOffset windowSize = std::min<TOffset>(
+        static_cast<TOffset>(LinesNum()) * MaxLength * CharSize() + HighlightMarginAfter,
+        BufferAllocSize - windowStart);
     if (windowSize <= 0)
         return;
-    QByteArray window(reinterpret_cast<const char*>(Buffer.get() + windowStart), static_cast<qsizetype>(windowSize));
+    QByteArray window(reinterpret_cast<const char*>(Buffer.get() + windowStart),
+                      static_cast<qsizetype>(windowSize));
     QBuffer stream(&window);
     stream.open(QIODevice::ReadOnly);
     PageSearch->SetStream(&stream);
@@ -37,7 +42,8 @@ void TQXBinHex::FindHighlights() {
     options.setFlag(soBackward, false);
     bool found = PageSearch->FindFirst(search.SavedText(), search.SavedEncoding(), options, 0);
     while (found && static_cast<int>(SearchHighlights.size()) < MaxSearchHighlights) {
-        SearchHighlights.push_back({PageSearch->FoundStart() + BufferPos + windowStart, PageSearch->FoundLength() / CharSize()});
+        SearchHighlights.push_back({PageSearch->FoundStart() + BufferPos + windowStart,
+                                    PageSearch->FoundLength() / CharSize()});
         found = PageSearch->FindNext(false);
     }
     PageSearch->SetStream(nullptr);
@@ -52,7 +58,8 @@ void TQXBinHex::AttachSearchSource() {
 
 bool TQXBinHex::SelectFound(bool found) {
     if (found)
-        SetSelection(FSearch->FoundStart(), FSearch->FoundLength(), /*scroll=*/true, /*fireEvent=*/true,
+        SetSelection(FSearch->FoundStart(), FSearch->FoundLength(), /*scroll=*/true,
+                     /*fireEvent=*/true,
                      /*redraw=*/true);
     else
         Redraw();

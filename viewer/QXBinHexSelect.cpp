@@ -63,11 +63,14 @@ QString MakeWordDelimiters() {
 const QString TQXBinHex::LineDelimiters = QStringLiteral("\r\n");
 const QString TQXBinHex::WordDelimiters = MakeWordDelimiters();
 
-void TQXBinHex::SetMenuExecHandler(TMenuExecHandler handler) { MenuExecHandler() = std::move(handler); }
+void TQXBinHex::SetMenuExecHandler(TMenuExecHandler handler) {
+    MenuExecHandler() = std::move(handler);
+}
 
 // ---- Selection ----------------------------------------------------------------------------------
 
-void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent, bool redraw) {
+void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent,
+                             bool redraw) {
     if (!FTextEnableSel) {
         MarkLength = 0;
         return;
@@ -89,16 +92,21 @@ void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fi
         OnSelectionChange(this);
 }
 
-void TQXBinHex::SelectAll() { SetSelection(0, FileSize, false, /*fireEvent=*/true, /*redraw=*/true); }
+void TQXBinHex::SelectAll() {
+    SetSelection(0, FileSize, false, /*fireEvent=*/true, /*redraw=*/true);
+}
 
-void TQXBinHex::SelectNone(bool fireEvent) { SetSelection(0, 0, false, fireEvent, /*redraw=*/true); }
+void TQXBinHex::SelectNone(bool fireEvent) {
+    SetSelection(0, 0, false, fireEvent, /*redraw=*/true);
+}
 
 void TQXBinHex::ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz) {
     if (IsTextLikeMode()) {
         TextLinesMove(indentLines + 1, /*forward=*/false, /*redraw=*/true, /*start=*/false, pos);
     } else {
         const TOffset lineSize = LineSize();
-        const TOffset top = std::max<TOffset>(pos / lineSize * lineSize - indentLines * lineSize, 0);
+        const TOffset top =
+            std::max<TOffset>(pos / lineSize * lineSize - indentLines * lineSize, 0);
         SetViewPos(top, /*redraw=*/true);
     }
     int x = 0, y = 0;
@@ -148,7 +156,8 @@ QString TQXBinHex::TextAround(TOffset pos) {
 void TQXBinHex::ExtendSelectionTo(QPoint client) {
     if (SelDragStart < 0)
         return;
-    const TOffset pos = StrPositions.PosFromPoint(TextFont(), client.x(), client.y(), false, OutputOptions(false));
+    const TOffset pos =
+        StrPositions.PosFromPoint(TextFont(), client.x(), client.y(), false, OutputOptions(false));
     if (pos < 0)
         return;
     const TOffset a = std::min(SelDragStart, pos);
@@ -162,11 +171,14 @@ QByteArray TQXBinHex::SelText(int maxLen) {
     if (MarkLength <= 0 || !SourceAssigned())
         return {};
     const TOffset limit = static_cast<TOffset>(SelTextLimitMb) << 20;
-    const TOffset n = maxLen > 0 ? std::min<TOffset>(maxLen, MarkLength) : std::min(limit, MarkLength);
+    const TOffset n =
+        maxLen > 0 ? std::min<TOffset>(maxLen, MarkLength) : std::min(limit, MarkLength);
     QByteArray bytes(static_cast<qsizetype>(n), Qt::Uninitialized);
     int got = 0;
-    if (!ReadSource(reinterpret_cast<uint8_t*>(bytes.data()), static_cast<int>(n), got, MarkStart)) {
-        ViewerMsgError(FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName}) : CannotReadStreamText);
+    if (!ReadSource(reinterpret_cast<uint8_t*>(bytes.data()), static_cast<int>(n), got,
+                    MarkStart)) {
+        ViewerMsgError(FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName})
+                                                   : CannotReadStreamText);
         return {};
     }
     bytes.truncate(got);
@@ -177,7 +189,8 @@ QString TQXBinHex::SelTextW() {
     if (CharSize() != 2)
         throw EAssertionFailed("SelTextW is called in non-Unicode mode");
     const QByteArray bytes = SelText(0);
-    return BytesToWide(bytes.constData(), static_cast<int32_t>(bytes.size()), FileUnicodeFmt == vfUnicodeBE);
+    return BytesToWide(bytes.constData(), static_cast<int32_t>(bytes.size()),
+                       FileUnicodeFmt == vfUnicodeBE);
 }
 
 void TQXBinHex::CopyToClipboard(bool asHex) {
@@ -204,8 +217,8 @@ void TQXBinHex::CopyToClipboard(bool asHex) {
 }
 
 void TQXBinHex::CopyLink() {
-    const TOffset pos =
-        StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(), /*strict=*/true, OutputOptions(false));
+    const TOffset pos = StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(),
+                                                  /*strict=*/true, OutputOptions(false));
     const QByteArray url = UrlAt(pos);
     if (!url.isEmpty())
         PutClipboardTextInEncoding(url, 0);
@@ -214,8 +227,8 @@ void TQXBinHex::CopyLink() {
 void TQXBinHex::SelectLine() {
     if (PopupPoint.x() < 0 || PopupPoint.y() < 0)
         return;
-    const TOffset pos =
-        StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(), /*strict=*/false, OutputOptions(false));
+    const TOffset pos = StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(),
+                                                  /*strict=*/false, OutputOptions(false));
     if (pos >= 0)
         SelectAround(LineDelimiters, pos);
 }
@@ -250,8 +263,8 @@ void TQXBinHex::UpdatePopupMenu() {
     }
     const bool empty = IsFileEmpty();
     const bool sel = MarkLength > 0;
-    const TOffset linkPos =
-        StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(), /*strict=*/true, OutputOptions(false));
+    const TOffset linkPos = StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(),
+                                                      /*strict=*/true, OutputOptions(false));
     const TOffset evenSize = FileSize - FileSize % CharSize();
     auto set = [this](TQXPopupCommand command, bool enabled) {
         QAction* a = PopupItem(command);
@@ -298,12 +311,14 @@ void TQXBinHex::ChooseByteOrder(TFileUnicodeFmt format) {
 QMenu* TQXBinHex::PrepareEncodingMenu() {
     if (CharSize() == 2) {
         static constexpr const char* ByteOrderMenuName = "ByteOrderMenu";
-        auto* menu = findChild<QMenu*>(QLatin1String(ByteOrderMenuName), Qt::FindDirectChildrenOnly);
+        auto* menu =
+            findChild<QMenu*>(QLatin1String(ByteOrderMenuName), Qt::FindDirectChildrenOnly);
         if (!menu) {
             menu = new QMenu(this);
             menu->setObjectName(QLatin1String(ByteOrderMenuName));
             auto* group = new QActionGroup(menu);
-            for (const auto& [encoding, format] : {std::pair{-2, vfUnicodeBE}, std::pair{-1, vfUnicodeLE}}) {
+            for (const auto& [encoding, format] :
+                 {std::pair{-2, vfUnicodeBE}, std::pair{-1, vfUnicodeLE}}) {
                 QAction* a = menu->addAction(QString::fromLatin1(CodepageName(encoding)));
                 a->setCheckable(true);
                 a->setData(static_cast<int>(format));
@@ -369,12 +384,14 @@ void TQXBinHex::EncodingMenu(QPoint screenPos) {
 // ---- Keys and mouse -----------------------------------------------------------------------------
 
 bool TQXBinHex::HandleSelectionKey(QKeyEvent* event) {
-    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                            Qt::AltModifier | Qt::MetaModifier);
     if (mods == Qt::ControlModifier && event->key() == Qt::Key_A) {
         SelectAll();
         return true;
     }
-    if (mods == Qt::ControlModifier && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert)) {
+    if (mods == Qt::ControlModifier &&
+        (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert)) {
         CopyToClipboard(false);
         return true;
     }
@@ -390,15 +407,19 @@ void TQXBinHex::HandleSelectionPress(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
-    const TOffset pos = StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false, OutputOptions(false));
-    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const TOffset pos =
+        StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false, OutputOptions(false));
+    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                            Qt::AltModifier | Qt::MetaModifier);
     if (mods == Qt::ShiftModifier && event->buttons() == Qt::LeftButton) {
-        SetSelection(std::max<TOffset>(0, std::min(SelAnchor, pos)), std::abs(pos - SelAnchor), false,
+        SetSelection(std::max<TOffset>(0, std::min(SelAnchor, pos)), std::abs(pos - SelAnchor),
+                     false,
                      /*fireEvent=*/true, /*redraw=*/true);
         return;
     }
     const uint32_t now = TickCount();
-    const auto doubleClickTime = static_cast<uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const auto doubleClickTime =
+        static_cast<uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
     if (TripleClickArmed && now - DblClickTick <= doubleClickTime) {
         DblClickDone = false;
         TripleClickArmed = false;
@@ -433,7 +454,8 @@ void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
 void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (!AutoScrollMode) {
-        const TOffset pos = StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), /*strict=*/true, OutputOptions(false));
+        const TOffset pos = StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), /*strict=*/true,
+                                                      OutputOptions(false));
         viewport()->setCursor(CursorById(UrlAt(pos).isEmpty() ? crIBeam : crHandPoint));
     }
     if (!MouseSelecting) {
@@ -462,8 +484,8 @@ void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
-    if (SelDragStart >= 0 &&
-        StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false, OutputOptions(false)) == SelDragStart)
+    if (SelDragStart >= 0 && StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false,
+                                                       OutputOptions(false)) == SelDragStart)
         ClickUrl(SelDragStart);
     MouseSelecting = false;
     SelDragStart = -1;

@@ -19,7 +19,9 @@ void TStrPositions::SetHexCell(int32_t index, int32_t x, int32_t cellWidth, int3
         CellX[static_cast<size_t>(index)] = x;
 }
 
-void TStrPositions::SetTextColumn(int32_t x) { TextColumnX = x; }
+void TStrPositions::SetTextColumn(int32_t x) {
+    TextColumnX = x;
+}
 
 void TStrPositions::AddString(const QString& str, int32_t x, int64_t pos, int32_t y) {
     if (Count >= MaxStrings)
@@ -65,14 +67,15 @@ int64_t TStrPositions::PosFromPoint(const QFont& canvas, int32_t x, int32_t y, b
         return -1;
     const int length = static_cast<int>(std::min<qsizetype>(entry->Str.size(), MaxExtentChars));
     for (int k = 1; k <= length; ++k) {
-        if ((extents[static_cast<size_t>(k - 1)] + extents[static_cast<size_t>(k)]) / 2 + entry->X > x)
+        if ((extents[static_cast<size_t>(k - 1)] + extents[static_cast<size_t>(k)]) / 2 + entry->X >
+            x)
             return entry->Pos + static_cast<int64_t>(k - 1) * CharSize;
     }
     return strict ? -1 : entry->Pos + entry->Str.size() * CharSize;
 }
 
-bool TStrPositions::PointFromPos(const QFont& canvas, const TQXBinHexOutputOptions& options, int64_t pos,
-                                 int32_t& x, int32_t& y) const {
+bool TStrPositions::PointFromPos(const QFont& canvas, const TQXBinHexOutputOptions& options,
+                                 int64_t pos, int32_t& x, int32_t& y) const {
     x = 0;
     y = 0;
     for (int k = 0; k < Count; ++k) {

@@ -13,7 +13,8 @@ QString CannotLoadFileText = QStringLiteral("Cannot load file: \"%s\"");
 QString CannotReadFileText = QStringLiteral("Cannot read file: \"%s\"");
 QString CannotReadStreamText = QStringLiteral("Cannot read stream");
 QString ReadErrorText = QStringLiteral("Read error at offset %s");
-QString FormatNotDetectedText = QStringLiteral("Program could not detect file format\rDump is shown");
+QString FormatNotDetectedText =
+    QStringLiteral("Program could not detect file format\rDump is shown");
 QString UnknownImageText = QStringLiteral("Unknown image format");
 QString UnknownMultimediaText = QStringLiteral("Unknown multimedia format");
 QString OfficeUnsupportedText = QStringLiteral("MS Office module doesn't support this file type");

@@ -3,7 +3,9 @@
 
 #include <QFile>
 
-std::string NativeFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string NativeFileName(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
 
 bool FFileExists(const QString& name, bool& isFolder) {
     isFolder = false;
@@ -15,6 +17,10 @@ bool IsFileExist(const QString& name) {
     return FFileExists(name, isFolder) && !isFolder;
 }
 
-TFileHandle FFileOpen(const QString& name) { return platform::OpenFileForReading(NativeFileName(name)); }
+TFileHandle FFileOpen(const QString& name) {
+    return platform::OpenFileForReading(NativeFileName(name));
+}
 
-int64_t FGetFileSize(TFileHandle handle) { return platform::FileSizeOf(handle); }
+int64_t FGetFileSize(TFileHandle handle) {
+    return platform::FileSizeOf(handle);
+}

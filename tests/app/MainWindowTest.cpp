@@ -105,7 +105,8 @@ TEST_F(MainWindowTest, CancelledDialogsChangeNothing) {
     form->ui->Open1->trigger();
     answers.push_back(std::nullopt);
     form->ui->N1->trigger();
-    EXPECT_EQ(kinds, (std::vector<TFileDialog::TKind>{TFileDialog::OpenKind, TFileDialog::SaveKind}));
+    EXPECT_EQ(kinds,
+              (std::vector<TFileDialog::TKind>{TFileDialog::OpenKind, TFileDialog::SaveKind}));
     EXPECT_TRUE(SourceFileName.empty());
     EXPECT_FALSE(form->ui->Button1->isEnabled());
 }
@@ -203,14 +204,18 @@ TEST_F(MainWindowTest, AboutShowsTheVersion) {
 }
 
 TEST(ApplicationTitle, FromExecutableName) {
-    EXPECT_EQ(TitleFromExecutable(QStringLiteral("/usr/local/bin/vornex")), QStringLiteral("Vornex"));
+    EXPECT_EQ(TitleFromExecutable(QStringLiteral("/usr/local/bin/vornex")),
+              QStringLiteral("Vornex"));
     EXPECT_EQ(TitleFromExecutable(QStringLiteral("C:/Tools/VORNEX.EXE")), QStringLiteral("Vornex"));
-    EXPECT_EQ(TitleFromExecutable(QStringLiteral("vornex.tool.exe")), QStringLiteral("Vornex.tool"));
+    EXPECT_EQ(TitleFromExecutable(QStringLiteral("vornex.tool.exe")),
+              QStringLiteral("Vornex.tool"));
 }
 
 TEST(ApplicationTitle, PeriodOnlyAfterCharactersSortingAfterIt) {
-    EXPECT_EQ(ExceptionMessageText(QStringLiteral("File not found")), QStringLiteral("File not found."));
-    EXPECT_EQ(ExceptionMessageText(QStringLiteral("I/O error 13")), QStringLiteral("I/O error 13."));
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("File not found")),
+              QStringLiteral("File not found."));
+    EXPECT_EQ(ExceptionMessageText(QStringLiteral("I/O error 13")),
+              QStringLiteral("I/O error 13."));
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("Done.")), QStringLiteral("Done."));
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("What?!")), QStringLiteral("What?!"));
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("a-")), QStringLiteral("a-"));

@@ -22,7 +22,8 @@ Bytes Mirrored(Bytes b, int dataSizeIndex, bool lowByteFirst) {
     return b;
 }
 
-// Word reversal for even n: the words in reverse order, each word's bytes swapped when high byte first.
+// Word reversal for even n: the words in reverse order, each word's bytes swapped when high byte
+// first.
 Bytes WordModel(const Bytes& in, bool highByteFirst) {
     Bytes out;
     for (int w = static_cast<int>(in.size()) / 2 - 1; w >= 0; --w) {
@@ -89,7 +90,8 @@ TEST(Transform, EvenLengthsMatchTheWordModel) {
         EXPECT_EQ(Mirrored(in, 1, true), WordModel(in, false)) << n;
         EXPECT_EQ(Mirrored(in, 1, false), WordModel(in, true)) << n;
         Bytes reversed(in.rbegin(), in.rend());
-        EXPECT_EQ(Mirrored(in, 1, false), reversed) << "high byte first equals byte reversal, n=" << n;
+        EXPECT_EQ(Mirrored(in, 1, false), reversed)
+            << "high byte first equals byte reversal, n=" << n;
         EXPECT_EQ(Mirrored(in, 0, true), reversed) << n;
     }
 }
@@ -108,7 +110,8 @@ TEST(Transform, LargestImageTouchesNothingOutside) {
                 ASSERT_EQ(block[i], 0xA5);
                 ASSERT_EQ(block[Guard + ImageCapacity + i], 0xA5);
             }
-            EXPECT_EQ(image[0], static_cast<uint8_t>(~static_cast<uint8_t>((ImageCapacity - (mode == 1 && low ? 2 : 1)) * 7)));
+            EXPECT_EQ(image[0], static_cast<uint8_t>(~static_cast<uint8_t>(
+                                    (ImageCapacity - (mode == 1 && low ? 2 : 1)) * 7)));
         }
     }
 }

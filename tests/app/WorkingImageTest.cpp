@@ -1,7 +1,7 @@
 // WorkingImageTest.cpp — reading, saving and showing the working image, and its file errors.
+#include "WorkingImage.h"
 #include "QXBinHex.h"
 #include "TestSupport.h"
-#include "WorkingImage.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,9 @@
 
 namespace {
 
-QByteArray ImageBytes() { return QByteArray(reinterpret_cast<const char*>(ImageBuffer), ImageSize); }
+QByteArray ImageBytes() {
+    return QByteArray(reinterpret_cast<const char*>(ImageBuffer), ImageSize);
+}
 
 class WorkingImageTest : public ::testing::Test {
 protected:
@@ -118,7 +120,8 @@ TEST_F(WorkingImageTest, FailedSaveLeavesOldFileIntact) {
 
     EXPECT_NE(error, "no error");
     EXPECT_EQ(test::ReadAll(dir.path("out.bin")), old);
-    EXPECT_EQ(QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden), QStringList({"image.bin", "out.bin"}));
+    EXPECT_EQ(QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"image.bin", "out.bin"}));
 }
 
 TEST_F(WorkingImageTest, SaveIntoMissingFolderFails) {
@@ -133,15 +136,18 @@ TEST_F(WorkingImageTest, MirrorRereadsTheFileAndInvertAccumulates) {
 
     InvertData(result);
     ASSERT_NE(viewer.Stream, nullptr);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(), QByteArray("\xFF\xFE\xFD\xFC\xFB\xFA\xF9\xF8", 8));
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(),
+              QByteArray("\xFF\xFE\xFD\xFC\xFB\xFA\xF9\xF8", 8));
 
     MirrorAddresses(0, true, result);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(), QByteArray("\x07\x06\x05\x04\x03\x02\x01\x00", 8));
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(),
+              QByteArray("\x07\x06\x05\x04\x03\x02\x01\x00", 8));
     EXPECT_EQ(viewer.FileSize, 8);
 
     InvertData(result);
     InvertData(result);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(), QByteArray("\x07\x06\x05\x04\x03\x02\x01\x00", 8));
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(),
+              QByteArray("\x07\x06\x05\x04\x03\x02\x01\x00", 8));
 }
 
 TEST_F(WorkingImageTest, ShowResultCopiesTheImage) {

@@ -2,8 +2,8 @@
 // meanings kept over the libraries' tables, byte offsets, encoding and the locale table.
 #include "Codepage.h"
 
-#include <QStringDecoder>
 #include "TestSupport.h"
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 #include <ostream>

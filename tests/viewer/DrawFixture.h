@@ -10,7 +10,8 @@
 
 class DrawFixture {
 public:
-    explicit DrawFixture(TQXBinHex::TQXBinHexMode mode = TQXBinHex::vbmodeHex, QSize size = QSize(641, 297)) {
+    explicit DrawFixture(TQXBinHex::TQXBinHexMode mode = TQXBinHex::vbmodeHex,
+                         QSize size = QSize(641, 297)) {
         viewer.resize(size);
         viewer.setMode(mode);
         // A shown widget gets its resize events at once, so the page follows every resize.
@@ -45,7 +46,8 @@ public:
                 n += pred(Page().pixelColor(x, y)) ? 1 : 0;
         return n;
     }
-    // The pixel of the rectangle with the least red (the most strongly inked one on a light background).
+    // The pixel of the rectangle with the least red (the most strongly inked one on a light
+    // background).
     QColor DarkestPixel(const QRect& r) const {
         QColor best(255, 255, 255);
         const QRect rect = r.intersected(Page().rect());

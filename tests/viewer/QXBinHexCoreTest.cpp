@@ -64,10 +64,12 @@ TYPED_TEST(SourceTest, PageBufferMatchesTheWholeSource) {
         ASSERT_LE(this->viewer.BufferPos, pos);
         ASSERT_LT(pos, this->viewer.BufferPos + 2 * this->viewer.BufMaxOffset);
         const auto byte = static_cast<uint8_t>(data[pos]);
-        ASSERT_EQ(this->viewer.GetHex(pos), QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
+        ASSERT_EQ(this->viewer.GetHex(pos),
+                  QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
         // The last page before the end is inside the buffer too.
         const int64_t pageEnd = std::min<int64_t>(pos + this->viewer.BufMaxOffset, data.size()) - 1;
-        ASSERT_EQ(this->viewer.GetHex(pageEnd).toInt(nullptr, 16), static_cast<uint8_t>(data[pageEnd]));
+        ASSERT_EQ(this->viewer.GetHex(pageEnd).toInt(nullptr, 16),
+                  static_cast<uint8_t>(data[pageEnd]));
     }
 }
 
@@ -99,7 +101,8 @@ TYPED_TEST(SourceTest, ByteOrderMarkChoosesByteOrder) {
 }
 
 TEST(ViewerByteOrder, LittleEndianMarkOrNoneReadLittleEndian) {
-    for (const QByteArray& data : {QByteArray("\xFF\xFE\x41\x00", 4), QByteArray("\x41\x00\x42\x00", 4)}) {
+    for (const QByteArray& data :
+         {QByteArray("\xFF\xFE\x41\x00", 4), QByteArray("\x41\x00\x42\x00", 4)}) {
         TQXBinHex viewer;
         viewer.setMode(TQXBinHex::vbmodeUnicode);
         QBuffer buffer;
@@ -281,7 +284,8 @@ TEST(ViewerSource, ModeChangeKeepsFilePositionButResetsStream) {
 TEST(ViewerSource, OffsetDigitsOfSparseFilesAroundFourGiB) {
     test::ScratchDir dir;
     TQXBinHex viewer;
-    for (const auto& [size, digits] : {std::pair<qint64, int>{4294967295LL, 8}, {4294967296LL, 10}}) {
+    for (const auto& [size, digits] :
+         {std::pair<qint64, int>{4294967295LL, 8}, {4294967296LL, 10}}) {
         QFile f(dir.path(QString::number(size)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_TRUE(f.resize(size));

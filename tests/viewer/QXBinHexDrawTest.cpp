@@ -17,7 +17,9 @@ QByteArray Bytes(std::initializer_list<int> values) {
     return b;
 }
 
-bool IsColor(QColor c, QColor want) { return c.rgb() == want.rgb(); }
+bool IsColor(QColor c, QColor want) {
+    return c.rgb() == want.rgb();
+}
 
 } // namespace
 
@@ -41,10 +43,15 @@ TEST(HexPage, OneByteShowsOneFullWidthLine) {
     EXPECT_TRUE(IsColor(f.Page().pixelColor(f.Column(11) + 1, f.LH()), tint)) << "one pixel taller";
     // Three separators in the lines colour.
     for (int column : {10, 35, 60})
-        EXPECT_TRUE(IsColor(f.Page().pixelColor(f.Column(column), mid), DrawFixture::Rgb(0x808080))) << column;
+        EXPECT_TRUE(IsColor(f.Page().pixelColor(f.Column(column), mid), DrawFixture::Rgb(0x808080)))
+            << column;
     // The offset column is inked, the page below the line is background.
-    EXPECT_GT(f.CountPixels(QRect(f.Left(), 0, 9 * f.W(), f.LH()), [](QColor c) { return c.red() < 128; }), 0);
-    EXPECT_EQ(f.CountPixels(QRect(0, f.LH() + 2, f.Page().width(), 20), [](QColor c) { return c.red() < 250; }), 0);
+    EXPECT_GT(f.CountPixels(QRect(f.Left(), 0, 9 * f.W(), f.LH()),
+                            [](QColor c) { return c.red() < 128; }),
+              0);
+    EXPECT_EQ(f.CountPixels(QRect(0, f.LH() + 2, f.Page().width(), 20),
+                            [](QColor c) { return c.red() < 250; }),
+              0);
 }
 
 TEST(HexPage, CellColoursAlternateInPairs) {
@@ -69,7 +76,9 @@ TEST(HexPage, ShortLastLineLeavesEmptyTint) {
     EXPECT_EQ(rec.Entries[1].Str.size(), 4);
     const int y = f.LH();
     const QRect emptyCell(f.Column(12 + 3 * 10), y + 1, 2 * f.W(), f.LH() - 2);
-    EXPECT_EQ(f.CountPixels(emptyCell, [](QColor c) { return c.rgb() != QColor(0xEC, 0xEC, 0xEC).rgb(); }), 0);
+    EXPECT_EQ(f.CountPixels(emptyCell,
+                            [](QColor c) { return c.rgb() != QColor(0xEC, 0xEC, 0xEC).rgb(); }),
+              0);
     const QRect filledCell(f.Column(11 + 3 * 3), y, 2 * f.W(), f.LH());
     EXPECT_GT(f.CountPixels(filledCell, [](QColor c) { return c.red() < 200; }), 0);
     EXPECT_TRUE(f.viewer.ViewAtEnd);
@@ -90,8 +99,10 @@ TEST(HexPage, ControlBytesAreDotsAndBlanksFollowNonPrintable) {
     // The blank at offset 33 is drawn empty, and as a visible dot once non-printables are shown.
     auto inkAtBlank = [&] {
         int x = 0, y = 0;
-        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 33, x, y));
-        return f.CountPixels(QRect(x + 1, y, f.W() - 2, f.LH()), [](QColor c) { return c.red() < 200; });
+        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                       f.viewer.OutputOptions(false), 33, x, y));
+        return f.CountPixels(QRect(x + 1, y, f.W() - 2, f.LH()),
+                             [](QColor c) { return c.red() < 200; });
     };
     EXPECT_EQ(inkAtBlank(), 0);
     f.viewer.setTextNonPrintable(true);
@@ -144,8 +155,10 @@ TEST(HexPage, OneByteSelectionInvertsItsDigitsAndCharacter) {
 
     const auto& rec = f.viewer.StrPositions;
     TExtents cell{}, column{};
-    ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), QStringLiteral("05"), cell, f.viewer.OutputOptions(false)));
-    ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), rec.Entries[0].Str, column, f.viewer.OutputOptions(false)));
+    ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), QStringLiteral("05"), cell,
+                                  f.viewer.OutputOptions(false)));
+    ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), rec.Entries[0].Str, column,
+                                  f.viewer.OutputOptions(false)));
     const QRect cellRect(rec.CellX[5], 0, cell[2], f.LH());
     const QRect charRect(rec.Entries[0].X + column[5], 0, column[6] - column[5], f.LH());
     int outside = 0, inside = 0, insideSame = 0;
@@ -177,11 +190,14 @@ TEST(HexPage, SelectionEndingMidLineStopsAtItsLastCharacter) {
     f.viewer.Redraw();
     const auto& rec = f.viewer.StrPositions;
     TExtents ext{};
-    ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), rec.Entries[1].Str, ext, f.viewer.OutputOptions(false)));
+    ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), rec.Entries[1].Str, ext,
+                                  f.viewer.OutputOptions(false)));
     const int y = f.LH() + f.LH() / 2;
     const int x0 = rec.Entries[1].X;
-    EXPECT_NE(before.pixel(x0 + ext[2] - 1, y), f.Page().pixel(x0 + ext[2] - 1, y)) << "third char inverted";
-    EXPECT_EQ(before.pixel(x0 + ext[3] + 1, y), f.Page().pixel(x0 + ext[3] + 1, y)) << "fourth char not";
+    EXPECT_NE(before.pixel(x0 + ext[2] - 1, y), f.Page().pixel(x0 + ext[2] - 1, y))
+        << "third char inverted";
+    EXPECT_EQ(before.pixel(x0 + ext[3] + 1, y), f.Page().pixel(x0 + ext[3] + 1, y))
+        << "fourth char not";
 }
 
 TEST(HexPage, DisabledControlDrawsInGreyText) {
@@ -193,7 +209,8 @@ TEST(HexPage, DisabledControlDrawsInGreyText) {
     EXPECT_TRUE(IsColor(f.DarkestPixel(QRect(rec.CellX[0], 0, 2 * f.W(), f.LH())), grey));
     EXPECT_TRUE(IsColor(f.DarkestPixel(QRect(rec.CellX[2], 0, 2 * f.W(), f.LH())), grey));
     EXPECT_TRUE(IsColor(f.Page().pixelColor(f.Column(10), f.LH() / 2), grey)) << "separators too";
-    EXPECT_TRUE(IsColor(f.Page().pixelColor(rec.CellX[0] - 2, 1), DrawFixture::Rgb(0xECECEC))) << "tint kept";
+    EXPECT_TRUE(IsColor(f.Page().pixelColor(rec.CellX[0] - 2, 1), DrawFixture::Rgb(0xECECEC)))
+        << "tint kept";
 }
 
 TEST(HexPage, ReadErrorPageIsCentredRedText) {
@@ -251,7 +268,9 @@ TEST(HexPage, ViewOutsideTheBufferIsAContractBreach) {
         f.viewer.Redraw();
         FAIL() << "no assertion";
     } catch (const EAssertionFailed& e) {
-        EXPECT_STREQ(e.what(), "Positions out of range: DrawTo\rBufferPos: 0, ViewPos: 150000, BufMaxOffset: 45000");
+        EXPECT_STREQ(
+            e.what(),
+            "Positions out of range: DrawTo\rBufferPos: 0, ViewPos: 150000, BufMaxOffset: 45000");
     }
     EXPECT_EQ(f.viewer.RedrawLock, 0);
 }

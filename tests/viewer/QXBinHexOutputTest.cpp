@@ -27,24 +27,32 @@ QFont Mono() {
 } // namespace
 
 TEST(PrepareOutputText, TabsExpandToStopsOnlyWithMonospacedFonts) {
-    EXPECT_EQ(PrepareOutputText(QStringLiteral("ab\tc"), Options(false, false, true)), QStringLiteral("ab      c"));
-    EXPECT_EQ(PrepareOutputText(QStringLiteral("ab\tc"), Options(false, false, false)), QStringLiteral("ab        c"));
-    EXPECT_EQ(PrepareOutputText(QStringLiteral("\t\t"), Options(false, false, true, 4)), QString(8, u' '));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral("ab\tc"), Options(false, false, true)),
+              QStringLiteral("ab      c"));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral("ab\tc"), Options(false, false, false)),
+              QStringLiteral("ab        c"));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral("\t\t"), Options(false, false, true, 4)),
+              QString(8, u' '));
 }
 
 TEST(PrepareOutputText, VisibleBlanksAndLineEnd) {
     const auto o = Options(true, true, true);
     // Spaces become dots before tabs expand, so only the tab's middle shows its mark.
-    EXPECT_EQ(PrepareOutputText(QStringLiteral("a b\t"), o), QStringLiteral("a\u00B7b  \u00BB  \u00B6"));
-    EXPECT_EQ(PrepareOutputText(QStringLiteral("x"), Options(true, false, true)), QStringLiteral("x"));
-    EXPECT_EQ(PrepareOutputText(QStringLiteral("x"), Options(false, true, true)), QStringLiteral("x"));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral("a b\t"), o),
+              QStringLiteral("a\u00B7b  \u00BB  \u00B6"));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral("x"), Options(true, false, true)),
+              QStringLiteral("x"));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral("x"), Options(false, true, true)),
+              QStringLiteral("x"));
     TQXBinHexOutputOptions oem = o;
     oem.OemFont = true;
-    EXPECT_EQ(PrepareOutputText(QStringLiteral(" "), oem), QString(QChar(OemGlyph(250))) + QChar(OemGlyph(254)));
+    EXPECT_EQ(PrepareOutputText(QStringLiteral(" "), oem),
+              QString(QChar(OemGlyph(250))) + QChar(OemGlyph(254)));
 }
 
 TEST(PrepareOutputText, TabSizeBelowOneIsAContractBreach) {
-    EXPECT_THROW(PrepareOutputText(QStringLiteral("a"), Options(false, false, true, 0)), EAssertionFailed);
+    EXPECT_THROW(PrepareOutputText(QStringLiteral("a"), Options(false, false, true, 0)),
+                 EAssertionFailed);
 }
 
 TEST(OutputTextExtents, FollowThePreparedStringWithTabs) {

@@ -21,7 +21,9 @@ protected:
         f.viewer.setAutoReloadSimpleTime(50);
         f.viewer.setAutoReload(true);
     }
-    void TearDown() override { TQXBinHex::Beep = [] { QApplication::beep(); }; }
+    void TearDown() override {
+        TQXBinHex::Beep = [] { QApplication::beep(); };
+    }
 
     QString Write(const QByteArray& content) { return dir.write("watched.bin", content); }
     void Append(const QByteArray& more) {
@@ -39,7 +41,9 @@ protected:
     int beeps = 0;
 };
 
-std::string WatcherName(const ::testing::TestParamInfo<bool>& info) { return info.param ? "Polling" : "Notification"; }
+std::string WatcherName(const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "Polling" : "Notification";
+}
 
 } // namespace
 
@@ -86,12 +90,17 @@ TEST_P(ReloadTest, DeletedFileEmptiesTheControl) {
 TEST_P(ReloadTest, ReplacedByRenameIsReloadedEachTime) {
     ASSERT_TRUE(f.viewer.Open(Write(QByteArray("first")), true));
     for (int round = 1; round <= 3; ++round) {
-        const QByteArray content = QByteArray("version ") + QByteArray::number(round) + QByteArray(round, '!');
+        const QByteArray content =
+            QByteArray("version ") + QByteArray::number(round) + QByteArray(round, '!');
         const QString temp = dir.write("watched.tmp", content);
         QFile::remove(dir.path("watched.bin"));
         ASSERT_TRUE(QFile::rename(temp, dir.path("watched.bin")));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return f.viewer.FileSize == content.size(); }, ReloadTimeoutMs)) << round;
-        EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str.left(9), QString::fromLatin1(content.left(9))) << round;
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return f.viewer.FileSize == content.size(); }, ReloadTimeoutMs))
+            << round;
+        EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str.left(9),
+                  QString::fromLatin1(content.left(9)))
+            << round;
     }
 }
 

@@ -13,14 +13,17 @@
 
 namespace {
 
-void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods, Qt::MouseButtons buttons = Qt::NoButton) {
+void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods,
+           Qt::MouseButtons buttons = Qt::NoButton) {
     const QPointF at(20, 20);
-    QWheelEvent event(at, viewer.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons, mods,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent event(at, viewer.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons,
+                      mods, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewer.viewport(), &event);
 }
 
-QImage CursorImage(const QCursor& cursor) { return cursor.pixmap().toImage(); }
+QImage CursorImage(const QCursor& cursor) {
+    return cursor.pixmap().toImage();
+}
 
 } // namespace
 
@@ -130,7 +133,8 @@ TEST(Scroll, WheelFollowsTheExactShiftState) {
     Wheel(f.viewer, -120, Qt::ShiftModifier);
     EXPECT_GT(f.viewer.HViewPos, 0);
     Wheel(f.viewer, -60, Qt::NoModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 16 * QApplication::wheelScrollLines()) << "half a notch does nothing yet";
+    EXPECT_EQ(f.viewer.ViewPos, 16 * QApplication::wheelScrollLines())
+        << "half a notch does nothing yet";
     Wheel(f.viewer, -60, Qt::NoModifier);
     EXPECT_EQ(f.viewer.ViewPos, 32 * QApplication::wheelScrollLines());
 }
@@ -174,13 +178,16 @@ TEST(Scroll, AutoScrollDirectionsAndDeadZone) {
     EXPECT_EQ(f.viewer.AutoScrollOrigin, QPoint(100, 100));
     f.viewer.AutoScrollStep(QPoint(100, 115));
     EXPECT_EQ(f.viewer.ViewPos, 0);
-    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()), CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveCenter)));
+    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
+              CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveCenter)));
     f.viewer.AutoScrollStep(QPoint(100, 117));
     EXPECT_EQ(f.viewer.ViewPos, 16);
-    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()), CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveDown)));
+    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
+              CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveDown)));
     f.viewer.AutoScrollStep(QPoint(100, 60));
     EXPECT_EQ(f.viewer.ViewPos, 0);
-    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()), CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveUp)));
+    EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
+              CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveUp)));
     // The mark is drawn around the origin while the mode is on.
     QImage screen(f.viewer.viewport()->size(), QImage::Format_RGB32);
     f.viewer.viewport()->render(&screen);
@@ -218,7 +225,8 @@ TEST(Scroll, TerabyteStreamReachesEveryLineReadingOnlyPages) {
         f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
         EXPECT_EQ(f.viewer.ViewPos, size * p / 32767 / 16 * 16);
         EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos);
-        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos + 5).toInt(nullptr, 16), SyntheticDevice::ByteAt(f.viewer.ViewPos + 5));
+        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos + 5).toInt(nullptr, 16),
+                  SyntheticDevice::ByteAt(f.viewer.ViewPos + 5));
     }
     EXPECT_LE(device.largestRead, f.viewer.BufferAllocSize);
     EXPECT_LT(device.reads, 20);

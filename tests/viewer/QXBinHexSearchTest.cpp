@@ -9,7 +9,9 @@
 
 namespace {
 
-QByteArray Filler(int n) { return QByteArray(n, '.'); }
+QByteArray Filler(int n) {
+    return QByteArray(n, '.');
+}
 
 } // namespace
 
@@ -38,22 +40,30 @@ TEST(ViewerSearch, OnlyHighlightAllSearchesArePainted) {
 
     // The first match's characters stand on the highlight colour: line 1 holds offsets 16..31.
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 21, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                   f.viewer.OutputOptions(false), 21, x, y));
     const QColor yellow = DrawFixture::Rgb(0x00FFFF);
-    EXPECT_GT(f.CountPixels(QRect(x, y, f.W(), f.LH() - 1), [&](QColor c) { return c.rgb() == yellow.rgb(); }), 0);
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 27, x, y));
-    EXPECT_EQ(f.CountPixels(QRect(x, y, f.W(), f.LH() - 1), [&](QColor c) { return c.rgb() == yellow.rgb(); }), 0);
+    EXPECT_GT(f.CountPixels(QRect(x, y, f.W(), f.LH() - 1),
+                            [&](QColor c) { return c.rgb() == yellow.rgb(); }),
+              0);
+    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                   f.viewer.OutputOptions(false), 27, x, y));
+    EXPECT_EQ(f.CountPixels(QRect(x, y, f.W(), f.LH() - 1),
+                            [&](QColor c) { return c.rgb() == yellow.rgb(); }),
+              0);
 }
 
 TEST(ViewerSearch, AtMostAThousandMatchesFromTheWindowStart) {
     DrawFixture f;
     f.Show(QByteArray(20000, 'a'));
     f.viewer.Search().SetStream(&f.stream);
-    ASSERT_TRUE(f.viewer.Search().FindFirst(QStringLiteral("aa"), 0, soHighlightAll | soCaseSensitive, 0));
+    ASSERT_TRUE(
+        f.viewer.Search().FindFirst(QStringLiteral("aa"), 0, soHighlightAll | soCaseSensitive, 0));
     f.viewer.Redraw();
     ASSERT_EQ(f.viewer.SearchHighlights.size(), 1000u);
     EXPECT_EQ(f.viewer.SearchHighlights[0].HiStart, 0);
-    EXPECT_EQ(f.viewer.SearchHighlights[999].HiStart, 999) << "overlapping matches, counted from the start";
+    EXPECT_EQ(f.viewer.SearchHighlights[999].HiStart, 999)
+        << "overlapping matches, counted from the start";
 }
 
 TEST(ViewerSearch, MatchAboveTheTopIsPaintedOnTheTopLine) {
@@ -66,10 +76,13 @@ TEST(ViewerSearch, MatchAboveTheTopIsPaintedOnTheTopLine) {
     ASSERT_EQ(f.viewer.SearchHighlights.size(), 1u);
     EXPECT_EQ(f.viewer.SearchHighlights[0].HiStart, 157);
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 160, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                   f.viewer.OutputOptions(false), 160, x, y));
     EXPECT_EQ(y, 0);
     const QColor yellow = DrawFixture::Rgb(0x00FFFF);
-    EXPECT_GT(f.CountPixels(QRect(x, y, 3 * f.W(), f.LH() - 1), [&](QColor c) { return c.rgb() == yellow.rgb(); }), 0);
+    EXPECT_GT(f.CountPixels(QRect(x, y, 3 * f.W(), f.LH() - 1),
+                            [&](QColor c) { return c.rgb() == yellow.rgb(); }),
+              0);
 }
 
 TEST(ViewerSearch, FoundMatchIsScrolledIntoViewWithTheMargins) {
@@ -109,7 +122,8 @@ TEST(ViewerSearch, ReadFailureIsReported) {
     test::MessageBoxRecorder boxes(2);
     EXPECT_FALSE(f.viewer.FindText(QStringLiteral("zz"), 0, {}));
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("Read error at offset "))) << boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(QStringLiteral("Read error at offset ")))
+        << boxes.boxes[0].text.toStdString();
     EXPECT_EQ(boxes.boxes[0].caption, QStringLiteral("Viewer"));
 }
 

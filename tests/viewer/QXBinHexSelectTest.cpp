@@ -30,7 +30,8 @@ protected:
     // dx pixels.
     QPoint CharPoint(int64_t pos, int dx = 1) {
         int x = 0, y = 0;
-        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), pos, x, y));
+        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
+                                                       f.viewer.OutputOptions(false), pos, x, y));
         return QPoint(x + dx, y + f.LH() / 2);
     }
     QPoint RightHalf(int64_t pos) { return CharPoint(pos, f.W() - 2); }
@@ -209,8 +210,9 @@ TEST_F(SelectTest, DisabledSelectionIgnoresTheMouse) {
 TEST_F(SelectTest, MenuStatesFollowSourceSelectionAndMode) {
     f.Show(QByteArray());
     f.viewer.UpdatePopupMenu();
-    for (auto cmd : {TQXBinHex::vpCmdCopy, TQXBinHex::vpCmdCopyHex, TQXBinHex::vpCmdCopyLink,
-                     TQXBinHex::vpCmdSelectLine, TQXBinHex::vpCmdSelectAll, TQXBinHex::vpCmdEncMenu})
+    for (auto cmd :
+         {TQXBinHex::vpCmdCopy, TQXBinHex::vpCmdCopyHex, TQXBinHex::vpCmdCopyLink,
+          TQXBinHex::vpCmdSelectLine, TQXBinHex::vpCmdSelectAll, TQXBinHex::vpCmdEncMenu})
         EXPECT_FALSE(f.viewer.PopupItem(cmd)->isEnabled()) << cmd;
 
     f.Show(test::Ramp(64));
@@ -222,9 +224,11 @@ TEST_F(SelectTest, MenuStatesFollowSourceSelectionAndMode) {
     f.viewer.UpdatePopupMenu();
     EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdCopy)->isEnabled());
     EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdCopyHex)->isEnabled());
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled()) << "everything is selected";
+    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled())
+        << "everything is selected";
 
-    for (auto mode : {TQXBinHex::vbmodeText, TQXBinHex::vbmodeBinary, TQXBinHex::vbmodeUnicode, TQXBinHex::vbmodeUHex}) {
+    for (auto mode : {TQXBinHex::vbmodeText, TQXBinHex::vbmodeBinary, TQXBinHex::vbmodeUnicode,
+                      TQXBinHex::vbmodeUHex}) {
         f.viewer.setMode(mode);
         f.viewer.SelectAll();
         f.viewer.UpdatePopupMenu();
@@ -248,7 +252,8 @@ TEST_F(SelectTest, KeyboardMenuHasNoPointToActOn) {
     f.viewer.PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
     EXPECT_EQ(f.viewer.MarkLength, 0);
 
-    QContextMenuEvent event(QContextMenuEvent::Mouse, CharPoint(12), f.viewer.viewport()->mapToGlobal(CharPoint(12)));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, CharPoint(12),
+                            f.viewer.viewport()->mapToGlobal(CharPoint(12)));
     QApplication::sendEvent(f.viewer.viewport(), &event);
     ASSERT_EQ(menus.size(), 2u);
     EXPECT_EQ(f.viewer.PopupPoint, CharPoint(12));
@@ -284,7 +289,8 @@ TEST_F(SelectTest, CodepageMenuStructure) {
 
     QAction* jis = FindAction(menu, QStringLiteral("JIS X 0208-1990 && 0121-1990"));
     ASSERT_NE(jis, nullptr);
-    EXPECT_EQ(jis->iconText(), QStringLiteral("JIS X 0208-1990 & 0121-1990")) << "shown with one ampersand";
+    EXPECT_EQ(jis->iconText(), QStringLiteral("JIS X 0208-1990 & 0121-1990"))
+        << "shown with one ampersand";
     for (int i = 3; i < CodepageCount; ++i) {
         QAction* submenu = FindAction(menu, QString::fromLatin1(CodepageList[i].Group));
         ASSERT_NE(submenu, nullptr) << i;
@@ -345,7 +351,8 @@ TEST_F(SelectTest, SetSelectionRulesAndScrolling) {
     f.viewer.SetSelection((1 << 16) - 3, 100, false, true, true);
     EXPECT_EQ(f.viewer.MarkLength, 3) << "lowered to the end of the data";
     f.viewer.SetSelection(40000, 4, /*scroll=*/true, true, true);
-    EXPECT_EQ(f.viewer.ViewPos, 40000 / 16 * 16 - 5 * 16) << "five lines above, by the default indent";
+    EXPECT_EQ(f.viewer.ViewPos, 40000 / 16 * 16 - 5 * 16)
+        << "five lines above, by the default indent";
     EXPECT_EQ(changes, 2);
 }
 
@@ -354,12 +361,13 @@ TEST_F(SelectTest, DrawLineGetsTheWholeTextLineOfAWrappedPiece) {
     f.viewer.setTextWrap(true);
     f.SetPageSize(f.Left() + 12 * 8, 200);
     QStringList all;
-    f.viewer.OnDrawLine = [&](QObject*, QPainter*, const QString&, const QString& strAll, const QRect&,
-                              const QPoint&, bool&) { all << strAll; };
+    f.viewer.OnDrawLine = [&](QObject*, QPainter*, const QString&, const QString& strAll,
+                              const QRect&, const QPoint&, bool&) { all << strAll; };
     f.Show(QByteArray("alpha beta gamma delta\r\nnext"));
     ASSERT_GE(all.size(), 3);
     EXPECT_EQ(all.front(), QStringLiteral("alpha beta gamma delta"));
-    EXPECT_EQ(all.at(1), QStringLiteral("alpha beta gamma delta")) << "a wrapped piece reports its whole line";
+    EXPECT_EQ(all.at(1), QStringLiteral("alpha beta gamma delta"))
+        << "a wrapped piece reports its whole line";
     EXPECT_EQ(all.back(), QStringLiteral("next"));
     EXPECT_EQ(f.viewer.TextAround(3), QStringLiteral("alpha beta gamma delta"));
 }

@@ -10,7 +10,8 @@ class HitTest : public ::testing::Test {
 protected:
     void SetUp() override { f.Show(test::Ramp(100)); }
     int64_t At(int x, int y, bool strict = false) {
-        return f.viewer.StrPositions.PosFromPoint(f.viewer.TextFont(), x, y, strict, f.viewer.OutputOptions(false));
+        return f.viewer.StrPositions.PosFromPoint(f.viewer.TextFont(), x, y, strict,
+                                                  f.viewer.OutputOptions(false));
     }
     const TStrPositions& rec() const { return f.viewer.StrPositions; }
     DrawFixture f;
@@ -67,7 +68,8 @@ TEST_F(HitTest, PointFromPosFindsTheColumnCharacter) {
     EXPECT_EQ(x, rec().Entries[2].X + 3 * f.W());
     EXPECT_FALSE(rec().PointFromPos(f.viewer.TextFont(), f.viewer.OutputOptions(false), 100, x, y));
     EXPECT_EQ(x, 0);
-    EXPECT_EQ(rec().MaxExtent(f.viewer.TextFont(), f.viewer.OutputOptions(false)), rec().Entries[0].X + 16 * f.W());
+    EXPECT_EQ(rec().MaxExtent(f.viewer.TextFont(), f.viewer.OutputOptions(false)),
+              rec().Entries[0].X + 16 * f.W());
 }
 
 TEST_F(HitTest, HorizontalShiftMovesEveryRecordedX) {

@@ -1,5 +1,5 @@
-// SyntheticDevice.h — seekable streams for viewer tests: bytes computed from the offset (no storage,
-// any size), and a stream whose reads fail.
+// SyntheticDevice.h — seekable streams for viewer tests: bytes computed from the offset (no
+// storage, any size), and a stream whose reads fail.
 #pragma once
 
 #include <QIODevice>
@@ -9,7 +9,9 @@
 class SyntheticDevice : public QIODevice {
 public:
     explicit SyntheticDevice(int64_t size) : size_(size) { open(QIODevice::ReadOnly); }
-    static uint8_t ByteAt(int64_t offset) { return static_cast<uint8_t>((offset * 31 + (offset >> 16)) & 0xFF); }
+    static uint8_t ByteAt(int64_t offset) {
+        return static_cast<uint8_t>((offset * 31 + (offset >> 16)) & 0xFF);
+    }
     qint64 size() const override { return size_; }
     bool isSequential() const override { return false; }
     int reads = 0;

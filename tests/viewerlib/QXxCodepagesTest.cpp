@@ -4,8 +4,8 @@
 #include "Codepage.h"
 #include "QXxAssert.h"
 
-#include <QSet>
 #include "TestSupport.h"
+#include <QSet>
 
 #include <gtest/gtest.h>
 #include <ostream>

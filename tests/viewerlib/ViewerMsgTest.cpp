@@ -11,14 +11,17 @@
 #include <sys/stat.h>
 
 TEST(FormatW, FillsPlaceholdersInOrder) {
-    EXPECT_EQ(FormatW(CannotReadFileText, {QStringLiteral("a.bin")}), QStringLiteral("Cannot read file: \"a.bin\""));
+    EXPECT_EQ(FormatW(CannotReadFileText, {QStringLiteral("a.bin")}),
+              QStringLiteral("Cannot read file: \"a.bin\""));
     EXPECT_EQ(FormatW(QStringLiteral("%s-%s"), {QStringLiteral("1")}), QStringLiteral("1-%s"));
-    EXPECT_EQ(FormatW(QStringLiteral("%s"), {QStringLiteral("1"), QStringLiteral("2")}), QStringLiteral("1"));
+    EXPECT_EQ(FormatW(QStringLiteral("%s"), {QStringLiteral("1"), QStringLiteral("2")}),
+              QStringLiteral("1"));
     EXPECT_EQ(FormatW(QStringLiteral("%d %s"), {QStringLiteral("x")}), QStringLiteral("%d x"));
 }
 
 TEST(FormatW, ArgumentsAreNotScannedAgain) {
-    EXPECT_EQ(FormatW(CannotOpenFileText, {QStringLiteral("odd%sname")}), QStringLiteral("Cannot open file: \"odd%sname\""));
+    EXPECT_EQ(FormatW(CannotOpenFileText, {QStringLiteral("odd%sname")}),
+              QStringLiteral("Cannot open file: \"odd%sname\""));
     EXPECT_EQ(FormatW(QStringLiteral("%s and %s"), {QStringLiteral("%s"), QStringLiteral("b")}),
               QStringLiteral("%s and b"));
 }
