@@ -64,7 +64,11 @@ void TQXBinHex::SetAutoReload(bool value) {
     }
 }
 
-void TQXBinHex::HandleFileChange(QObject*) {
+void TQXBinHex::HandleFileChange(QObject* sender) {
+    // The notification watcher's timer can still expire once after the watcher was stopped (a
+    // stream or another file is shown now); such a late report must not re-open the old file.
+    if (sender == FileNotification.get() && !FileNotification->Active())
+        return;
     if (MouseSelecting)
         return;
     if (RedrawLock == 0) {

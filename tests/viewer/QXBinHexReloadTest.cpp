@@ -163,3 +163,19 @@ TEST(ReloadRules, SwitchingOffStopsWatching) {
     f.viewer.Open(QString(), true);
     EXPECT_FALSE(f.viewer.FileNotificationWatcher().Active()) << "a new source stops the watcher";
 }
+
+TEST(ReloadRules, LateReportOfAStoppedWatcherIsIgnored) {
+    test::ScratchDir dir;
+    DrawFixture f;
+    int reloads = 0;
+    f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
+    f.viewer.setAutoReload(true);
+    ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
+    f.Show(QByteArray(10, 's')); // a stream source stops the watcher
+    ASSERT_FALSE(f.viewer.FileNotificationWatcher().Active());
+    dir.write("f.bin", QByteArray(300, 'b'));
+    f.viewer.FileNotificationWatcher().TimerTimer(nullptr);
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
+    EXPECT_EQ(f.viewer.FileSize, 10);
+}
