@@ -360,6 +360,13 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
             break;
         const QString text = FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName})
                                                          : CannotReadStreamText;
+        // The question's event loop may deliver a change report of the watched file; the raised
+        // lock keeps it from re-opening (or emptying) the source under this read.
+        struct QuestionLock {
+            int& lock;
+            explicit QuestionLock(int& l) : lock(l) { ++lock; }
+            ~QuestionLock() { --lock; }
+        } questionLock(RedrawLock);
         if (ViewerMsgBox(text, CaptionText, platform::MB_RETRYCANCEL | platform::MB_ICONERROR) !=
             platform::IDRETRY)
             break;

@@ -1,6 +1,8 @@
 // QXBinHexReloadTest.cpp — re-opening the shown file when it changes on disk, with the notification
 // watcher and with the polling watcher.
 #include "DrawFixture.h"
+#include "MessageBox.h"
+#include "SyntheticDevice.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -178,4 +180,43 @@ TEST(ReloadRules, LateReportOfAStoppedWatcherIsIgnored) {
     EXPECT_EQ(reloads, 0);
     EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
     EXPECT_EQ(f.viewer.FileSize, 10);
+}
+
+// The retry question of a failed page read runs its own event loop. A change report arriving
+// meanwhile must not replace the source under the read that asked: here the watched file behind a
+// failing stream is deleted while the question is up, and the user answers Retry, then Cancel.
+TEST(ReloadRules, ChangeWhileAReadAsksToRetryIsOnlyReported) {
+    test::ScratchDir dir;
+    DrawFixture f;
+    int reloads = 0;
+    f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
+    const QString path = dir.write("f.bin", QByteArray(100, 'a'));
+    ASSERT_TRUE(f.viewer.Open(path, true));
+    FailingDevice device(1000000);
+    device.failing = false;
+    ASSERT_TRUE(f.viewer.OpenStream(&device, true));
+    f.viewer.setAutoReloadSimple(true);
+    f.viewer.setAutoReloadSimpleTime(20);
+    f.viewer.setAutoReload(true);
+
+    int questions = 0;
+    platform::SetMessageBoxHandler([&](const QString&, const QString&, uint32_t flags) {
+        ++questions;
+        if (questions == 1) {
+            EXPECT_TRUE(QFile::remove(path));
+            // What the box's event loop would deliver: the polling watcher's reports.
+            QTest::qWaitFor([&] { return reloads > 0; }, ReloadTimeoutMs);
+        }
+        EXPECT_EQ(flags & 0xF, platform::MB_RETRYCANCEL);
+        return questions == 1 ? platform::IDRETRY : platform::IDCANCEL;
+    });
+    device.failing = true;
+    EXPECT_NO_THROW(QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier));
+    test::FailOnUnexpectedMessageBoxes();
+
+    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
+    EXPECT_EQ(f.viewer.Stream, &device);
+    EXPECT_FALSE(f.viewer.BufferOK);
 }
