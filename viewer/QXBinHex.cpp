@@ -57,12 +57,16 @@ TQXBinHex::TQXBinHex(QWidget* parent)
             [this](int action) { ScrollBarAction(Qt::Vertical, action); });
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { ScrollBarAction(Qt::Horizontal, action); });
+    connect(verticalScrollBar(), &QScrollBar::sliderPressed, this,
+            [this] { VThumbTrackPos = verticalScrollBar()->sliderPosition(); });
+    connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this,
+            [this] { HThumbTrackPos = horizontalScrollBar()->sliderPosition(); });
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
-        VScroll(SB_THUMBPOSITION, verticalScrollBar()->sliderPosition());
+        VScroll(SB_THUMBPOSITION, VThumbTrackPos);
         VScroll(SB_ENDSCROLL, 0);
     });
     connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
-        HScroll(SB_THUMBPOSITION, horizontalScrollBar()->sliderPosition());
+        HScroll(SB_THUMBPOSITION, HThumbTrackPos);
         HScroll(SB_ENDSCROLL, 0);
     });
     InitData();

@@ -619,6 +619,11 @@ private:
     void DragScrollTimerTick();
     // Scroll-bar values are set by the control only; their own signals are ignored meanwhile.
     bool SettingScrollBars = false;
+    // Where the user last put each bar's thumb (at its press, then at every drag step): a release
+    // reports this position, not the bar's value, which shows the view rounded down to the bar's
+    // steps.
+    int VThumbTrackPos = 0;
+    int HThumbTrackPos = 0;
     // A resize that arrives while a page is drawn (the bars appearing or hiding) asks for one more.
     bool RedrawPending = false;
     // True while Redraw draws (RedrawLock also counts a re-open after a change on disk).

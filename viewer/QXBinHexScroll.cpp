@@ -286,6 +286,8 @@ void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
         return;
     }
     const int position = bar->sliderPosition();
+    if (code == SB_THUMBTRACK)
+        (orientation == Qt::Vertical ? VThumbTrackPos : HThumbTrackPos) = position;
     if (orientation == Qt::Vertical)
         VScroll(code, position);
     else

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -19,6 +21,28 @@ void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods,
     QWheelEvent event(at, viewer.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons,
                       mods, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewer.viewport(), &event);
+}
+
+// The thumb of a vertical scroll bar, in the bar's coordinates, as its style lays it out.
+QRect VerticalThumb(QScrollBar* bar) {
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = Qt::Vertical;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        bar);
+}
+
+void MoveWithLeftButton(QWidget* widget, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
 }
 
 QImage CursorImage(const QCursor& cursor) {
@@ -51,6 +75,30 @@ TEST(Scroll, ThumbDraggedDownAtTheEndDoesNothing) {
     EXPECT_EQ(f.viewer.ViewPos, end);
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 100);
     EXPECT_LT(f.viewer.ViewPos, end) << "upwards still moves";
+}
+
+// The view follows the dragged thumb; letting the thumb go must leave it where the drag put it (the
+// bar shows the position rounded down to its steps, which maps back to a line or two higher).
+TEST(Scroll, ReleasingTheDraggedThumbKeepsTheView) {
+    DrawFixture f;
+    f.Show(QByteArray(1 << 20, 'x'));
+    QApplication::processEvents(); // lays out the scroll bars
+    QScrollBar* bar = f.viewer.verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    const QRect thumb = VerticalThumb(bar);
+    ASSERT_GT(bar->height(), 4 * thumb.height());
+    const QPoint grip = thumb.center();
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, grip);
+    QPoint at = grip;
+    for (int step = 1; step <= 12; ++step) {
+        at = grip + QPoint(0, step * thumb.height() / 4);
+        MoveWithLeftButton(bar, at);
+    }
+    const int64_t dragged = f.viewer.ViewPos;
+    ASSERT_GT(dragged, 0);
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(f.viewer.ViewPos, dragged);
+    EXPECT_EQ(bar->value(), f.viewer.VertScrollInfo.nPos);
 }
 
 TEST(Scroll, LinesStopWithTheLastLineAtTheBottom) {
