@@ -371,6 +371,13 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
             explicit QuestionLock(int& l) : lock(l) { ++lock; }
             ~QuestionLock() { --lock; }
         } questionLock(RedrawLock);
+        // Nor may the scrolling timers move the view meanwhile (each step could ask again).
+        DragScrollTimer.stop();
+        if (AutoScrollMode) {
+            AutoScrollMode = false;
+            AutoScrollTimer.stop();
+            viewport()->setCursor(CursorById(crIBeam));
+        }
         if (ViewerMsgBox(text, CaptionText, platform::MB_RETRYCANCEL | platform::MB_ICONERROR) !=
             platform::IDRETRY)
             break;

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <limits>
 
 namespace {
 
@@ -171,8 +172,9 @@ QByteArray TQXBinHex::SelText(int maxLen) {
     if (MarkLength <= 0 || !SourceAssigned())
         return {};
     const TOffset limit = static_cast<TOffset>(SelTextLimitMb) << 20;
-    const TOffset n =
-        maxLen > 0 ? std::min<TOffset>(maxLen, MarkLength) : std::min(limit, MarkLength);
+    TOffset n = maxLen > 0 ? std::min<TOffset>(maxLen, MarkLength) : std::min(limit, MarkLength);
+    // One read fills one byte array: a limit set beyond what an array holds is lowered to it.
+    n = std::min<TOffset>(n, std::numeric_limits<int>::max() / 2);
     QByteArray bytes(static_cast<qsizetype>(n), Qt::Uninitialized);
     int got = 0;
     if (!ReadSource(reinterpret_cast<uint8_t*>(bytes.data()), static_cast<int>(n), got,
@@ -340,6 +342,9 @@ QMenu* TQXBinHex::PrepareEncodingMenu() {
     menu->clear();
     for (QMenu* old : menu->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
         old->deleteLater();
+    for (QActionGroup* old :
+         menu->findChildren<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly))
+        delete old;
     auto* group = new QActionGroup(menu);
     QMenu* submenu = nullptr;
     QByteArray previousGroup;

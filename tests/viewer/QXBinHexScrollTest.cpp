@@ -1,6 +1,7 @@
 // QXBinHexScrollTest.cpp — moving the view: lines, pages, ends, the thumb, keys, wheel,
 // auto-scroll, and sources far beyond 4 GiB.
 #include "DrawFixture.h"
+#include "MessageBox.h"
 #include "SyntheticDevice.h"
 #include "TestSupport.h"
 
@@ -312,4 +313,23 @@ TEST(Scroll, VerticalBarAppearingBringsNoHorizontalBar) {
     EXPECT_TRUE(f.viewer.verticalScrollBar()->isVisible());
     EXPECT_GT(f.viewer.HorzScrollInfo.nPage, f.viewer.HorzScrollInfo.nMax);
     EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
+}
+
+TEST(Scroll, ReadQuestionStopsAutoScroll) {
+    FailingDevice device(1 << 20);
+    device.failing = false;
+    DrawFixture f;
+    f.viewer.OpenStream(&device, true);
+    QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(100, 100));
+    ASSERT_TRUE(f.viewer.AutoScrollMode);
+    device.failing = true;
+    test::MessageBoxRecorder boxes;
+    bool modeDuringQuestion = true;
+    platform::SetMessageBoxHandler([&](const QString&, const QString&, uint32_t) {
+        modeDuringQuestion = f.viewer.AutoScrollMode;
+        return platform::IDCANCEL;
+    });
+    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 20000);
+    EXPECT_FALSE(modeDuringQuestion) << "no scrolling timer runs under the question";
+    EXPECT_FALSE(f.viewer.BufferOK);
 }

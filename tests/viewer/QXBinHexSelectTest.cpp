@@ -6,6 +6,7 @@
 #include "SyntheticDevice.h"
 #include "TestSupport.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -370,4 +371,12 @@ TEST_F(SelectTest, DrawLineGetsTheWholeTextLineOfAWrappedPiece) {
         << "a wrapped piece reports its whole line";
     EXPECT_EQ(all.back(), QStringLiteral("next"));
     EXPECT_EQ(f.viewer.TextAround(3), QStringLiteral("alpha beta gamma delta"));
+}
+
+TEST_F(SelectTest, ReopeningTheCodepageMenuKeepsOneGroup) {
+    f.Show(test::Ramp(64));
+    QMenu* menu = f.viewer.PrepareEncodingMenu();
+    for (int i = 0; i < 5; ++i)
+        menu = f.viewer.PrepareEncodingMenu();
+    EXPECT_EQ(menu->findChildren<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
 }
