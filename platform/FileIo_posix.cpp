@@ -2,6 +2,7 @@
 #include "FileIo.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -114,9 +115,19 @@ bool FindEntry(const std::string& path, bool* isFolder) {
     return true;
 }
 
-int WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
-    if (path.empty())
+int WriteFileReplacing(const std::string& requested, const void* data, std::size_t size) {
+    if (requested.empty())
         return ENOENT;
+    // Saving through a symbolic link updates the file it points to; renaming over the link itself
+    // would replace the link by a copy.
+    std::string path = requested;
+    struct stat link {};
+    if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(requested.c_str(), nullptr)) {
+            path = resolved;
+            std::free(resolved);
+        }
+    }
     struct stat target {};
     const bool exists = ::stat(path.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode))
