@@ -366,11 +366,7 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
                                                          : CannotReadStreamText;
         // The question's event loop may deliver a change report of the watched file; the raised
         // lock keeps it from re-opening (or emptying) the source under this read.
-        struct QuestionLock {
-            int& lock;
-            explicit QuestionLock(int& l) : lock(l) { ++lock; }
-            ~QuestionLock() { --lock; }
-        } questionLock(RedrawLock);
+        TRedrawLockHold hold(RedrawLock);
         // Nor may the scrolling timers move the view meanwhile (each step could ask again).
         DragScrollTimer.stop();
         if (AutoScrollMode) {

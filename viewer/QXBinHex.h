@@ -626,6 +626,17 @@ private:
     int HThumbTrackPos = 0;
     // A resize that arrives while a page is drawn (the bars appearing or hiding) asks for one more.
     bool RedrawPending = false;
+    // Raises RedrawLock for its lifetime, also when an exception passes.
+    class TRedrawLockHold {
+    public:
+        explicit TRedrawLockHold(int& lock) : Lock(lock) { ++Lock; }
+        ~TRedrawLockHold() { --Lock; }
+        TRedrawLockHold(const TRedrawLockHold&) = delete;
+        TRedrawLockHold& operator=(const TRedrawLockHold&) = delete;
+
+    private:
+        int& Lock;
+    };
     // True while Redraw draws (RedrawLock also counts a re-open after a change on disk).
     bool Drawing = false;
     int WheelRemainder = 0;

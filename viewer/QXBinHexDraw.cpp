@@ -10,28 +10,10 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 namespace {
-
-// Decrements the redraw counter also when drawing throws.
-class RedrawGuard {
-public:
-    RedrawGuard(int& lock, bool& drawing) : lock_(lock), drawing_(drawing) {
-        ++lock_;
-        drawing_ = true;
-    }
-    ~RedrawGuard() {
-        --lock_;
-        drawing_ = false;
-    }
-    RedrawGuard(const RedrawGuard&) = delete;
-    RedrawGuard& operator=(const RedrawGuard&) = delete;
-
-private:
-    int& lock_;
-    bool& drawing_;
-};
 
 QString HexOffsetText(TOffset value, int digits) {
     return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
@@ -115,7 +97,8 @@ void TQXBinHex::Redraw() {
         RedrawPending = true;
         return;
     }
-    RedrawGuard guard(RedrawLock, Drawing);
+    TRedrawLockHold hold(RedrawLock);
+    QScopedValueRollback<bool> drawing(Drawing, true);
     for (int pass = 0; pass < 3; ++pass) {
         RedrawPending = false;
         const QSize size = viewport()->size().expandedTo(QSize(1, 1));

@@ -6,22 +6,6 @@
 
 std::function<void()> TQXBinHex::Beep = [] { QApplication::beep(); };
 
-namespace {
-
-// Decrements the redraw counter also when a re-open throws.
-class LockGuard {
-public:
-    explicit LockGuard(int& lock) : lock_(lock) { ++lock_; }
-    ~LockGuard() { --lock_; }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-
-private:
-    int& lock_;
-};
-
-} // namespace
-
 void TQXBinHex::InitWatchers() {
     FileNotification->setOptions({foNotifyFilename, foNotifySize, foNotifyLastWrite});
     FileNotification->OnChanged = [this](QObject* sender) { HandleFileChange(sender); };
@@ -72,7 +56,7 @@ void TQXBinHex::HandleFileChange(QObject* sender) {
     if (MouseSelecting)
         return;
     if (RedrawLock == 0) {
-        LockGuard guard(RedrawLock);
+        TRedrawLockHold hold(RedrawLock);
         if (IsFileExist(FileName)) {
             LoadFileSource(/*reopen=*/true);
         } else {
