@@ -53,6 +53,8 @@ TQXBinHex::TQXBinHex(QWidget* parent)
     connect(&DragScrollTimer, &QTimer::timeout, this, [this] { DragScrollTimerTick(); });
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->installEventFilter(this);
+    horizontalScrollBar()->installEventFilter(this);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { ScrollBarAction(Qt::Vertical, action); });
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,

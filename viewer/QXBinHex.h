@@ -561,6 +561,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // A wheel turned over either scroll bar scrolls as it does over the page.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

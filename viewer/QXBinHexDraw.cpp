@@ -503,7 +503,10 @@ void TQXBinHex::paintEvent(QPaintEvent* event) {
 void TQXBinHex::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     const int height = ClientHeight();
-    const bool grew = height > LastClientHeight;
+    // After a reset no resize has been seen yet: the page as last drawn is the height the view
+    // was laid out for, so a bar appearing beside it (same height) does not count as growth.
+    const int before = LastClientHeight > 0 ? LastClientHeight : PageBitmap.height();
+    const bool grew = height > before;
     LastClientHeight = height;
     if (Drawing) {
         RedrawPending = true;

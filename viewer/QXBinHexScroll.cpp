@@ -428,10 +428,22 @@ void TQXBinHex::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+bool TQXBinHex::eventFilter(QObject* watched, QEvent* event) {
+    // The bars are part of the control: their own wheel handling would step the 16-bit thumb,
+    // which on a large source is far more than the lines a notch scrolls.
+    if (event->type() == QEvent::Wheel &&
+        (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
 void TQXBinHex::wheelEvent(QWheelEvent* event) {
     event->accept();
     const QPoint delta = event->angleDelta();
-    WheelRemainder += delta.y() != 0 ? delta.y() : delta.x();
+    // Only the vertical wheel counts: a sideways tilt or swipe is not a line step.
+    WheelRemainder += delta.y();
     const Shift shift = ShiftState(event->modifiers(), event->buttons());
     while (std::abs(WheelRemainder) >= WheelNotch) {
         const bool up = WheelRemainder > 0;

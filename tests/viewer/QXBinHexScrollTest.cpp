@@ -16,12 +16,18 @@
 
 namespace {
 
+// Turns the wheel by delta (x sideways, y up) over a point of the target widget.
+void WheelOver(QWidget* target, QPoint delta, Qt::KeyboardModifiers mods,
+               Qt::MouseButtons buttons = Qt::NoButton) {
+    const QPointF at(target->width() / 2, target->height() / 2);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), delta, buttons, mods,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
 void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods,
            Qt::MouseButtons buttons = Qt::NoButton) {
-    const QPointF at(20, 20);
-    QWheelEvent event(at, viewer.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons,
-                      mods, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(viewer.viewport(), &event);
+    WheelOver(viewer.viewport(), QPoint(0, delta), mods, buttons);
 }
 
 // The thumb of a vertical scroll bar, in the bar's coordinates, as its style lays it out.
@@ -188,6 +194,40 @@ TEST(Scroll, WheelFollowsTheExactShiftState) {
     EXPECT_EQ(f.viewer.ViewPos, 32 * QApplication::wheelScrollLines());
 }
 
+TEST(Scroll, WheelOverTheBarsActsAsOverThePageAndSidewaysIsIgnored) {
+    struct Case {
+        const char* name;
+        Qt::Orientation bar; // the bar the wheel is over; Qt::Orientation() for the page
+        QPoint delta;
+        Qt::KeyboardModifiers mods;
+        int lines;      // expected lines moved down
+        int fontChange; // expected sign of the line-height change
+    };
+    const int w = QApplication::wheelScrollLines();
+    const Case cases[] = {
+        {"down over the vertical bar", Qt::Vertical, {0, -120}, Qt::NoModifier, w, 0},
+        {"down over the horizontal bar", Qt::Horizontal, {0, -120}, Qt::NoModifier, w, 0},
+        {"ctrl+up over the vertical bar", Qt::Vertical, {0, 120}, Qt::ControlModifier, 0, 1},
+        {"sideways over the page", Qt::Orientation(), {-120, 0}, Qt::NoModifier, 0, 0},
+        {"sideways over the vertical bar", Qt::Vertical, {-360, 0}, Qt::NoModifier, 0, 0},
+    };
+    for (const Case& c : cases) {
+        DrawFixture f(TQXBinHex::vbmodeHex, QSize(300, 200));
+        f.Show(QByteArray(1 << 20, 'x'));
+        QApplication::processEvents(); // the scroll area shows its bars from a queued call
+        ASSERT_TRUE(f.viewer.verticalScrollBar()->isVisible());
+        ASSERT_TRUE(f.viewer.horizontalScrollBar()->isVisible());
+        QWidget* target = c.bar == Qt::Vertical     ? f.viewer.verticalScrollBar()
+                          : c.bar == Qt::Horizontal ? f.viewer.horizontalScrollBar()
+                                                    : f.viewer.viewport();
+        const int height = f.LH();
+        WheelOver(target, c.delta, c.mods);
+        EXPECT_EQ(f.viewer.ViewPos, 16 * c.lines) << c.name;
+        EXPECT_EQ(f.viewer.HViewPos, 0) << c.name;
+        EXPECT_EQ((f.LH() > height) - (f.LH() < height), c.fontChange) << c.name;
+    }
+}
+
 TEST(Scroll, CtrlWheelChangesTheFontSize) {
     DrawFixture f;
     f.Show(QByteArray(1000, 'x'));
@@ -256,6 +296,22 @@ TEST(Scroll, GrowingAtTheEndKeepsTheEndInView) {
     f.SetPageSize(f.Page().width(), f.Page().height() + 5 * f.LH());
     EXPECT_TRUE(f.viewer.ViewAtEnd);
     EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+}
+
+TEST(Scroll, BarsAppearingAtTheEndOfWrappedTextLeaveTheViewWhereItIs) {
+    QByteArray text;
+    for (int i = 0; text.size() < 5000; ++i)
+        text += QByteArray(i * 37 % 70 + 1, char('a' + i % 26)) + "\r\n";
+    DrawFixture f(TQXBinHex::vbmodeText, QSize(300, 200));
+    f.viewer.setTextWrap(true);
+    f.Show(text);
+    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+    const int64_t end = f.viewer.ViewPos;
+    ASSERT_TRUE(f.viewer.ViewAtEnd);
+    ASSERT_FALSE(f.viewer.verticalScrollBar()->isVisible());
+    QApplication::processEvents(); // the bar shows, narrowing the page but not heightening it
+    ASSERT_TRUE(f.viewer.verticalScrollBar()->isVisible());
+    EXPECT_EQ(f.viewer.ViewPos, end);
 }
 
 TEST(Scroll, TerabyteStreamReachesEveryLineReadingOnlyPages) {
