@@ -59,6 +59,7 @@ public:
 
 private:
     char16_t At(int64_t i) const {
+        ++reads_;
         if (i < 0 || i >= n_)
             return 0;
         if constexpr (sizeof(text_[0]) == 1)
@@ -76,14 +77,32 @@ private:
         return true;
     }
 
-    // End of the run of URL characters from i, less trailing punctuation.
+    // End of the run of URL characters from i, less trailing punctuation. Every start inside one
+    // run shares its end, so the run is measured once: a page of many candidate starts in one long
+    // run ("www.a@www.a@…") stays linear.
     int64_t RunEnd(int64_t i) const {
-        int64_t end = i;
-        while (end < n_ && IsUrlChar(At(end)))
-            ++end;
-        while (end > i && IsTrailingPunctuation(At(end - 1)))
-            --end;
-        return end;
+        if (i < runFrom_ || i > runRaw_) {
+            int64_t end = i;
+            while (end < n_ && IsUrlChar(At(end)))
+                ++end;
+            int64_t trimmed = end;
+            while (trimmed > i && IsTrailingPunctuation(At(trimmed - 1)))
+                --trimmed;
+            runFrom_ = i;
+            runRaw_ = end;
+            runTrimmed_ = trimmed;
+        }
+        return std::max(runTrimmed_, i);
+    }
+
+    // The first "/" or "@" at or after i (n_ when none). Asked in increasing order of i, so the
+    // pointer only moves forward.
+    int64_t NextSlashOrAt(int64_t i) const {
+        if (slashOrAt_ < i)
+            slashOrAt_ = i;
+        while (slashOrAt_ < n_ && At(slashOrAt_) != u'/' && At(slashOrAt_) != u'@')
+            ++slashOrAt_;
+        return slashOrAt_;
     }
 
     int64_t SchemeUrlEnd(int64_t i) const {
@@ -106,12 +125,9 @@ private:
         if (At(i + 1) != u'w' || At(i + 2) != u'w' || At(i + 3) != u'.' || !IsAsciiAlnum(At(i + 4)))
             return -1;
         const int64_t end = RunEnd(i);
-        for (int64_t k = i + 4; k < end; ++k) {
-            if (At(k) == u'/')
-                break;
-            if (At(k) == u'@')
-                return -1;
-        }
+        const int64_t mark = NextSlashOrAt(i + 4);
+        if (mark < end && At(mark) == u'@')
+            return -1;
         return end;
     }
 
@@ -166,16 +182,31 @@ private:
     int charSize_;
     std::vector<TQXUrl> found_;
     int64_t lastEnd_ = 0;
+    mutable int64_t runFrom_ = -1;
+    mutable int64_t runRaw_ = -2;
+    mutable int64_t runTrimmed_ = 0;
+    mutable int64_t slashOrAt_ = 0;
+
+public:
+    mutable int64_t reads_ = 0;
 };
 
 } // namespace
 
-std::vector<TQXUrl> FindUrls(QByteArrayView bytes, int64_t base) {
-    return UrlScanner<QByteArrayView>(bytes, base, 1).Run();
+std::vector<TQXUrl> FindUrls(QByteArrayView bytes, int64_t base, int64_t* charReads) {
+    UrlScanner<QByteArrayView> scanner(bytes, base, 1);
+    std::vector<TQXUrl> found = scanner.Run();
+    if (charReads)
+        *charReads = scanner.reads_;
+    return found;
 }
 
-std::vector<TQXUrl> FindUrls(std::u16string_view units, int64_t base) {
-    return UrlScanner<std::u16string_view>(units, base, 2).Run();
+std::vector<TQXUrl> FindUrls(std::u16string_view units, int64_t base, int64_t* charReads) {
+    UrlScanner<std::u16string_view> scanner(units, base, 2);
+    std::vector<TQXUrl> found = scanner.Run();
+    if (charReads)
+        *charReads = scanner.reads_;
+    return found;
 }
 
 int FillUrlTable(std::vector<TQXUrl>&& found, int64_t pos, TQXUrlArray& table) {

@@ -31,10 +31,12 @@ inline constexpr std::string_view UrlDelimiters = " ()<>{}\"'\r\n\t";
 //   and a domain of letters, digits, "-" and "." with at least one inner dot and a last label of at
 //   least two letters.
 // A URL runs to the next delimiter; trailing ".,;:!?" are not part of it. URLs do not overlap.
+// The scan is linear in the text's length whatever its content; charReads, when given, receives
+// the number of characters it examined.
 // bytes: one character per byte, character i at offset base + i.
-std::vector<TQXUrl> FindUrls(QByteArrayView bytes, int64_t base);
+std::vector<TQXUrl> FindUrls(QByteArrayView bytes, int64_t base, int64_t* charReads = nullptr);
 // units: UTF-16 code units, unit i at offset base + 2i.
-std::vector<TQXUrl> FindUrls(std::u16string_view units, int64_t base);
+std::vector<TQXUrl> FindUrls(std::u16string_view units, int64_t base, int64_t* charReads = nullptr);
 
 // How many of the URLs before pos FillUrlTable keeps when not all fit.
 inline constexpr int UrlsKeptBefore = 100;

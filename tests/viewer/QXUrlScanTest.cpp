@@ -52,6 +52,29 @@ TEST(UrlScan, FindsEveryKindInOrderAndStopsAtDelimiters) {
                         "file:///etc/hosts", "ann@x.io"}));
 }
 
+TEST(UrlScan, CraftedPagesAreScannedInLinearWork) {
+    // Runs of candidate starts inside one long run of URL characters, each once made the scan
+    // measure the rest of the run again.
+    const std::pair<const char*, const char*> pieces[] = {
+        {"", "www.a@"}, {"", "www.a-"}, {"x ", "wwww."}, {"", "http://."}, {"", "a.b@c.d"},
+        {"", "@a"},     {"", "www.a/"}, {"www.", "a."},  {"", "a@www.b-"}, {"http://", "www.a@"},
+    };
+    for (const auto& [head, piece] : pieces) {
+        QByteArray page(head);
+        while (page.size() < 135000)
+            page += piece;
+        page += "@x";
+        int64_t reads = 0;
+        FindUrls(page, 0, &reads);
+        EXPECT_LE(reads, 16 * int64_t(page.size())) << head << piece;
+        const QString wide = QString::fromLatin1(page);
+        FindUrls(std::u16string_view(reinterpret_cast<const char16_t*>(wide.utf16()),
+                                     size_t(wide.size())),
+                 0, &reads);
+        EXPECT_LE(reads, 16 * int64_t(page.size())) << head << piece << " (UTF-16)";
+    }
+}
+
 TEST(UrlScan, SchemesInAnyCaseAndOffsetsFromTheBase) {
     const QByteArray text("go HTTPS://A.B/c now");
     EXPECT_EQ(Scan(text, 1000), (std::vector<Found>{{"HTTPS://A.B/c", 1003}}));
