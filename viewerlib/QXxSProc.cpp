@@ -68,8 +68,16 @@ void ReplaceAllW(QString& s, const QString& from, const QString& to) {
     }
     // The text before a replaced occurrence holds none, so a search restarted from the beginning
     // can only find one that reaches into or past the inserted text: start where such one could.
+    // A replacement can also make a new occurrence out of its neighbours ("ab" → "bba" in "aab"),
+    // and such a chain may grow without end; past a budget of replacements, the occurrences left
+    // are replaced once each, as when to contains from.
+    qsizetype budget = 4 * (s.size() + 16);
     qsizetype at = 0;
     while ((at = s.indexOf(from, at)) >= 0) {
+        if (--budget < 0) {
+            s = s.left(at) + s.mid(at).replace(from, to);
+            return;
+        }
         s.replace(at, from.size(), to);
         at = std::max<qsizetype>(0, at - from.size() + 1);
     }
@@ -113,8 +121,14 @@ bool IsFileExtInList(const QString& fileName, const QByteArray& list) {
         if (c.unicode() > 0xFF)
             return false;
     }
-    const QByteArray needle = AsciiLower("," + ext.toLatin1() + ",");
-    return AsciiLower("," + list + ",").contains(needle);
+    // Compared entry by entry: an extension holding a comma would otherwise match two entries
+    // together, and empty entries name no extension.
+    const QByteArray wanted = AsciiLower(ext.toLatin1());
+    for (const QByteArray& entry : list.split(',')) {
+        if (!entry.isEmpty() && AsciiLower(entry) == wanted)
+            return true;
+    }
+    return false;
 }
 
 void ZerosToSpaces(QByteArray& s) {

@@ -28,7 +28,9 @@ void ClampHigh64(int64_t& value, int64_t bound);
 void ReplaceFirstW(QString& s, const QString& from, const QString& to);
 
 // Replaces first occurrences of from until none is left, as if each search started at the beginning
-// of s. When to contains from (which would never end), every occurrence is replaced once instead.
+// of s. When to contains from (which would never end), every occurrence is replaced once instead;
+// so are the occurrences left once 4 × (length of s + 16) replacements were made (replacements that
+// keep creating occurrences from their neighbours may otherwise never end). Always returns.
 void ReplaceAllW(QString& s, const QString& from, const QString& to);
 
 // 1-based position of the last character of s that occurs in delims; 0 when none does.
@@ -38,8 +40,9 @@ int LastDelimiterPos(const QString& delims, const QString& s);
 // in the name is not a dot, so a dot in a folder name is no extension.
 QString ExtractFileExtW(const QString& fileName);
 
-// True when the name's extension (without the dot, non-empty) is one of the comma-separated list,
-// compared with A-Z folded to a-z. False for an empty name or list.
+// True when the name's extension (without the dot, non-empty) is one of the entries of the
+// comma-separated list, compared with A-Z folded to a-z. Empty entries match nothing, and an
+// extension holding a comma matches no entry. False for an empty name or list.
 bool IsFileExtInList(const QString& fileName, const QByteArray& list);
 
 // Every zero character becomes a space.

@@ -49,6 +49,18 @@ TEST(QXxSProc, ReplaceAllEndsWhenTheReplacementHoldsTheText) {
     EXPECT_EQ(s, QStringLiteral("aa aa"));
 }
 
+TEST(QXxSProc, ReplaceAllEndsWhenReplacementsKeepCreatingOccurrences) {
+    // "ab" -> "bba" moves each a past twice the b's: 40 a's before a b would need 2^40 steps.
+    QString s = QString(40, QLatin1Char('a')) + QLatin1Char('b');
+    ReplaceAllW(s, QStringLiteral("ab"), QStringLiteral("bba"));
+    EXPECT_EQ(s.count(QLatin1Char('a')), 40);
+    EXPECT_LT(s.size(), 4000);
+    // A chain within the budget still ends exactly as repeated first replacements would.
+    s = QStringLiteral("aab");
+    ReplaceAllW(s, QStringLiteral("ab"), QStringLiteral("bba"));
+    EXPECT_EQ(s, QStringLiteral("bbbbaa"));
+}
+
 TEST(QXxSProc, LastDelimiterPosIsOneBased) {
     EXPECT_EQ(LastDelimiterPos(QStringLiteral(".\\"), QStringLiteral("a.b\\c")), 4);
     EXPECT_EQ(LastDelimiterPos(QStringLiteral(".\\"), QStringLiteral("abc")), 0);
@@ -74,6 +86,10 @@ TEST(QXxSProc, IsFileExtInList) {
     EXPECT_FALSE(IsFileExtInList(QString(), "doc"));
     EXPECT_FALSE(IsFileExtInList(QStringLiteral("a.doc"), QByteArray()));
     EXPECT_FALSE(IsFileExtInList(QStringLiteral("a.Ж"), "ж"));
+    EXPECT_TRUE(IsFileExtInList(QStringLiteral("a.txt"), ",,txt,,"));
+    EXPECT_FALSE(IsFileExtInList(QStringLiteral("a.b,c"), "b,c")) << "a comma joins no entries";
+    EXPECT_FALSE(IsFileExtInList(QStringLiteral("a.,"), "x,,,y"));
+    EXPECT_FALSE(IsFileExtInList(QStringLiteral("a.txt,"), "txt,"));
 }
 
 TEST(QXxSProc, ZerosBlanksAndRepeats) {
