@@ -1,6 +1,7 @@
 // MainWindowTest.cpp — the main window driven through its menu items and buttons, with the dialogs
 // and message boxes answered by the test.
 #include "MessageBox.h"
+#include "MessageBox_p.h"
 #include "QXBinHex.h"
 #include "TestSupport.h"
 #include "VornexApplication.h"
@@ -9,8 +10,13 @@
 
 #include <QBuffer>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
+#include <QTranslator>
 #include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
@@ -220,4 +226,31 @@ TEST(ApplicationTitle, PeriodOnlyAfterCharactersSortingAfterIt) {
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("What?!")), QStringLiteral("What?!"));
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("a-")), QStringLiteral("a-"));
     EXPECT_EQ(ExceptionMessageText(QString()), QString());
+}
+
+TEST(ToolkitTranslation, MessageBoxButtonsAreRussianUnderTheCLocale) {
+    struct CLocale {
+        QLocale previous;
+        CLocale() { QLocale::setDefault(QLocale::c()); }
+        ~CLocale() { QLocale::setDefault(previous); }
+    } cLocale;
+    // Removed from the application again when it is destroyed.
+    QTranslator translator;
+    ASSERT_TRUE(LoadToolkitTranslation(translator))
+        << "qtbase_ru in " << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
+    QCoreApplication::installTranslator(&translator);
+
+    const auto box = platform::detail::CreateMessageBox(
+        QStringLiteral("text"), QStringLiteral("caption"), platform::MB_YESNOCANCEL, nullptr);
+    const QRegularExpression russian(QStringLiteral("^[&А-Яа-яЁё]+$"));
+    for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+        ASSERT_NE(box->button(b), nullptr);
+        EXPECT_TRUE(russian.match(box->button(b)->text()).hasMatch())
+            << box->button(b)->text().toStdString();
+    }
+    const auto okBox = platform::detail::CreateMessageBox(
+        QStringLiteral("text"), QStringLiteral("caption"), platform::MB_OK, nullptr);
+    // The Russian translation keeps "OK" in Latin letters; the button shows what it gives.
+    EXPECT_EQ(okBox->button(QMessageBox::Ok)->text(),
+              QCoreApplication::translate("QPlatformTheme", "OK"));
 }
