@@ -7,6 +7,7 @@
 #include "ui_main.h"
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -19,7 +20,14 @@ constexpr int ClientHeight = 682;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanel0Width = 800;
 
+const QString CurrentFileLabel = QStringLiteral("Текущий файл: ");
+
 } // namespace
+
+QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int width) {
+    const int pathWidth = width - metrics.horizontalAdvance(CurrentFileLabel);
+    return CurrentFileLabel + metrics.elidedText(path, Qt::ElideMiddle, pathWidth);
+}
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()),
@@ -72,7 +80,10 @@ void TForm1::Open1Click() {
     if (ui->QXBinHex1->FileName == name && ui->QXBinHex1->SourceAssigned())
         ui->QXBinHex1->Open(QString(), /*redraw=*/false);
     ui->QXBinHex1->Open(name, /*redraw=*/true);
-    StatusPanel0->setText(QStringLiteral("Текущий файл: ") + name);
+    // The panel's width is fixed, so the text is elided once, here.
+    StatusPanel0->setText(CurrentFileCaption(name, StatusPanel0->fontMetrics(),
+                                             StatusPanel0->contentsRect().width()));
+    StatusPanel0->setToolTip(name);
     ui->Button1->setEnabled(true);
     ui->Button2->setEnabled(true);
 }

@@ -9,6 +9,7 @@
 #include "ui_main.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -104,6 +105,24 @@ TEST_F(MainWindowTest, OpenShowsFileAndEnablesButtons) {
     EXPECT_EQ(form->ui->QXBinHex1->FileSize, 40);
     EXPECT_EQ(ImageSize, 40);
     EXPECT_FALSE(form->ui->QXBinHex2->SourceAssigned()) << "the result viewer waits for a button";
+}
+
+TEST_F(MainWindowTest, LongPathIsElidedInTheMiddleKeepingTheFileName) {
+    QString folder = QStringLiteral("firmware");
+    while (dir.path(folder).size() < 300)
+        folder += QStringLiteral("/release-candidate-build-outputs");
+    ASSERT_TRUE(QDir().mkpath(dir.path(folder)));
+    const QString path = dir.write(folder + QStringLiteral("/rom.bin"), test::Ramp(16));
+    ASSERT_GE(path.size(), 300);
+
+    OpenFile(path);
+    const QLabel& panel = *form->StatusPanel0;
+    const QString text = panel.text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Текущий файл: /"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("/rom.bin"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QChar(0x2026))) << text.toStdString();
+    EXPECT_LE(panel.fontMetrics().horizontalAdvance(text), panel.contentsRect().width());
+    EXPECT_EQ(panel.toolTip(), path);
 }
 
 TEST_F(MainWindowTest, CancelledDialogsChangeNothing) {
