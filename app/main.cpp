@@ -1,6 +1,7 @@
 // main.cpp — the main window and its commands.
 #include "main.h"
 
+#include "GroupBoxStyle.h"
 #include "MessageBox.h"
 #include "QXBinHex.h"
 #include "VornexApplication.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -37,6 +39,12 @@ TForm1::TForm1(QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setBackgroundRole(QPalette::Button);
+
+    // The window owns the style, so it outlives the boxes that use it.
+    auto* groupBoxStyle = new TGroupBoxStyle;
+    groupBoxStyle->setParent(this);
+    for (QGroupBox* box : findChildren<QGroupBox*>())
+        box->setStyle(groupBoxStyle);
 
     // Panels are labels written directly: showMessage would hide them. The second panel takes what
     // is left, so fixed widths never force the window wider.

@@ -10,12 +10,14 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTranslator>
 #include <cstring>
@@ -93,6 +95,51 @@ TEST_F(MainWindowTest, StatusPanelsFitTheWindow) {
     EXPECT_EQ(form->StatusPanel0->width(), 800);
     EXPECT_LE(form->StatusPanel1->geometry().right(), form->ui->StatusBar1->width());
     EXPECT_FALSE(form->ui->StatusBar1->isSizeGripEnabled());
+}
+
+TEST_F(MainWindowTest, GroupBoxFramesEncloseTheirControlsAndCarryTheTitleInTheTopLine) {
+    auto& ui = *form->ui;
+    form->show();
+    // The controls the stored layout places in each box, and those lying over it on the window.
+    const struct {
+        QGroupBox* box;
+        std::vector<QWidget*> inside;
+    } cases[] = {
+        {ui.GroupBox1, {ui.QXBinHex1}},
+        {ui.GroupBox2, {ui.QXBinHex2}},
+        {ui.GroupBox3, {ui.Label1, ui.ComboBox1, ui.RadioButton1, ui.RadioButton2}},
+        {ui.GroupBox4, {ui.Button1, ui.Button2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box->objectName().toStdString());
+        QStyleOptionGroupBox option;
+        option.initFrom(c.box);
+        option.text = c.box->title();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QStyle* style = c.box->style();
+        const QRect frame =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, c.box);
+        const QRect title =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, c.box);
+        EXPECT_NEAR(frame.top(), title.center().y(), 1) << "the top line through the title";
+        EXPECT_TRUE(c.box->rect().contains(title));
+
+        // Inside the two lines of the etched frame, clear of the title.
+        const QRect inner = frame.adjusted(2, 2, -2, -2);
+        const QPoint boxOrigin = c.box->mapTo(form.get(), QPoint());
+        for (QWidget* w : c.inside) {
+            const QRect place(w->mapTo(form.get(), QPoint()) - boxOrigin, w->size());
+            EXPECT_TRUE(inner.contains(place)) << w->objectName().toStdString();
+            EXPECT_FALSE(place.intersects(title)) << w->objectName().toStdString();
+        }
+
+        // The line is drawn where the style reports it: right of the title, and not above it.
+        const QImage image = c.box->grab().toImage();
+        const int x = (title.right() + frame.right()) / 2;
+        const QString line = option.palette.color(QPalette::Dark).name();
+        EXPECT_EQ(image.pixelColor(x, frame.top()).name(), line);
+        EXPECT_NE(image.pixelColor(x, frame.top() - 1).name(), line);
+    }
 }
 
 TEST_F(MainWindowTest, OpenShowsFileAndEnablesButtons) {
