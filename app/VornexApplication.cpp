@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 
 QString TitleFromExecutable(const QString& path) {
     const QString base = QFileInfo(path).completeBaseName();
@@ -24,6 +25,11 @@ QString ExceptionMessageText(const QString& message) {
     return message;
 }
 
+bool LoadToolkitTranslation(QTranslator& translator) {
+    return translator.load(QStringLiteral("qtbase_ru"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
 void ShowException(const std::exception& e) {
     platform::MessageBoxW(ExceptionMessageText(QString::fromUtf8(e.what())), ApplicationTitle(),
                           platform::MB_OK | platform::MB_ICONERROR | platform::MB_TASKMODAL);
@@ -33,6 +39,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     platform::RegisterFontSubstitutes();
     setApplicationName(ApplicationTitle());
     setWindowIcon(QIcon(QStringLiteral(":/vornex.png")));
+    if (LoadToolkitTranslation(ToolkitTranslation))
+        installTranslator(&ToolkitTranslation);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

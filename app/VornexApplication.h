@@ -1,8 +1,9 @@
-// VornexApplication.h — the application object: its title and the default display of errors that
-// end a command.
+// VornexApplication.h — the application object: its title, the toolkit's Russian texts and the
+// default display of errors that end a command.
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <exception>
 #include <utility>
 
@@ -14,6 +15,11 @@ QString ApplicationTitle();
 
 // The message shown for an error: a period is appended when the last character sorts after ".".
 QString ExceptionMessageText(const QString& message);
+
+// Loads the toolkit's own Russian texts (the buttons of message boxes, the open and save dialogs)
+// into translator, whatever the system locale: the window speaks Russian. False when the
+// translation files are not installed.
+bool LoadToolkitTranslation(QTranslator& translator);
 
 // Shows an error that ended a command in a modal box with an error icon, captioned with the title.
 void ShowException(const std::exception& e);
@@ -32,4 +38,7 @@ public:
     TApplication(int& argc, char** argv);
     // Catches what escapes an event handler and shows it, as the default error display.
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    QTranslator ToolkitTranslation;
 };

@@ -1,12 +1,15 @@
 // main.cpp — the main window and its commands.
 #include "main.h"
 
+#include "GroupBoxStyle.h"
 #include "MessageBox.h"
 #include "QXBinHex.h"
 #include "VornexApplication.h"
 #include "ui_main.h"
 
 #include <QFile>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -19,7 +22,14 @@ constexpr int ClientHeight = 682;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanel0Width = 800;
 
+const QString CurrentFileLabel = QStringLiteral("Текущий файл: ");
+
 } // namespace
+
+QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int width) {
+    const int pathWidth = width - metrics.horizontalAdvance(CurrentFileLabel);
+    return CurrentFileLabel + metrics.elidedText(path, Qt::ElideMiddle, pathWidth);
+}
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()),
@@ -29,6 +39,12 @@ TForm1::TForm1(QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setBackgroundRole(QPalette::Button);
+
+    // The window owns the style, so it outlives the boxes that use it.
+    auto* groupBoxStyle = new TGroupBoxStyle;
+    groupBoxStyle->setParent(this);
+    for (QGroupBox* box : findChildren<QGroupBox*>())
+        box->setStyle(groupBoxStyle);
 
     // Panels are labels written directly: showMessage would hide them. The second panel takes what
     // is left, so fixed widths never force the window wider.
@@ -72,7 +88,10 @@ void TForm1::Open1Click() {
     if (ui->QXBinHex1->FileName == name && ui->QXBinHex1->SourceAssigned())
         ui->QXBinHex1->Open(QString(), /*redraw=*/false);
     ui->QXBinHex1->Open(name, /*redraw=*/true);
-    StatusPanel0->setText(QStringLiteral("Текущий файл: ") + name);
+    // The panel's width is fixed, so the text is elided once, here.
+    StatusPanel0->setText(CurrentFileCaption(name, StatusPanel0->fontMetrics(),
+                                             StatusPanel0->contentsRect().width()));
+    StatusPanel0->setToolTip(name);
     ui->Button1->setEnabled(true);
     ui->Button2->setEnabled(true);
 }

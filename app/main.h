@@ -8,10 +8,16 @@
 #include <QMainWindow>
 #include <memory>
 
+class QFontMetrics;
 class QLabel;
 namespace Ui {
 class TForm1;
 }
+
+// The status line's text for the current file: "Текущий файл: " and the path, the path elided in
+// its middle ("/home/…/v2/rom.bin") so that the whole text fits width pixels in the font of metrics
+// and the file name at its end stays in sight. A path that fits is kept whole.
+QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int width);
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -32,6 +38,7 @@ public:
     int DataSizeIndex() const;
 
     std::unique_ptr<Ui::TForm1> ui;
+    // Panel 0 of the status line; its tool tip holds the whole path that the panel may elide.
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     TFileDialog OpenDialog1;

@@ -1,5 +1,6 @@
 // MessageBox_qt.cpp — the system message box over QMessageBox.
 #include "MessageBox.h"
+#include "MessageBox_p.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -62,24 +63,35 @@ void SetMessageBoxHandler(MessageBoxHandler handler) {
     Handler() = std::move(handler);
 }
 
+namespace detail {
+
+std::unique_ptr<QMessageBox> CreateMessageBox(const QString& text, const QString& caption,
+                                              uint32_t flags, QWidget* parent) {
+    auto box =
+        std::make_unique<QMessageBox>(IconFor(flags), caption, text, QMessageBox::NoButton, parent);
+    const auto buttons = ButtonsFor(flags);
+    for (const auto& b : buttons)
+        box->addButton(b.button);
+    box->setDefaultButton(buttons.front().button);
+    if (flags & MB_TASKMODAL)
+        box->setWindowModality(Qt::ApplicationModal);
+    return box;
+}
+
+} // namespace detail
+
 int MessageBoxW(const QString& text, const QString& caption, uint32_t flags) {
     if (Handler())
         return Handler()(text, caption, flags);
 
-    QMessageBox box(IconFor(flags), caption, text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    const auto buttons = ButtonsFor(flags);
-    for (const auto& b : buttons)
-        box.addButton(b.button);
-    box.setDefaultButton(buttons.front().button);
-    if (flags & MB_TASKMODAL)
-        box.setWindowModality(Qt::ApplicationModal);
+    const auto box = detail::CreateMessageBox(text, caption, flags, QApplication::activeWindow());
     if (flags & MB_SETFOREGROUND) {
-        box.show();
-        box.raise();
-        box.activateWindow();
+        box->show();
+        box->raise();
+        box->activateWindow();
     }
-    const int pressed = box.exec();
+    const int pressed = box->exec();
+    const auto buttons = ButtonsFor(flags);
     for (const auto& b : buttons)
         if (pressed == b.button)
             return b.answer;

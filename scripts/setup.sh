@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core
+          qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do

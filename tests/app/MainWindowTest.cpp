@@ -1,6 +1,7 @@
 // MainWindowTest.cpp — the main window driven through its menu items and buttons, with the dialogs
 // and message boxes answered by the test.
 #include "MessageBox.h"
+#include "MessageBox_p.h"
 #include "QXBinHex.h"
 #include "TestSupport.h"
 #include "VornexApplication.h"
@@ -8,9 +9,17 @@
 #include "ui_main.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
+#include <QStyleOptionGroupBox>
 #include <QTest>
+#include <QTranslator>
 #include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
@@ -88,6 +97,51 @@ TEST_F(MainWindowTest, StatusPanelsFitTheWindow) {
     EXPECT_FALSE(form->ui->StatusBar1->isSizeGripEnabled());
 }
 
+TEST_F(MainWindowTest, GroupBoxFramesEncloseTheirControlsAndCarryTheTitleInTheTopLine) {
+    auto& ui = *form->ui;
+    form->show();
+    // The controls the stored layout places in each box, and those lying over it on the window.
+    const struct {
+        QGroupBox* box;
+        std::vector<QWidget*> inside;
+    } cases[] = {
+        {ui.GroupBox1, {ui.QXBinHex1}},
+        {ui.GroupBox2, {ui.QXBinHex2}},
+        {ui.GroupBox3, {ui.Label1, ui.ComboBox1, ui.RadioButton1, ui.RadioButton2}},
+        {ui.GroupBox4, {ui.Button1, ui.Button2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box->objectName().toStdString());
+        QStyleOptionGroupBox option;
+        option.initFrom(c.box);
+        option.text = c.box->title();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QStyle* style = c.box->style();
+        const QRect frame =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, c.box);
+        const QRect title =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, c.box);
+        EXPECT_NEAR(frame.top(), title.center().y(), 1) << "the top line through the title";
+        EXPECT_TRUE(c.box->rect().contains(title));
+
+        // Inside the two lines of the etched frame, clear of the title.
+        const QRect inner = frame.adjusted(2, 2, -2, -2);
+        const QPoint boxOrigin = c.box->mapTo(form.get(), QPoint());
+        for (QWidget* w : c.inside) {
+            const QRect place(w->mapTo(form.get(), QPoint()) - boxOrigin, w->size());
+            EXPECT_TRUE(inner.contains(place)) << w->objectName().toStdString();
+            EXPECT_FALSE(place.intersects(title)) << w->objectName().toStdString();
+        }
+
+        // The line is drawn where the style reports it: right of the title, and not above it.
+        const QImage image = c.box->grab().toImage();
+        const int x = (title.right() + frame.right()) / 2;
+        const QString line = option.palette.color(QPalette::Dark).name();
+        EXPECT_EQ(image.pixelColor(x, frame.top()).name(), line);
+        EXPECT_NE(image.pixelColor(x, frame.top() - 1).name(), line);
+    }
+}
+
 TEST_F(MainWindowTest, OpenShowsFileAndEnablesButtons) {
     const QString path = dir.write("rom.bin", test::Ramp(40));
     OpenFile(path);
@@ -98,6 +152,24 @@ TEST_F(MainWindowTest, OpenShowsFileAndEnablesButtons) {
     EXPECT_EQ(form->ui->QXBinHex1->FileSize, 40);
     EXPECT_EQ(ImageSize, 40);
     EXPECT_FALSE(form->ui->QXBinHex2->SourceAssigned()) << "the result viewer waits for a button";
+}
+
+TEST_F(MainWindowTest, LongPathIsElidedInTheMiddleKeepingTheFileName) {
+    QString folder = QStringLiteral("firmware");
+    while (dir.path(folder).size() < 300)
+        folder += QStringLiteral("/release-candidate-build-outputs");
+    ASSERT_TRUE(QDir().mkpath(dir.path(folder)));
+    const QString path = dir.write(folder + QStringLiteral("/rom.bin"), test::Ramp(16));
+    ASSERT_GE(path.size(), 300);
+
+    OpenFile(path);
+    const QLabel& panel = *form->StatusPanel0;
+    const QString text = panel.text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Текущий файл: /"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("/rom.bin"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QChar(0x2026))) << text.toStdString();
+    EXPECT_LE(panel.fontMetrics().horizontalAdvance(text), panel.contentsRect().width());
+    EXPECT_EQ(panel.toolTip(), path);
 }
 
 TEST_F(MainWindowTest, CancelledDialogsChangeNothing) {
@@ -220,4 +292,31 @@ TEST(ApplicationTitle, PeriodOnlyAfterCharactersSortingAfterIt) {
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("What?!")), QStringLiteral("What?!"));
     EXPECT_EQ(ExceptionMessageText(QStringLiteral("a-")), QStringLiteral("a-"));
     EXPECT_EQ(ExceptionMessageText(QString()), QString());
+}
+
+TEST(ToolkitTranslation, MessageBoxButtonsAreRussianUnderTheCLocale) {
+    struct CLocale {
+        QLocale previous;
+        CLocale() { QLocale::setDefault(QLocale::c()); }
+        ~CLocale() { QLocale::setDefault(previous); }
+    } cLocale;
+    // Removed from the application again when it is destroyed.
+    QTranslator translator;
+    ASSERT_TRUE(LoadToolkitTranslation(translator))
+        << "qtbase_ru in " << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
+    QCoreApplication::installTranslator(&translator);
+
+    const auto box = platform::detail::CreateMessageBox(
+        QStringLiteral("text"), QStringLiteral("caption"), platform::MB_YESNOCANCEL, nullptr);
+    const QRegularExpression russian(QStringLiteral("^[&А-Яа-яЁё]+$"));
+    for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+        ASSERT_NE(box->button(b), nullptr);
+        EXPECT_TRUE(russian.match(box->button(b)->text()).hasMatch())
+            << box->button(b)->text().toStdString();
+    }
+    const auto okBox = platform::detail::CreateMessageBox(
+        QStringLiteral("text"), QStringLiteral("caption"), platform::MB_OK, nullptr);
+    // The Russian translation keeps "OK" in Latin letters; the button shows what it gives.
+    EXPECT_EQ(okBox->button(QMessageBox::Ok)->text(),
+              QCoreApplication::translate("QPlatformTheme", "OK"));
 }
