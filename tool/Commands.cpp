@@ -24,12 +24,12 @@ ToolError UsageError(const std::string& message) {
 }
 
 // One option of the command line; a flag takes no value.
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;
     bool takesValue;
 };
 
-constexpr OptionSpec Options[] = {
+constexpr OptionRule Options[] = {
     {"--in-format", true},     {"--out-format", true}, {"--fill", true},
     {"--base", true},          {"--size", true},       {"--order", true},
     {"--pad", true},           {"--ways", true},       {"--width", true},
@@ -66,12 +66,12 @@ ParsedLine ParseLine(const std::vector<std::string>& args) {
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(std::begin(Options), std::end(Options),
-                                       [&](const OptionSpec& o) { return o.name == name; });
-        if (spec == std::end(Options))
+        const auto rule = std::find_if(std::begin(Options), std::end(Options),
+                                       [&](const OptionRule& o) { return o.name == name; });
+        if (rule == std::end(Options))
             throw UsageError("unknown option " + name);
         std::string value;
-        if (!spec->takesValue) {
+        if (!rule->takesValue) {
             if (equals != std::string::npos)
                 throw UsageError(name + " takes no value");
         } else if (equals != std::string::npos) {
@@ -145,7 +145,7 @@ std::vector<int> ParseLineList(const std::string& option, const std::string& tex
 class Invocation;
 
 // What a command may be given and what it does.
-struct CommandSpec {
+struct CommandRule {
     std::string_view name;
     std::vector<std::string_view> options;
     int minOperands;
@@ -341,8 +341,8 @@ void RunScramble(const Invocation& call) {
     });
 }
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
+const std::vector<CommandRule>& Commands() {
+    static const std::vector<CommandRule> commands = {
         {"convert",
          {"--in-format", "--out-format", "--fill", "--base"},
          2,
@@ -428,22 +428,22 @@ void Run(const std::vector<std::string>& args, std::ostream& out) {
     if (line.command.empty())
         throw UsageError("no command given");
     const auto& commands = Commands();
-    const auto spec = std::find_if(commands.begin(), commands.end(),
-                                   [&](const CommandSpec& c) { return c.name == line.command; });
-    if (spec == commands.end())
+    const auto rule = std::find_if(commands.begin(), commands.end(),
+                                   [&](const CommandRule& c) { return c.name == line.command; });
+    if (rule == commands.end())
         throw UsageError("unknown command '" + line.command + "'");
     for (const auto& [name, value] : line.options)
-        if (std::find(spec->options.begin(), spec->options.end(), name) == spec->options.end())
+        if (std::find(rule->options.begin(), rule->options.end(), name) == rule->options.end())
             throw UsageError(name + " does not apply to " + line.command);
     const int count = static_cast<int>(line.operands.size());
-    if (count < spec->minOperands || count > spec->maxOperands)
+    if (count < rule->minOperands || count > rule->maxOperands)
         throw UsageError(
             line.command + " takes " +
-            (spec->minOperands == spec->maxOperands
-                 ? std::to_string(spec->minOperands)
-                 : std::to_string(spec->minOperands) + " to " + std::to_string(spec->maxOperands)) +
+            (rule->minOperands == rule->maxOperands
+                 ? std::to_string(rule->minOperands)
+                 : std::to_string(rule->minOperands) + " to " + std::to_string(rule->maxOperands)) +
             " file operands, not " + std::to_string(count));
-    spec->run(Invocation(std::move(line), out));
+    rule->run(Invocation(std::move(line), out));
 }
 
 } // namespace
