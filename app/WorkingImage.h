@@ -2,6 +2,8 @@
 // and the I/O exception that reports file errors.
 #pragma once
 
+#include "ImageTransforms.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -34,19 +36,6 @@ public:
 
 // The message for a runtime I/O code.
 QString IoErrorMessage(int code);
-
-// Transformations over a byte range; nothing outside [bytes, bytes + n) is touched.
-// Full byte reversal.
-void MirrorBytes(uint8_t* bytes, int n);
-// Reversal of 16-bit words counted from both ends; highByteFirst also swaps each word's two bytes.
-// n <= 2 leaves the bytes unchanged; odd n aligns the words to the end at the top and to 0 at the
-// bottom.
-void MirrorWords(uint8_t* bytes, int n, bool highByteFirst);
-// Mirrors by the data size's item index (0 one byte, 1 two bytes, anything else no change) and the
-// byte order (lowByteFirst true: low byte first).
-void MirrorByDataSize(uint8_t* bytes, int n, int dataSizeIndex, bool lowByteFirst);
-// Every bit inverted.
-void InvertBytes(uint8_t* bytes, int n);
 
 // The result viewer and the memory stream it shows, which must live as long as the viewer shows it.
 struct TResultView {

@@ -1,0 +1,185 @@
+// ImageFormatsTest.cpp — Intel HEX and S-record round trips, gap filling and record errors.
+#include "ImageFormats.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+
+using namespace tool;
+
+namespace {
+
+std::vector<uint8_t> RandomBytes(int64_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> b(static_cast<size_t>(n));
+    for (auto& x : b)
+        x = static_cast<uint8_t>(rng());
+    return b;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines)
+        text += l + "\r\n";
+    return text;
+}
+
+struct RoundTrip {
+    const char* name;
+    FormatChoice format;
+    int64_t origin;
+    int64_t size;
+    // A record kind the file must contain for these addresses.
+    const char* mustContain;
+};
+
+const RoundTrip RoundTrips[] = {
+    {"Hex8", {FileFormat::IntelHex, 0}, 0x0000, 0x10000, ":10FFF000"},
+    {"Hex16Segments", {FileFormat::IntelHex, 16}, 0xFFF8, 0x20, ":020000021000EC"},
+    {"Hex32Linear", {FileFormat::IntelHex, 0}, 0x12345678, 1000, ":020000041234B4"},
+    {"HexOddTail", {FileFormat::IntelHex, 32}, 0x1FFFF, 3, ":01FFFF00"},
+    {"S1", {FileFormat::SRecord, 0}, 0x0100, 999, "S9030000FC"},
+    {"S2", {FileFormat::SRecord, 0}, 0xFFFF0, 40, "S804000000FB"},
+    {"S3", {FileFormat::SRecord, 0}, 0xFF000000, 33, "S70500000000FA"},
+    {"S3Forced", {FileFormat::SRecord, 3}, 0, 17, "S3150000000"},
+    {"Empty", {FileFormat::SRecord, 1}, 0, 0, "S5030000FC"},
+};
+
+} // namespace
+
+TEST(ImageFormats, WrittenFilesReadBackWithTheirAddresses) {
+    for (const RoundTrip& c : RoundTrips) {
+        SCOPED_TRACE(c.name);
+        AddressedImage image{c.origin, RandomBytes(c.size, static_cast<unsigned>(c.size)), {}};
+        const std::string text = WriteImage(image, c.format);
+        EXPECT_NE(text.find(c.mustContain), std::string::npos) << text.substr(0, 400);
+        const AddressedImage back = ParseImage(text, c.format.format, 0x00);
+        EXPECT_EQ(back.bytes, image.bytes);
+        if (!image.bytes.empty()) {
+            EXPECT_EQ(back.origin, image.origin);
+        }
+        for (const std::string& line : Lines(text))
+            EXPECT_LE(line.size(), 2u + 2 * (1 + 4 + 16 + 1)) << line;
+    }
+}
+
+TEST(ImageFormats, EntryAddressSurvivesEveryRecordKind) {
+    for (FormatChoice format :
+         {FormatChoice{FileFormat::IntelHex, 16}, FormatChoice{FileFormat::IntelHex, 32},
+          FormatChoice{FileFormat::SRecord, 2}}) {
+        AddressedImage image{0x8000, RandomBytes(100, 3), 0x8123};
+        EXPECT_EQ(ParseImage(WriteImage(image, format), format.format, 0).entry, 0x8123u);
+    }
+}
+
+TEST(ImageFormats, GapsBetweenRecordsTakeTheFillByte) {
+    // Two blocks written separately and joined into one file: the reader must place both and fill
+    // the hole between them, whatever the order of the records.
+    const AddressedImage high{0x30010, RandomBytes(20, 1), {}};
+    const AddressedImage low{0x2FFF0, RandomBytes(7, 2), {}};
+    std::vector<uint8_t> model(0x30010 + 20 - 0x2FFF0, 0x5A);
+    std::copy(low.bytes.begin(), low.bytes.end(), model.begin());
+    std::copy(high.bytes.begin(), high.bytes.end(), model.begin() + 0x20);
+
+    for (FileFormat format : {FileFormat::IntelHex, FileFormat::SRecord}) {
+        const int records = format == FileFormat::IntelHex ? 32 : 2;
+        auto first = Lines(WriteImage(high, {format, records}));
+        first.pop_back();
+        std::vector<std::string> joined;
+        for (const auto& l : first)
+            if (l.rfind("S0", 0) != 0 && l.rfind("S5", 0) != 0)
+                joined.push_back(l);
+        for (const auto& l : Lines(WriteImage(low, {format, records})))
+            if (l.rfind("S5", 0) != 0)
+                joined.push_back(l);
+        const AddressedImage image = ParseImage(Join(joined), format, 0x5A);
+        EXPECT_EQ(image.origin, 0x2FFF0);
+        EXPECT_EQ(image.bytes, model);
+    }
+}
+
+TEST(ImageFormats, MalformedRecordsReportTheirLine) {
+    const AddressedImage image{0x10000, RandomBytes(100, 9), {}};
+    struct Damage {
+        const char* name;
+        FileFormat format;
+        std::function<void(std::string&)> apply;
+        const char* message;
+    };
+    const Damage damages[] = {
+        {"HexChecksum", FileFormat::IntelHex,
+         [](std::string& l) { l.back() = l.back() == '0' ? '1' : '0'; }, "bad checksum"},
+        {"HexData", FileFormat::IntelHex, [](std::string& l) { l[12] = l[12] == 'A' ? 'B' : 'A'; },
+         "bad checksum"},
+        {"HexDigit", FileFormat::IntelHex, [](std::string& l) { l[10] = 'G'; }, "hex digit"},
+        {"HexLength", FileFormat::IntelHex, [](std::string& l) { l.erase(11, 2); }, "length"},
+        {"SrecChecksum", FileFormat::SRecord,
+         [](std::string& l) { l.back() = l.back() == '0' ? '1' : '0'; }, "bad checksum"},
+        {"SrecType", FileFormat::SRecord, [](std::string& l) { l[1] = '4'; }, "S4"},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.name);
+        auto lines =
+            Lines(WriteImage(image, {d.format, d.format == FileFormat::IntelHex ? 32 : 3}));
+        constexpr int64_t Broken = 4;
+        d.apply(lines[Broken - 1]);
+        try {
+            ParseImage(Join(lines), d.format, 0xFF);
+            ADD_FAILURE() << "no error";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.Line, Broken);
+            EXPECT_NE(std::string(e.what()).find("line 4: "), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(d.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(ImageFormats, WholeFileErrors) {
+    const AddressedImage image{0, RandomBytes(40, 4), {}};
+    auto hex = Lines(WriteImage(image, {FileFormat::IntelHex, 8}));
+    hex.pop_back();
+    EXPECT_THROW(ParseIntelHex(Join(hex), 0xFF), FormatError) << "no end record";
+
+    auto srec = Lines(WriteImage(image, {FileFormat::SRecord, 1}));
+    srec.erase(srec.begin() + 1);
+    EXPECT_THROW(ParseSRecord(Join(srec), 0xFF), FormatError) << "count record disagrees";
+
+    // Two records giving one address different bytes.
+    AddressedImage changed = image;
+    changed.bytes[5] ^= 1;
+    auto both = Lines(WriteImage(image, {FileFormat::IntelHex, 8}));
+    both.pop_back();
+    for (const auto& l : Lines(WriteImage(changed, {FileFormat::IntelHex, 8})))
+        both.push_back(l);
+    EXPECT_THROW(ParseIntelHex(Join(both), 0xFF), FormatError);
+
+    EXPECT_THROW(WriteImage({0xFFF0, RandomBytes(32, 5), {}}, {FileFormat::IntelHex, 8}),
+                 FormatError);
+    EXPECT_THROW(WriteImage({0xFFFF, RandomBytes(2, 6), {}}, {FileFormat::SRecord, 1}),
+                 FormatError);
+}
+
+TEST(ImageFormats, FormatsFromNamesAndExtensions) {
+    const std::pair<const char*, FormatChoice> cases[] = {
+        {"a.HEX", {FileFormat::IntelHex, 0}}, {"a.ihx", {FileFormat::IntelHex, 0}},
+        {"a.s19", {FileFormat::SRecord, 1}},  {"a.s28", {FileFormat::SRecord, 2}},
+        {"a.S37", {FileFormat::SRecord, 3}},  {"d.x/a.mot", {FileFormat::SRecord, 0}},
+        {"a.srec", {FileFormat::SRecord, 0}}, {"d.hex/rom", {FileFormat::Binary, 0}},
+        {"-", {FileFormat::Binary, 0}},       {"chip.s28.3", {FileFormat::SRecord, 2}},
+        {".hex", {FileFormat::Binary, 0}},    {"rom.bin.1", {FileFormat::Binary, 0}},
+        {"rom.bin", {FileFormat::Binary, 0}},
+    };
+    for (const auto& [path, format] : cases)
+        EXPECT_EQ(FormatFromPath(path), format) << path;
+    EXPECT_EQ(FormatFromName("ihex16"), (FormatChoice{FileFormat::IntelHex, 16}));
+    EXPECT_FALSE(FormatFromName("elf"));
+}
