@@ -157,6 +157,10 @@ constexpr BytePatch Patches[] = {
     {862, 0xE6, 0x00B5},
     {863, 0xE6, 0x00B5},
     {865, 0xE6, 0x00B5},
+    {852, 0xAA, 0x00AC},
+    {864, 0xD7, 0xFEC1},
+    {864, 0xD8, 0xFEC5},
+    {864, 0xF1, 0x0651},
     {869, 0x88, 0x00B7},
     {869, 0xEF, 0x0384},
     // Bytes the library's 932 substitutes; Windows gives them a character.
@@ -190,6 +194,41 @@ constexpr BytePatch Patches[] = {
     {38598, 0xAF, 0x203E},
 };
 
+// The same for a byte pair of a double-byte page.
+struct PairPatch {
+    int id;
+    unsigned char lead;
+    unsigned char trail;
+    char16_t unit;
+};
+
+constexpr PairPatch PairPatches[] = {
+    // The library's EUC-KR lacks the two symbols added to KS X 1001 in 1998.
+    {20949, 0xA2, 0xE6, 0x20AC},
+    {20949, 0xA2, 0xE7, 0x00AE},
+    // Johab codes of a final consonant alone; the C library knows only the letters that cannot
+    // begin a syllable, and reads the others as a bad lead followed by an ASCII letter.
+    {1361, 0x84, 0x41, 0x3000},
+    {1361, 0x84, 0x42, 0x3131},
+    {1361, 0x84, 0x43, 0x3132},
+    {1361, 0x84, 0x45, 0x3134},
+    {1361, 0x84, 0x48, 0x3137},
+    {1361, 0x84, 0x49, 0x3139},
+    {1361, 0x84, 0x51, 0x3141},
+    {1361, 0x84, 0x53, 0x3142},
+    {1361, 0x84, 0x55, 0x3145},
+    {1361, 0x84, 0x56, 0x3146},
+    {1361, 0x84, 0x57, 0x3147},
+    {1361, 0x84, 0x58, 0x3148},
+    {1361, 0x84, 0x59, 0x314A},
+    {1361, 0x84, 0x5A, 0x314B},
+    {1361, 0x84, 0x5B, 0x314C},
+    {1361, 0x84, 0x5C, 0x314D},
+    {1361, 0x84, 0x5D, 0x314E},
+};
+
+constexpr int GurmukhiIscii = 57011;
+
 // Windows gives the C1 control of the same value to bytes these pages leave unassigned.
 constexpr int C1IdentityPages[] = {720, 869};
 // Windows' 7-bit pages read bytes 80..FF with bit 7 stripped.
@@ -217,6 +256,8 @@ struct Page {
     bool hasFixups = false;
     std::array<bool, 256> isFixupByte{};
     std::array<char16_t, 256> fixupUnit{};
+    std::vector<PairPatch> pairFixups; // their leads are marked in isFixupByte
+    bool holdsConsonants = false;      // see DecodeHeldConsonants
 };
 
 struct IcuCloser {
@@ -296,6 +337,7 @@ std::unique_ptr<Page> BuildPage(int id) {
             return page;
         }
         page->kind = Page::Stream;
+        page->holdsConsonants = id == GurmukhiIscii;
         std::vector<BytePatch> fixups;
         for (const BytePatch& patch : Patches) {
             if (patch.id == id)
@@ -311,6 +353,17 @@ std::unique_ptr<Page> BuildPage(int id) {
             page->isFixupByte[fix.byte] = true;
             page->fixupUnit[fix.byte] = fix.unit;
         }
+        for (const PairPatch& fix : PairPatches) {
+            if (fix.id != id)
+                continue;
+            page->hasFixups = true;
+            if (!page->isFixupByte[fix.lead]) {
+                // Marks a byte that is fixed only as the lead of a pair.
+                page->isFixupByte[fix.lead] = true;
+                page->fixupUnit[fix.lead] = ReplacementUnit;
+            }
+            page->pairFixups.push_back(fix);
+        }
         return page;
     }
     case Engine::IconvBytes:
@@ -325,7 +378,13 @@ std::unique_ptr<Page> BuildPage(int id) {
     case Engine::IconvPairs:
         page->kind = Page::Pairs;
         page->pairs = detail::IconvPairTable(source->name);
-        return page->pairs ? std::move(page) : nullptr;
+        if (!page->pairs)
+            return nullptr;
+        for (const PairPatch& fix : PairPatches) {
+            if (fix.id == id)
+                page->pairs->units[(fix.lead - 0x80u) * 256u + fix.trail] = fix.unit;
+        }
+        return page;
     case Engine::BuiltIn: {
         const char16_t* table = detail::BuiltInByteTable(id);
         if (!table)
@@ -423,6 +482,18 @@ void DecodePairs(const PairTable& pairs, QByteArrayView bytes, QString& out,
     out.resize(n);
 }
 
+// The Windows meaning of the character the library decoded from the bytes at from.
+char16_t FixedUnit(const Page& page, const unsigned char* from, const unsigned char* end,
+                   char16_t decoded) {
+    for (const PairPatch& fix : page.pairFixups) {
+        // The library substitutes the unassigned pair as a whole.
+        if (from + 1 < end && from[0] == fix.lead && from[1] == fix.trail &&
+            decoded == ReplacementUnit)
+            return fix.unit;
+    }
+    return page.fixupUnit[from[0]] == ReplacementUnit ? decoded : page.fixupUnit[from[0]];
+}
+
 bool DecodeStream(const Page& page, UConverter* cnv, QByteArrayView bytes, QString& out,
                   std::vector<int64_t>* offsets) {
     // Offsets cost the converter its fast path; fixups need them only when such a byte occurs.
@@ -463,13 +534,43 @@ bool DecodeStream(const Page& page, UConverter* cnv, QByteArrayView bytes, QStri
                     continue;
                 const unsigned char b = raw[units[i]];
                 if (page.isFixupByte[b])
-                    text[i] = page.fixupUnit[b];
+                    text[i] = FixedUnit(page, raw + units[i], raw + bytes.size(), text[i]);
             }
         }
         if (offsets)
             offsets->assign(units.begin(), units.begin() + n);
         return true;
     }
+}
+
+// The library's Gurmukhi keeps back a consonant followed by a halant until the next byte, to write
+// a doubled consonant with the addak. At the end of the input the consonant is lost, elsewhere it
+// comes out with the offset of the byte that released it, after the halant's. A space after the
+// input releases it, and a consonant out of order is given the byte before its halant.
+bool DecodeHeldConsonants(const Page& page, UConverter* cnv, QByteArrayView bytes, QString& out,
+                          std::vector<int64_t>* offsets) {
+    QByteArray padded(bytes.data(), bytes.size());
+    padded.append(' ');
+    std::vector<int64_t> at;
+    if (!DecodeStream(page, cnv, padded, out, &at))
+        return false;
+    const int64_t size = bytes.size();
+    if (!at.empty() && at.back() == size && out.back() == u' ') {
+        out.chop(1);
+        at.pop_back();
+    }
+    for (std::size_t i = 0; i + 1 < at.size(); ++i) {
+        if (at[i] > at[i + 1])
+            at[i] = std::max<int64_t>(at[i + 1] - 1, 0);
+    }
+    int64_t floor = 0;
+    for (int64_t& offset : at) {
+        offset = std::clamp<int64_t>(offset, floor, std::max<int64_t>(size - 1, 0));
+        floor = offset;
+    }
+    if (offsets)
+        *offsets = std::move(at);
+    return true;
 }
 
 } // namespace
@@ -512,6 +613,8 @@ bool DecodeCodepage(int codepage, QByteArrayView bytes, QString& out,
         DecodePairs(*r.page->pairs, bytes, out, offsets);
         return true;
     case Page::Stream:
+        if (r.page->holdsConsonants)
+            return DecodeHeldConsonants(*r.page, r.converter, bytes, out, offsets);
         return DecodeStream(*r.page, r.converter, bytes, out, offsets);
     }
     return false;

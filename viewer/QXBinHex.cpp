@@ -92,7 +92,8 @@ void TQXBinHex::setMode(TQXBinHexMode mode) {
 }
 
 void TQXBinHex::setTextEncoding(int encoding) {
-    if (encoding == FTextEncoding)
+    // Every redraw converts with the encoding, so one outside the list would break them all.
+    if (encoding == FTextEncoding || encoding < EncodingUnicodeBE || encoding >= CodepageCount)
         return;
     FTextEncoding = encoding;
     Redraw();

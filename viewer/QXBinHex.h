@@ -472,6 +472,8 @@ public:
     TQXBinHexMode Mode() const { return FMode; }
     void setMode(TQXBinHexMode mode);
     int TextEncoding() const { return FTextEncoding; }
+    // Takes -2 and -1 (UTF-16 BE and LE) or a row of CodepageList; anything else is ignored and the
+    // previous encoding stays.
     void setTextEncoding(int encoding);
     int TextWidth() const { return FTextWidth; }
     void setTextWidth(int v) { FTextWidth = binhex::ClampTextWidth(v); }

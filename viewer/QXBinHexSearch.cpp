@@ -75,6 +75,8 @@ bool TQXBinHex::FindText(const QString& text, TQXEncoding encoding, TQXSearchOpt
         start = backward ? std::max<TOffset>(MarkStart - CharSize(), 0) : MarkStart + MarkLength;
     try {
         AttachSearchSource();
+        // The top of a hex page may be the second byte of a double-byte character.
+        start = FSearch->CharStartAtOrBefore(start, encoding);
         return SelectFound(FSearch->FindFirst(text, encoding, options, start));
     } catch (const std::exception& e) {
         ViewerMsgError(QString::fromUtf8(e.what()));

@@ -143,6 +143,21 @@ bool TQXStreamSearch::FindNext(bool FindPrevious) {
     return start >= 0;
 }
 
+int64_t TQXStreamSearch::CharStartAtOrBefore(int64_t Pos, TQXEncoding Encoding) {
+    if (!HasSource())
+        throw EAssertionFailed(StreamNotInitializedText);
+    if (!InitSearch(Encoding))
+        return 0;
+    Pos = std::clamp<int64_t>(Pos, 0, FStreamSize);
+    if (FCharSize == 2)
+        return AlignDown(Pos, FCharSize);
+    if (qxsearch::BytePageOf(Encoding))
+        return Pos;
+    SearchRun run;
+    run.encoding = Encoding;
+    return CharStartsAround(run, Pos).before;
+}
+
 void TQXStreamSearch::SetFound(int64_t start, int charCount) {
     FFoundStart = start;
     if (start >= 0) {

@@ -115,6 +115,11 @@ public:
     // EAssertionFailed(SearchTextEmptyText) when nothing is remembered.
     bool FindNext(bool FindPrevious);
 
+    // The offset of the character that holds the byte at Pos, as read from the start of the source:
+    // Pos itself in single-byte pages, Pos rounded down to even in UTF-16, the first byte of the
+    // character in multi-byte pages. Pos is clamped to the source. Throws like FindFirst.
+    int64_t CharStartAtOrBefore(int64_t Pos, TQXEncoding Encoding);
+
     // The byte offset of the last match, -1 after a search that found nothing.
     int64_t FoundStart() const { return FFoundStart; }
     // The byte length of the last match, 0 after a search that found nothing.
@@ -150,6 +155,11 @@ private:
         int64_t LastCharStart = 0;   // offset of its last character
     };
     struct SearchRun;
+    // Character starts on either side of an offset; both equal it when a character starts there.
+    struct CharStarts {
+        int64_t before = 0;
+        int64_t after = 0;
+    };
 
     bool HasSource() const;
     int64_t SourceSize() const;
@@ -158,6 +168,7 @@ private:
     int64_t SearchFixed(SearchRun& run);
     int64_t SearchVariableForward(SearchRun& run);
     int64_t SearchVariableBackward(SearchRun& run);
+    CharStarts CharStartsAround(SearchRun& run, int64_t offset);
 
     QIODevice* FStream = nullptr;
     int FFileHandle = -1; // the file SetFileName opened; the source instead of FStream while open

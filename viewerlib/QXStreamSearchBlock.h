@@ -110,4 +110,5 @@ struct TQXStreamSearch::SearchRun {
     std::vector<char> buffer = std::vector<char>(SearchBlockSize);
     std::vector<char> scratch = std::vector<char>(SearchBlockSize);
     std::vector<char> folded = std::vector<char>(SearchBlockSize);
+    std::vector<int64_t> charStarts; // sorted; found by CharStartsAround, read from a certain one
 };

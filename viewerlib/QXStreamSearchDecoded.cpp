@@ -61,15 +61,20 @@ QByteArray NeedleOf(const QString& text, bool caseSensitive) {
         .toByteArray();
 }
 
-// A place in a backward block where decoding can start: after a byte that is a character by itself
-// in every multi-byte page (none uses a byte below 0x30 inside a character), and in UTF-8 at any
-// byte that is not a continuation byte. Without one in the first half the block starts at 0.
+// Whether a character certainly starts at bytes[i], whatever came before: after a byte that is a
+// character by itself in every multi-byte page (none uses a byte below 0x30 inside a character),
+// and in UTF-8 at any byte that is not a continuation byte.
+bool CertainStart(const char* bytes, int64_t i, bool utf8) {
+    if (utf8)
+        return (static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80;
+    return i > 0 && static_cast<unsigned char>(bytes[i - 1]) < 0x30;
+}
+
+// A place in the first half of a backward block where decoding can start; 0 when there is none.
 int64_t SyncPoint(const char* bytes, int64_t size, bool utf8) {
     const int64_t limit = size / 2;
     for (int64_t i = 1; i < limit; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        const auto before = static_cast<unsigned char>(bytes[i - 1]);
-        if (utf8 ? (b & 0xC0) != 0x80 : before < 0x30)
+        if (CertainStart(bytes, i, utf8))
             return i;
     }
     return 0;
@@ -135,7 +140,12 @@ int64_t TQXStreamSearch::SearchVariableBackward(SearchRun& run) {
         const int64_t blockStart = std::max<int64_t>(0, blockEnd - SearchBlockSize);
         const int64_t read = ReadBlock(blockStart, run.buffer.data(), blockEnd - blockStart);
         const bool lastBlock = blockStart == 0;
-        const int64_t sync = lastBlock ? 0 : SyncPoint(run.buffer.data(), read, utf8);
+        int64_t sync = lastBlock ? 0 : SyncPoint(run.buffer.data(), read, utf8);
+        if (!lastBlock && sync == 0) {
+            // Text without a certain start this close: where characters start here is known only
+            // from a place further back.
+            sync = CharStartsAround(run, blockStart).after - blockStart;
+        }
         const DecodedBlock block =
             Decode(run.buffer.data(), sync, read, run.encoding, run.caseSensitive);
         const int64_t limit = run.pos - blockStart;
@@ -172,5 +182,56 @@ int64_t TQXStreamSearch::SearchVariableBackward(SearchRun& run) {
             return -1;
         run.pos = next;
         firstBlock = false;
+    }
+}
+
+TQXStreamSearch::CharStarts TQXStreamSearch::CharStartsAround(SearchRun& run, int64_t offset) {
+    offset = std::clamp<int64_t>(offset, 0, FStreamSize);
+    if (offset == 0 || offset == FStreamSize)
+        return {offset, offset};
+    const bool utf8 = platform::ResolveCodepage(CodepageID(run.encoding)) == Utf8Codepage;
+    char* bytes = run.scratch.data();
+    const auto chunk = static_cast<int64_t>(run.scratch.size());
+    // Start at the nearest known start before offset: one found by an earlier call of this search,
+    // or a certain one, or the start of the stream.
+    const auto known = std::upper_bound(run.charStarts.begin(), run.charStarts.end(), offset);
+    int64_t from = known == run.charStarts.begin() ? 0 : *std::prev(known);
+    if (from == offset)
+        return {offset, offset};
+    // bytes[offset] itself is read for UTF-8, whose test looks at the byte that starts.
+    for (int64_t end = offset + 1; end - 1 > from;) {
+        const int64_t begin = std::max(from, end - chunk);
+        ReadBlock(begin, bytes, end - begin);
+        int64_t i = end - 1 - begin;
+        while (i > 0 && !CertainStart(bytes, i, utf8))
+            --i;
+        if (i > 0) {
+            from = begin + i;
+            break;
+        }
+        end = begin + 1;
+    }
+    if (from == offset)
+        return {offset, offset};
+    // Decode from there on: characters cut at the end of a piece are read whole by the next one.
+    for (;;) {
+        const int64_t read = ReadBlock(from, bytes, std::min(chunk, FStreamSize - from));
+        const bool last = from + read >= FStreamSize;
+        const DecodedBlock block = Decode(bytes, 0, read, run.encoding, /*caseSensitive=*/true);
+        const int64_t reliable = last ? read : read - MaxCharBytes;
+        const int64_t target = offset - from;
+        if (target < reliable || last) {
+            const qsizetype upTo = block.StartingUpTo(target);
+            const int64_t before = upTo > 0 ? block.offsets[upTo - 1] : 0;
+            if (before == target)
+                return {offset, offset};
+            return {from + before, from + block.EndOf(upTo)};
+        }
+        const qsizetype next = block.StartingUpTo(reliable) - 1;
+        if (next < 1 || block.offsets[next] <= 0)
+            return {from, from};
+        from += block.offsets[next];
+        run.charStarts.insert(std::upper_bound(run.charStarts.begin(), run.charStarts.end(), from),
+                              from);
     }
 }

@@ -62,7 +62,9 @@ INSTANTIATE_TEST_SUITE_P(
         Spot{50222, "\x0E\x31\x0F", u"\uFF71"}, Spot{936, "\xB0\xA1", u"\u554A"},
         Spot{949, "\xB0\xA1", u"\uAC00"}, Spot{950, "\xA4\x40", u"\u4E00"},
         Spot{51932, "\xA4\xA2", u"\u3042"}, Spot{28597, "\xA1", u"\u02BD"},
-        Spot{1257, "\xA1", u"\uF8FC"}));
+        Spot{1257, "\xA1", u"\uF8FC"}, Spot{852, "\xAA", u"\u00AC"},
+        Spot{864, "\xD7\xD8\xF1", u"\uFEC1\uFEC5\u0651"},
+        Spot{20949, "\xA2\xE6\xA2\xE7\xB0\xA1", u"\u20AC\u00AE\uAC00"}));
 
 TEST(Codepage, IconvOnlyPagesDecode) {
     EXPECT_EQ(Decode(20106, "[\\]~"), QStringLiteral("ÄÖÜß"));
@@ -98,6 +100,42 @@ TEST(Codepage, JohabDecodesPairsAndResynchronisesAfterABadLead) {
     EXPECT_EQ(offsets, (std::vector<int64_t>{0, 2, 3}));
     // A lead at the end has no trail.
     EXPECT_EQ(Decode(1361, "A\x88"), QStringLiteral("A\uFFFD"));
+}
+
+TEST(Codepage, JohabFinalConsonantCodesAreOneCharacterEach) {
+    // 0x8452 is no code at all; every other pair of the row is one compatibility jamo.
+    for (int trail = 0x41; trail <= 0x5D; ++trail) {
+        if (trail == 0x52)
+            continue;
+        const QByteArray pair{"\x84", 1};
+        const QString text = Decode(1361, pair + static_cast<char>(trail));
+        ASSERT_EQ(text.size(), 1) << std::hex << trail;
+        EXPECT_TRUE(text[0].unicode() == 0x3000 ||
+                    (text[0].unicode() >= 0x3131 && text[0].unicode() <= 0x314E))
+            << std::hex << trail << " " << int{text[0].unicode()};
+    }
+    EXPECT_EQ(Decode(1361, "\x84\x42\x84\x5D"), QStringLiteral("\u3131\u314E"));
+}
+
+TEST(Codepage, IsciiConsonantBeforeAHalantKeepsItsPlace) {
+    struct Case {
+        QByteArray bytes;
+        std::u16string units;
+        std::vector<int64_t> offsets;
+    };
+    const Case cases[] = {
+        {"\xA4\xB3\xE8", u"\u0A05\u0A15\u0A4D", {0, 1, 2}},
+        {"\xB3\xE8 ", u"\u0A15\u0A4D ", {0, 1, 2}},
+        {"\xB3\xE8\xE8", u"\u0A15\u0A4D\u200C", {0, 1, 2}},
+        {"A\xA4\xB3\xE8\xB3", u"A\u0A05\u0A71\u0A15", {0, 1, 2, 2}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int64_t> offsets;
+        EXPECT_EQ(Units(Decode(57011, c.bytes, &offsets)),
+                  std::vector<char16_t>(c.units.begin(), c.units.end()))
+            << c.bytes.toHex().constData();
+        EXPECT_EQ(offsets, c.offsets) << c.bytes.toHex().constData();
+    }
 }
 
 TEST(Codepage, BuiltInMacTablesUseWindowsCells) {

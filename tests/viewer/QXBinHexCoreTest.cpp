@@ -1,4 +1,5 @@
 // QXBinHexCoreTest.cpp — the viewer's sources, page buffer and primitive reads.
+#include "DrawFixture.h"
 #include "MessageBox.h"
 #include "QXBinHex.h"
 #include "QXViewerMsg.h"
@@ -377,6 +378,21 @@ TEST(ViewerProperties, DefaultsAndClamping) {
     EXPECT_EQ(viewer.TextWidthUHex(), 8);
     EXPECT_TRUE(viewer.setProperty("Mode", TQXBinHex::vbmodeBinary));
     EXPECT_EQ(viewer.Mode(), TQXBinHex::vbmodeBinary);
+}
+
+TEST(ViewerProperties, EncodingOutsideTheListKeepsThePreviousOne) {
+    DrawFixture f(TQXBinHex::vbmodeText);
+    f.Show(QByteArray("text"));
+    for (int valid : {-2, -1, 0, 131, 112}) {
+        EXPECT_TRUE(f.viewer.setProperty("TextEncoding", valid));
+        EXPECT_EQ(f.viewer.TextEncoding(), valid);
+    }
+    for (int invalid : {132, 500, -3}) {
+        f.viewer.setProperty("TextEncoding", invalid);
+        EXPECT_EQ(f.viewer.TextEncoding(), 112) << invalid;
+        // A redraw converts with the encoding; an invalid one would throw here.
+        EXPECT_NO_THROW(f.viewer.Redraw()) << invalid;
+    }
 }
 
 TEST(ViewerProperties, LineSizeFollowsMode) {

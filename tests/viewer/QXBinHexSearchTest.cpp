@@ -113,6 +113,22 @@ TEST(ViewerSearch, FindTextSelectsMatchesInTurn) {
     EXPECT_EQ(f.viewer.MarkStart, 6003) << "not found keeps the selection";
 }
 
+TEST(ViewerSearch, FindTextStartsAtTheCharacterHoldingThePageTop) {
+    DrawFixture f;
+    // Shift-JIS: 0x889F is one character at 15..16; read from its second byte, 0x9F would take
+    // the "k" as its trail byte.
+    f.Show(Filler(15) +
+           "\x88\x9F"
+           "key" +
+           Filler(3000));
+    f.viewer.SetViewPos(16, true);
+    ASSERT_EQ(f.viewer.ViewPos, 16);
+    constexpr TQXEncoding ShiftJis = 112;
+    ASSERT_TRUE(f.viewer.FindText(QStringLiteral("key"), ShiftJis, {}));
+    EXPECT_EQ(f.viewer.MarkStart, 17);
+    EXPECT_EQ(f.viewer.MarkLength, 3);
+}
+
 TEST(ViewerSearch, ReadFailureIsReported) {
     FailingDevice device(200000);
     device.failing = false;

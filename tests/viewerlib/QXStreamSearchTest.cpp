@@ -401,3 +401,26 @@ TEST(QXStreamSearch, AnsiCharactersCompareAsTheAnsiPageDoes) {
     EXPECT_EQ(AnsiFoldUnit(u'A'), u'a');
     EXPECT_EQ(AnsiFoldUnit(u'Ж'), u'ж');
 }
+
+TEST(QXStreamSearch, BackwardFindsWhatForwardFindsInDoubleByteTextWithoutLowBytes) {
+    // GBK: runs of 0xB0A1, where a block that starts on a trail byte reads it as a lead and stays
+    // out of step up to the match; the blocks start at both parities.
+    constexpr TQXEncoding Gbk = 97;
+    QByteArray run;
+    for (int i = 0; i < 40000; ++i)
+        run.append("\xB0\xA1");
+    for (const QByteArray& suffix : {QByteArray(), QByteArray("x")}) {
+        QBuffer buffer;
+        buffer.setData(run + "ab" + run + run + suffix);
+        buffer.open(QIODevice::ReadOnly);
+        TQXStreamSearch search;
+        search.SetStream(&buffer);
+        ASSERT_TRUE(search.FindFirst(QStringLiteral("ab"), Gbk, soCaseSensitive, 0));
+        const int64_t forwardStart = search.FoundStart();
+        EXPECT_EQ(forwardStart, run.size());
+        ASSERT_TRUE(search.FindFirst(QStringLiteral("ab"), Gbk, soCaseSensitive | soBackward, 0))
+            << "suffix " << suffix.size();
+        EXPECT_EQ(search.FoundStart(), forwardStart);
+        EXPECT_EQ(search.FoundLength(), 2);
+    }
+}
