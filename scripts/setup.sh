@@ -3,7 +3,9 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core
+          # the Designer plugin and QUiLoader
+          qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev)
 
 missing=()
 for p in "${packages[@]}"; do
