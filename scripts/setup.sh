@@ -4,7 +4,13 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core
-          qt6-translations-l10n)
+          qt6-translations-l10n
+          # the Designer plugin and QUiLoader
+          qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
+          # the window test on a real X server
+          qt6-qpa-plugins xvfb libx11-dev
+          # the packaging checks
+          desktop-file-utils appstream dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

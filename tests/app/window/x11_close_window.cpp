@@ -1,0 +1,94 @@
+// x11_close_window.cpp — waits until a top-level window with the given title is mapped on the X
+// display, then asks it to close the way a window manager does (WM_DELETE_WINDOW).
+// Usage: x11_close_window TITLE TIMEOUT_SECONDS. Exit 0 when the request was sent, 1 on timeout.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct TopLevel {
+    Window id;
+    std::string title;
+};
+
+std::string WindowTitle(Display* display, Window window) {
+    XTextProperty text{};
+    std::string title;
+    if (XGetWMName(display, window, &text) && text.value) {
+        title.assign(reinterpret_cast<const char*>(text.value), text.nitems);
+        XFree(text.value);
+    }
+    return title;
+}
+
+std::vector<TopLevel> MappedTopLevels(Display* display) {
+    std::vector<TopLevel> found;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return found;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            found.push_back({children[i], WindowTitle(display, children[i])});
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+void RequestClose(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: x11_close_window TITLE TIMEOUT_SECONDS\n");
+        return 2;
+    }
+    const std::string title = argv[1];
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "cannot open the X display\n");
+        return 2;
+    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[2]));
+    std::vector<TopLevel> seen;
+    while (std::chrono::steady_clock::now() < deadline) {
+        seen = MappedTopLevels(display);
+        for (const TopLevel& window : seen) {
+            if (window.title == title) {
+                RequestClose(display, window.id);
+                XCloseDisplay(display);
+                return 0;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::fprintf(stderr, "no mapped window titled \"%s\"; mapped:", title.c_str());
+    for (const TopLevel& window : seen)
+        std::fprintf(stderr, " \"%s\"", window.title.c_str());
+    std::fprintf(stderr, "\n");
+    XCloseDisplay(display);
+    return 1;
+}
