@@ -359,9 +359,13 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
         return;
     if (binhex::BufferCovers(BufferPos, BufMaxOffset, pos))
         return;
+    FillBuffer(pos);
+}
+
+void TQXBinHex::FillBuffer(TOffset pos) {
     BufferPos = binhex::BufferStartFor(pos, BufMaxOffset, CharSize());
+    int bytesRead = 0;
     for (;;) {
-        int bytesRead = 0;
         BufferOK = ReadSource(Buffer.get(), BufferAllocSize, bytesRead, BufferPos);
         if (BufferOK)
             break;
@@ -381,6 +385,11 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
             platform::IDRETRY)
             break;
     }
+    // A file cut short while shown reads fewer bytes than its old size promised: the pages past
+    // the new end would otherwise be drawn from the zeros the buffer was filled with.
+    if (BufferOK && bytesRead < std::min<TOffset>(BufferAllocSize, FileSize - BufferPos) &&
+        SourceShrank())
+        return;
     DetectUnicodeFmt();
     if (LineNumbersShown() && FTextGutterLinesBufSize >= BufferPos)
         BuildLineTable(static_cast<int>(
@@ -389,6 +398,33 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
         DetectUrls(pos);
     else
         ClearUrls();
+}
+
+bool TQXBinHex::SourceShrank() {
+    TOffset size = -1;
+    if (FileSourceType == vfSrcFile)
+        size = FGetFileSize(FileHandle);
+    else if (FileSourceType == vfSrcStream)
+        size = Stream->size();
+    if (size < 0 || size >= FileSize)
+        return false;
+    FileSize = size;
+    const TOffset oldMarkStart = MarkStart;
+    const TOffset oldMarkLength = MarkLength;
+    const TOffset end = std::min(MarkStart + MarkLength, FileSize);
+    MarkStart = std::min(MarkStart, FileSize - FileSize % CharSize());
+    MarkLength = std::max<TOffset>(0, end - MarkStart);
+    MarkLength -= MarkLength % CharSize();
+    if (ViewPos > PosLast()) {
+        const TOffset lineSize = IsTextLikeMode() ? CharSize() : LineSize();
+        ViewPos = PosLast() / lineSize * lineSize;
+    }
+    // The buffer is read again where the view now is (a size lowered again meanwhile is taken the
+    // same way, so this ends: the size only goes down).
+    FillBuffer(ViewPos);
+    if ((MarkStart != oldMarkStart || MarkLength != oldMarkLength) && OnSelectionChange)
+        OnSelectionChange(this);
+    return true;
 }
 
 void TQXBinHex::DetectUnicodeFmt() {

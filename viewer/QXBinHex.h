@@ -142,8 +142,16 @@ public:
     // at or past the end succeeds with fewer bytes. Throws EAssertionFailed without a block or
     // source.
     bool ReadSource(uint8_t* block, int count, int& bytesRead, TOffset offset);
-    // Moves the page buffer so that it covers pos (asking to retry when the read fails).
+    // Moves the page buffer so that it covers pos (asking to retry when the read fails). A read
+    // that brings fewer bytes than the source was believed to hold makes the control take the
+    // source's size anew (SourceShrank).
     void ReadBuffer(TOffset pos);
+    // Re-reads the size of the source; when it is smaller than FileSize, the control shows the
+    // source as it now is: the selection is cut to it, the view clamped to its last page, the page
+    // buffer re-read. True when the size was lowered.
+    bool SourceShrank();
+    // Reads the page buffer around pos, whether or not it covers pos already.
+    void FillBuffer(TOffset pos);
     // The character at pos from the page buffer, with non-printable codes turned into ".".
     char16_t GetChar(TOffset pos);
     // Two (one-byte modes) or four (two-byte modes, the byte at pos + 1 first) hex digits at pos.

@@ -184,6 +184,17 @@ QByteArray TQXBinHex::SelText(int maxLen) {
         return {};
     }
     bytes.truncate(got);
+    if (got < n && SourceShrank()) {
+        // The source was cut short under the selection: what is left of it is shown and copied;
+        // when nothing is, the copy says it could not read rather than leave the clipboard as it
+        // was without a word.
+        Redraw();
+        if (got == 0) {
+            ViewerMsgError(FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName})
+                                                       : CannotReadStreamText);
+            return {};
+        }
+    }
     return bytes;
 }
 
