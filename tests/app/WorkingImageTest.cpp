@@ -32,6 +32,15 @@ protected:
         ReadImageFile();
     }
 
+    std::string SaveErrorOf(const std::string& path) {
+        try {
+            SaveImageFile(path);
+        } catch (const EInOutError& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+
     std::string ReadErrorOf(const std::string& path) {
         SourceFileName = path;
         try {
@@ -122,6 +131,21 @@ TEST_F(WorkingImageTest, FailedSaveLeavesOldFileIntact) {
     EXPECT_EQ(test::ReadAll(dir.path("out.bin")), old);
     EXPECT_EQ(QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden),
               QStringList({"image.bin", "out.bin"}));
+}
+
+TEST_F(WorkingImageTest, SaveOntoAFullFileSystemLeavesOldFileIntact) {
+    test::SmallFileSystem small(64);
+    if (!small.mounted())
+        GTEST_SKIP() << small.reason()
+                     << "; FailedSaveLeavesOldFileIntact covers a short write through a file size "
+                        "limit instead";
+    const QByteArray old(16 * 1024, 'o');
+    small.dir().write("out.bin", old);
+    Load(test::Ramp(200 * 1024));
+    EXPECT_EQ(SaveErrorOf(small.dir().native("out.bin")), "Disk full");
+    EXPECT_EQ(test::ReadAll(small.dir().path("out.bin")), old);
+    EXPECT_EQ(QDir(small.dir().path({})).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"out.bin"}));
 }
 
 TEST_F(WorkingImageTest, SaveIntoMissingFolderFails) {
