@@ -27,6 +27,17 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Whether the user may write the existing file path: EACCES when it has no write bit at all (root
+// passes the kernel's permission check on such a file, yet it is plainly meant to stay as it is)
+// or the kernel denies writing it; the errno of the check otherwise, or 0.
+int WriteRefusal(const std::string& path, const struct stat& target) {
+    if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return EACCES;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return errno;
+    return 0;
+}
+
 } // namespace
 
 FileHandle OpenFileForReading(const std::string& path, int* error) {
@@ -134,6 +145,10 @@ int WriteFileReplacing(const std::string& requested, const void* data, std::size
         return EISDIR;
     if (exists && !S_ISREG(target.st_mode))
         return EACCES;
+    if (exists) {
+        if (const int error = WriteRefusal(path, target); error != 0)
+            return error;
+    }
 
     std::string pattern = FolderOf(path) + "/.vornex-save-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

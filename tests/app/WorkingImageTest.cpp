@@ -148,6 +148,14 @@ TEST_F(WorkingImageTest, SaveOntoAFullFileSystemLeavesOldFileIntact) {
               QStringList({"out.bin"}));
 }
 
+TEST_F(WorkingImageTest, SavingOverAReadOnlyFileIsDeniedAndKeepsIt) {
+    dir.write("locked.bin", QByteArray("old"));
+    ASSERT_EQ(::chmod(dir.native("locked.bin").c_str(), 0444), 0);
+    Load(test::Ramp(32));
+    EXPECT_EQ(SaveErrorOf(dir.native("locked.bin")), "File access denied");
+    EXPECT_EQ(test::ReadAll(dir.path("locked.bin")), QByteArray("old"));
+}
+
 TEST_F(WorkingImageTest, SaveIntoMissingFolderFails) {
     EXPECT_THROW(SaveImageFile(dir.native("nowhere/out.bin")), EInOutError);
 }

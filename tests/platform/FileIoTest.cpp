@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(FileIo, SavingThroughALinkUpdatesItsTarget) {
     test::ScratchDir dir;
@@ -38,4 +39,36 @@ TEST(FileIo, ErrorsMapOntoRuntimeCodes) {
     EXPECT_EQ(platform::RuntimeIoCode(EROFS, "x"), platform::IoAccessDenied);
     EXPECT_EQ(platform::RuntimeIoCode(EIO, "x", &mapped), EIO);
     EXPECT_FALSE(mapped);
+}
+
+namespace {
+
+QStringList EntriesOf(const test::ScratchDir& dir) {
+    return QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+TEST(FileIo, FileWithoutWritePermissionIsRefusedAndKept) {
+    // Root may write a 0444 file as far as the kernel goes; the save must refuse it all the same.
+    const struct {
+        const char* name;
+        const char* saveAs;
+    } cases[] = {
+        {"directly", "locked.bin"},
+        {"through a link", "link.bin"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScratchDir dir;
+        dir.write("locked.bin", QByteArray("old"));
+        ASSERT_EQ(::chmod(dir.native("locked.bin").c_str(), 0444), 0);
+        ASSERT_TRUE(QFile::link("locked.bin", dir.path("link.bin")));
+        EXPECT_EQ(platform::WriteFileReplacing(dir.native(c.saveAs), "new data", 8), EACCES);
+        EXPECT_EQ(test::ReadAll(dir.path("locked.bin")), QByteArray("old"));
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.native("locked.bin").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0444u);
+        EXPECT_EQ(EntriesOf(dir), QStringList({"link.bin", "locked.bin"}));
+    }
 }
