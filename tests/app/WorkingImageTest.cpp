@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +155,13 @@ TEST_F(WorkingImageTest, SavingOverAReadOnlyFileIsDeniedAndKeepsIt) {
     Load(test::Ramp(32));
     EXPECT_EQ(SaveErrorOf(dir.native("locked.bin")), "File access denied");
     EXPECT_EQ(test::ReadAll(dir.path("locked.bin")), QByteArray("old"));
+}
+
+TEST_F(WorkingImageTest, LinkLoopIsToldWhenOpeningAndSaving) {
+    ASSERT_EQ(::symlink("loop.bin", dir.native("loop.bin").c_str()), 0);
+    EXPECT_EQ(ReadErrorOf(dir.native("loop.bin")), "Too many levels of symbolic links");
+    EXPECT_EQ(SaveErrorOf(dir.native("loop.bin")), "Too many levels of symbolic links");
+    EXPECT_TRUE(QFileInfo(dir.path("loop.bin")).isSymLink());
 }
 
 TEST_F(WorkingImageTest, SaveIntoMissingFolderFails) {
