@@ -32,6 +32,8 @@ QString IoErrorMessage(int code) {
         return QStringLiteral("Invalid numeric input");
     case IoFileTooLarge:
         return QStringLiteral("File too large");
+    case IoLinkLoop:
+        return QStringLiteral("Too many levels of symbolic links");
     default:
         return QStringLiteral("I/O error %1").arg(code);
     }
@@ -43,6 +45,9 @@ EInOutError::EInOutError(int code, const QString& message)
     : std::runtime_error(message.toStdString()), ErrorCode(code) {}
 
 EInOutError EInOutError::FromErrno(int error, const std::string& path) {
+    // "I/O error 40" would leave the user guessing.
+    if (error == ELOOP)
+        return EInOutError(IoLinkLoop);
     bool mapped = false;
     const int code = platform::RuntimeIoCode(error, path, &mapped);
     if (!mapped && code != platform::IoDiskFull)

@@ -22,14 +22,17 @@ extern std::string SourceFileName;
 
 // Code of the refusal of a file longer than the image capacity.
 inline constexpr int IoFileTooLarge = 1000;
+// Code of a name whose symbolic links go round in a loop (or chain too far).
+inline constexpr int IoLinkLoop = 1001;
 
 // A file error: the runtime's code and its message ("File not found", "I/O error 13", ...).
 class EInOutError : public std::runtime_error {
 public:
     explicit EInOutError(int code);
     EInOutError(int code, const QString& message);
-    // The error of a failed system call on path: a mapped errno gets the table's message, any other
-    // "I/O error <errno>" (even where its number equals one of the table's codes).
+    // The error of a failed system call on path: a mapped errno gets the table's message, a link
+    // loop IoLinkLoop, any other "I/O error <errno>" (even where its number equals one of the
+    // table's codes).
     static EInOutError FromErrno(int error, const std::string& path);
     const int ErrorCode;
 };

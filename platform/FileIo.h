@@ -42,7 +42,10 @@ bool FindEntry(const std::string& path, bool* isFolder);
 // Replaces (or creates) the file at path with exactly size bytes, never destroying an existing file
 // on failure: the data goes to a temporary file in the same folder, is flushed and renamed over the
 // target. Returns 0, IoDiskFull for a short write, or the errno of the failed step. On failure the
-// temporary file is removed. A symbolic link is followed: the file it points to is replaced.
+// temporary file is removed. An existing file that the user may not write (one without any write
+// bit counts as such even for root) is refused with EACCES. Symbolic links are followed and never
+// replaced: the file at the end of the chain is replaced, or created where a dangling link points;
+// a chain of more than 40 links (a loop) fails with ELOOP.
 int WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
 
 // Turns the errno of a failed call on path into a runtime I/O code: ENOENT is IoFileNotFound, or

@@ -2,6 +2,7 @@
 #include "FileIo.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -25,6 +26,52 @@ std::string FolderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+// The kernel's own limit on links followed in one lookup.
+constexpr int MaxLinkHops = 40;
+
+// Follows path while it names a symbolic link and stores the first name that is not one: an
+// existing file or folder, or the missing entry a dangling link names. A relative link is read
+// from the folder of the link. Returns 0, ELOOP after MaxLinkHops links, or the errno of lstat or
+// readlink.
+int ResolveLinks(const std::string& path, std::string* resolved) {
+    std::string current = path;
+    for (int hops = 0; hops <= MaxLinkHops; ++hops) {
+        struct stat entry {};
+        if (::lstat(current.c_str(), &entry) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            *resolved = current;
+            return 0;
+        }
+        if (!S_ISLNK(entry.st_mode)) {
+            *resolved = current;
+            return 0;
+        }
+        std::vector<char> buffer(PATH_MAX + 1);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n < 0)
+            return errno;
+        if (static_cast<std::size_t>(n) >= buffer.size())
+            return ENAMETOOLONG;
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        if (next.empty())
+            return ENOENT;
+        current = next.front() == '/' ? next : FolderOf(current) + "/" + next;
+    }
+    return ELOOP;
+}
+
+// Whether the user may write the existing file path: EACCES when it has no write bit at all (root
+// passes the kernel's permission check on such a file, yet it is plainly meant to stay as it is)
+// or the kernel denies writing it; the errno of the check otherwise, or 0.
+int WriteRefusal(const std::string& path, const struct stat& target) {
+    if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return EACCES;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return errno;
+    return 0;
 }
 
 } // namespace
@@ -118,22 +165,21 @@ bool FindEntry(const std::string& path, bool* isFolder) {
 int WriteFileReplacing(const std::string& requested, const void* data, std::size_t size) {
     if (requested.empty())
         return ENOENT;
-    // Saving through a symbolic link updates the file it points to; renaming over the link itself
-    // would replace the link by a copy.
-    std::string path = requested;
-    struct stat link {};
-    if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(requested.c_str(), nullptr)) {
-            path = resolved;
-            std::free(resolved);
-        }
-    }
+    // Renaming over a symbolic link would replace the link by a copy; the file at the end of its
+    // chain, existing or not yet, is the one to replace.
+    std::string path;
+    if (const int error = ResolveLinks(requested, &path); error != 0)
+        return error;
     struct stat target {};
     const bool exists = ::stat(path.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode))
         return EISDIR;
     if (exists && !S_ISREG(target.st_mode))
         return EACCES;
+    if (exists) {
+        if (const int error = WriteRefusal(path, target); error != 0)
+            return error;
+    }
 
     std::string pattern = FolderOf(path) + "/.vornex-save-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

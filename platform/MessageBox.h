@@ -35,9 +35,17 @@ inline constexpr int IDNO = 7;
 // Shows a modal box with the icon and buttons the flags name and returns the button pressed (the
 // Escape key and closing the box answer IDCANCEL where the set has Cancel, else the only/last
 // button). MB_TASKMODAL makes the box application-modal, MB_SETFOREGROUND raises and activates it.
+// The box shows BoxText(text).
 int MessageBoxW(const QString& text, const QString& caption, uint32_t flags);
 
-// While a handler is set, MessageBoxW shows nothing and returns the handler's answer.
+// text as a box shows it, so that the box stays on the screen: line by line (a line ends at "\n"
+// or "\r"), each unbroken run longer than 100 characters, such as a long path, is cut to 100 with
+// "…" in its middle, and then a line still longer than 300 characters is cut likewise to 300. The
+// start and the end of every run and line, such as a file name, stay in sight.
+QString BoxText(const QString& text);
+
+// While a handler is set, MessageBoxW shows nothing and returns the handler's answer (given the
+// text as BoxText made it).
 using MessageBoxHandler =
     std::function<int(const QString& text, const QString& caption, uint32_t flags)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);

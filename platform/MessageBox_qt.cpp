@@ -57,7 +57,62 @@ QMessageBox::Icon IconFor(uint32_t flags) {
     }
 }
 
+// Longest unbroken run (a path, as a rule) and longest line a box shows whole. A box wraps its text
+// between words only, so a longer run would widen it past the screen, and a longer line would make
+// it too tall.
+constexpr int MaxRunChars = 100;
+constexpr int MaxLineChars = 300;
+
+// text cut down to limit characters with "…" in its middle, keeping surrogate pairs whole.
+QString ElideMiddle(QStringView text, int limit) {
+    qsizetype head = (limit - 1) / 2;
+    qsizetype tail = limit - 1 - head;
+    if (head > 0 && text[head - 1].isHighSurrogate())
+        --head;
+    if (tail > 0 && text[text.size() - tail].isLowSurrogate())
+        --tail;
+    QString out;
+    out.reserve(head + 1 + tail);
+    out.append(text.left(head));
+    out.append(QChar(0x2026));
+    out.append(text.right(tail));
+    return out;
+}
+
+// One line of a box's text with its long runs, and then the line itself, elided.
+QString ElideLongRuns(QStringView line) {
+    QString out;
+    qsizetype i = 0;
+    while (i < line.size()) {
+        qsizetype j = i;
+        const bool space = line[i].isSpace();
+        while (j < line.size() && line[j].isSpace() == space)
+            ++j;
+        const QStringView part = line.mid(i, j - i);
+        out +=
+            !space && part.size() > MaxRunChars ? ElideMiddle(part, MaxRunChars) : part.toString();
+        i = j;
+    }
+    return out.size() > MaxLineChars ? ElideMiddle(out, MaxLineChars) : out;
+}
+
 } // namespace
+
+QString BoxText(const QString& text) {
+    QString out;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != QLatin1Char('\n') &&
+               text[end] != QLatin1Char('\r'))
+            ++end;
+        out += ElideLongRuns(QStringView(text).mid(start, end - start));
+        if (end < text.size())
+            out += text[end];
+        start = end + 1;
+    }
+    return out;
+}
 
 void SetMessageBoxHandler(MessageBoxHandler handler) {
     Handler() = std::move(handler);
@@ -80,7 +135,8 @@ std::unique_ptr<QMessageBox> CreateMessageBox(const QString& text, const QString
 
 } // namespace detail
 
-int MessageBoxW(const QString& text, const QString& caption, uint32_t flags) {
+int MessageBoxW(const QString& fullText, const QString& caption, uint32_t flags) {
+    const QString text = BoxText(fullText);
     if (Handler())
         return Handler()(text, caption, flags);
 

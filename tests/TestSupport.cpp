@@ -4,7 +4,10 @@
 #include "MessageBox.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 namespace test {
 
@@ -50,6 +53,20 @@ QString ScratchDir::write(const QString& name, const QByteArray& content) const 
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     EXPECT_EQ(f.write(content), content.size());
     return f.fileName();
+}
+
+SmallFileSystem::SmallFileSystem(int sizeKiB) {
+    const std::string options = "size=" + std::to_string(sizeKiB) + "k";
+    mounted_ = ::mount("tmpfs", dir_.native({}).c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                       options.c_str()) == 0;
+    if (!mounted_)
+        reason_ = std::string("mounting a tmpfs failed: ") + std::strerror(errno);
+}
+
+SmallFileSystem::~SmallFileSystem() {
+    if (mounted_) {
+        EXPECT_EQ(::umount2(dir_.native({}).c_str(), MNT_DETACH), 0) << std::strerror(errno);
+    }
 }
 
 QByteArray ReadAll(const QString& path) {

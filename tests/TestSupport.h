@@ -55,6 +55,26 @@ private:
     QTemporaryDir dir_;
 };
 
+// A tmpfs of a given size mounted on a scratch folder for the lifetime of the object, where this
+// process may mount one (root with the right to mount); mounted() tells whether it is, and
+// reason() why not.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(int sizeKiB);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& reason() const { return reason_; }
+    const ScratchDir& dir() const { return dir_; }
+
+private:
+    ScratchDir dir_;
+    bool mounted_ = false;
+    std::string reason_;
+};
+
 QByteArray ReadAll(const QString& path);
 
 // Bytes 0, 1, 2, ... n-1 (mod 256).

@@ -172,6 +172,55 @@ TEST_F(MainWindowTest, LongPathIsElidedInTheMiddleKeepingTheFileName) {
     EXPECT_EQ(panel.toolTip(), path);
 }
 
+TEST_F(MainWindowTest, HostileNamesOpenAndSaveOrFailClearly) {
+    // A folder chain in folders of at most 200 characters that brings the path to length.
+    auto deepPath = [this](int length) {
+        const int folderLength = length - static_cast<int>(dir.path({}).size()) - 1 - 8;
+        QString folder;
+        while (folder.size() + 200 < folderLength)
+            folder += QString(199, QLatin1Char('f')) + QLatin1Char('/');
+        folder += QString(folderLength - folder.size(), QLatin1Char('g'));
+        EXPECT_TRUE(QDir().mkpath(dir.path(folder)));
+        return dir.path(folder) + QStringLiteral("/rom.bin");
+    };
+    const struct {
+        const char* name;
+        QString path;
+        QString error; // empty: opens and saves
+    } cases[] = {
+        {"blanks", dir.path(QStringLiteral("rom image v2.bin")), {}},
+        {"Cyrillic letters", dir.path(QStringLiteral("прошивка ПЗУ.bin")), {}},
+        {"newline", dir.path(QStringLiteral("first\nsecond.bin")), {}},
+        {"4,000 characters", deepPath(4000), {}},
+        {"5,000 characters", deepPath(4000) + QString(1000, QLatin1Char('n')),
+         QStringLiteral("Invalid filename.")},
+    };
+    ASSERT_EQ(cases[3].path.size(), 4000);
+    int n = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++n;
+        test::MessageBoxRecorder boxes(platform::IDOK);
+        if (c.error.isEmpty()) {
+            dir.write(QDir(dir.path({})).relativeFilePath(c.path), test::Ramp(n));
+        }
+        OpenFile(c.path);
+        answers.push_back(c.path + QStringLiteral(".out"));
+        form->ui->N1->trigger();
+        if (c.error.isEmpty()) {
+            EXPECT_TRUE(boxes.boxes.empty());
+            EXPECT_EQ(ImageSize, n);
+            EXPECT_EQ(form->ui->QXBinHex1->FileSize, n);
+            EXPECT_EQ(form->StatusPanel0->toolTip(), c.path);
+            EXPECT_EQ(test::ReadAll(c.path + QStringLiteral(".out")), test::Ramp(n));
+        } else {
+            ASSERT_EQ(boxes.boxes.size(), 2u);
+            EXPECT_EQ(boxes.boxes[0].text, c.error);
+            EXPECT_EQ(boxes.boxes[1].text, c.error);
+        }
+    }
+}
+
 TEST_F(MainWindowTest, CancelledDialogsChangeNothing) {
     answers.push_back(std::nullopt);
     form->ui->Open1->trigger();

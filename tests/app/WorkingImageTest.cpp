@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +31,15 @@ protected:
         SourceFileName = dir.native("image.bin");
         dir.write("image.bin", content);
         ReadImageFile();
+    }
+
+    std::string SaveErrorOf(const std::string& path) {
+        try {
+            SaveImageFile(path);
+        } catch (const EInOutError& e) {
+            return e.what();
+        }
+        return "no error";
     }
 
     std::string ReadErrorOf(const std::string& path) {
@@ -122,6 +132,36 @@ TEST_F(WorkingImageTest, FailedSaveLeavesOldFileIntact) {
     EXPECT_EQ(test::ReadAll(dir.path("out.bin")), old);
     EXPECT_EQ(QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden),
               QStringList({"image.bin", "out.bin"}));
+}
+
+TEST_F(WorkingImageTest, SaveOntoAFullFileSystemLeavesOldFileIntact) {
+    test::SmallFileSystem small(64);
+    if (!small.mounted())
+        GTEST_SKIP() << small.reason()
+                     << "; FailedSaveLeavesOldFileIntact covers a short write through a file size "
+                        "limit instead";
+    const QByteArray old(16 * 1024, 'o');
+    small.dir().write("out.bin", old);
+    Load(test::Ramp(200 * 1024));
+    EXPECT_EQ(SaveErrorOf(small.dir().native("out.bin")), "Disk full");
+    EXPECT_EQ(test::ReadAll(small.dir().path("out.bin")), old);
+    EXPECT_EQ(QDir(small.dir().path({})).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"out.bin"}));
+}
+
+TEST_F(WorkingImageTest, SavingOverAReadOnlyFileIsDeniedAndKeepsIt) {
+    dir.write("locked.bin", QByteArray("old"));
+    ASSERT_EQ(::chmod(dir.native("locked.bin").c_str(), 0444), 0);
+    Load(test::Ramp(32));
+    EXPECT_EQ(SaveErrorOf(dir.native("locked.bin")), "File access denied");
+    EXPECT_EQ(test::ReadAll(dir.path("locked.bin")), QByteArray("old"));
+}
+
+TEST_F(WorkingImageTest, LinkLoopIsToldWhenOpeningAndSaving) {
+    ASSERT_EQ(::symlink("loop.bin", dir.native("loop.bin").c_str()), 0);
+    EXPECT_EQ(ReadErrorOf(dir.native("loop.bin")), "Too many levels of symbolic links");
+    EXPECT_EQ(SaveErrorOf(dir.native("loop.bin")), "Too many levels of symbolic links");
+    EXPECT_TRUE(QFileInfo(dir.path("loop.bin")).isSymLink());
 }
 
 TEST_F(WorkingImageTest, SaveIntoMissingFolderFails) {

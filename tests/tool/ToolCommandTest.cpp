@@ -6,11 +6,14 @@
 #include "ImageTransforms.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 
 using namespace tool;
 
@@ -45,7 +48,46 @@ QByteArray ImageOf(const std::string& path) {
                       static_cast<qsizetype>(image.bytes.size()));
 }
 
+// Inverts a 256 KiB image into out.bin of outDir, which holds an older output, under a file size
+// limit when one is given, and expects the command to fail with message while the older output
+// stays as it was and nothing else is left.
+void ExpectShortOutputKeepsTheOldFile(const test::ScratchDir& outDir, const char* message,
+                                      rlim_t fileSizeLimit = RLIM_INFINITY) {
+    test::ScratchDir inDir;
+    inDir.write("in.bin", RandomData(256 * 1024, 5));
+    const QByteArray old(16 * 1024, 'o');
+    outDir.write("out.bin", old);
+
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = fileSizeLimit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const Outcome r = RunLine({"invert", inDir.native("in.bin"), outDir.native("out.bin")});
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("out.bin: " + std::string(message)), std::string::npos) << r.err;
+    EXPECT_EQ(test::ReadAll(outDir.path("out.bin")), old);
+    EXPECT_EQ(QDir(outDir.path({})).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"out.bin"}));
+}
+
 } // namespace
+
+TEST(ToolCommand, OutputOntoAFullFileSystemKeepsTheOldFile) {
+    test::SmallFileSystem small(64);
+    if (!small.mounted())
+        GTEST_SKIP() << small.reason()
+                     << "; OutputOverTheFileSizeLimitKeepsTheOldFile covers a short write instead";
+    ExpectShortOutputKeepsTheOldFile(small.dir(), "No space left on device");
+}
+
+TEST(ToolCommand, OutputOverTheFileSizeLimitKeepsTheOldFile) {
+    test::ScratchDir dir;
+    ExpectShortOutputKeepsTheOldFile(dir, "File too large", 64 * 1024);
+}
 
 TEST(ToolCommand, MirrorGivesTheWindowsBytesForEveryLengthAndOrder) {
     test::ScratchDir dir;
