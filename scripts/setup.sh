@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core
-          qt6-translations-l10n)
+          qt6-translations-l10n clang-14 libclang-rt-14-dev llvm-14)
 
 missing=()
 for p in "${packages[@]}"; do
