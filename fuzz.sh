@@ -15,7 +15,7 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDe
 cmake --build build-fuzz --target fuzzers -j"${FUZZ_JOBS:-2}"
 
 harnesses=(fuzz_codepage fuzz_stream_search fuzz_url_scan fuzz_string_helpers fuzz_transforms
-           )
+           fuzz_viewer)
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=0:symbolize=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
