@@ -208,8 +208,12 @@ void Step(TQXBinHex& viewer, FuzzedDataProvider& fdp, const QByteArray& stream) 
             options |= soHighlightAll;
         const TQXEncoding encoding =
             fdp.ConsumeBool() ? viewer.TextEncoding() : fdp.ConsumeIntegralInRange(-2, 131);
-        if (viewer.FindText(text, encoding, options)) {
+        // A match in the mode's own kind of encoding is selected whole; one found with a
+        // one-byte page in a two-byte mode (or the reverse) may not fall on the mode's units.
+        const bool modeEncoding = (viewer.CharSize() == 2) == (encoding < 0);
+        if (viewer.FindText(text, encoding, options) && modeEncoding) {
             FUZZ_CHECK(viewer.MarkLength >= 1);
+            FUZZ_CHECK(viewer.MarkStart == viewer.Search().FoundStart());
         }
         break;
     }
@@ -295,7 +299,8 @@ void Step(TQXBinHex& viewer, FuzzedDataProvider& fdp, const QByteArray& stream) 
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    // Never destroyed: the harness ends by exit(), after which Qt may not tear down its devices.
+    new QApplication(*argc, *argv);
     // A box would wait for a user; answer every one with Cancel.
     platform::SetMessageBoxHandler(
         [](const QString&, const QString&, uint32_t) { return platform::IDCANCEL; });
