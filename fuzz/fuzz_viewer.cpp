@@ -329,7 +329,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         viewer.setMode(static_cast<TQXBinHex::TQXBinHexMode>(fdp.ConsumeIntegralInRange(0, 4)));
         viewer.OpenStream(&buffer, /*redraw=*/true);
         CheckState(viewer, stream);
-        for (int steps = 0; steps < 64 && fdp.remaining_bytes() > 0; ++steps) {
+        for (int steps = 0; steps < 32 && fdp.remaining_bytes() > 0; ++steps) {
             Step(viewer, fdp, stream);
             CheckState(viewer, stream);
         }
