@@ -13,3 +13,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 cd build-test
 ctest --output-on-failure -j"$(nproc)"
+cd ..
+
+# The fuzz harnesses: a clang build of their own, 20 seconds each on the committed corpus.
+./fuzz.sh 20

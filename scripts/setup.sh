@@ -10,7 +10,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           # the window test on a real X server
           qt6-qpa-plugins xvfb libx11-dev
           # the packaging checks
-          desktop-file-utils appstream dpkg-dev file)
+          desktop-file-utils appstream dpkg-dev file
+          # the fuzz harnesses
+          clang-14 libclang-rt-14-dev llvm-14)
 
 missing=()
 for p in "${packages[@]}"; do
