@@ -138,6 +138,9 @@ void TQXBinHex::TextLinesMove(int n, bool forward, bool redraw, bool start, TOff
         p = FindLineStart(p, forward, start);
     if (p < 0)
         p = forward ? std::max<TOffset>(0, FindLineStart(FileSize, /*forward=*/false, false)) : 0;
+    // No line moved over from the end (a page too low for one line): the last line's start.
+    if (p > PosLast())
+        p = std::max<TOffset>(0, FindLineStart(FileSize, /*forward=*/false, false));
     ViewPos = p;
     ReadBuffer(ViewPos);
     if (redraw)

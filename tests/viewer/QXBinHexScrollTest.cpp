@@ -314,6 +314,19 @@ TEST(Scroll, BarsAppearingAtTheEndOfWrappedTextLeaveTheViewWhereItIs) {
     EXPECT_EQ(f.viewer.ViewPos, end);
 }
 
+TEST(Scroll, EndOfAPageTooLowForOneLineIsTheLastLine) {
+    for (auto mode : {TQXBinHex::vbmodeText, TQXBinHex::vbmodeUnicode, TQXBinHex::vbmodeHex}) {
+        DrawFixture f(mode);
+        f.Show(QByteArray(135000, 'x'));
+        f.SetPageSize(435, 1);
+        ASSERT_EQ(f.viewer.LinesNum(), 0);
+        f.viewer.GoToPos(134990);
+        EXPECT_LE(f.viewer.ViewPos, f.viewer.PosLast()) << mode;
+        EXPECT_GT(f.viewer.ViewPos, 0) << mode;
+        EXPECT_EQ(f.viewer.ViewPos % f.viewer.CharSize(), 0) << mode;
+    }
+}
+
 TEST(Scroll, TerabyteStreamReachesEveryLineReadingOnlyPages) {
     const int64_t size = int64_t(1) << 40;
     SyntheticDevice device(size);
