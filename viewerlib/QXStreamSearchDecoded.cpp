@@ -33,6 +33,24 @@ struct DecodedBlock {
     }
 };
 
+// The bytes of the match of length units at unit j. Several units can stand for one byte (a
+// page may decode one byte into a letter and a sign): a match that ends inside such a group takes
+// the whole byte, so that every match covers at least one byte.
+struct MatchExtent {
+    int64_t length, firstCharLength, lastCharStart;
+};
+
+MatchExtent ExtentOf(const DecodedBlock& block, qsizetype j, qsizetype length, int64_t blockStart) {
+    qsizetype second = j + 1;
+    while (second < block.Count() && block.offsets[second] == block.offsets[j])
+        ++second;
+    qsizetype end = j + length;
+    while (end < block.Count() && block.offsets[end] == block.offsets[end - 1])
+        ++end;
+    return {block.EndOf(end) - block.offsets[j], block.EndOf(second) - block.offsets[j],
+            blockStart + block.offsets[j + length - 1]};
+}
+
 DecodedBlock Decode(const char* bytes, int64_t from, int64_t size, TQXEncoding encoding,
                     bool caseSensitive) {
     DecodedBlock block;
@@ -108,12 +126,8 @@ int64_t TQXStreamSearch::SearchVariableForward(SearchRun& run) {
         const qsizetype j = finder.Find(block.KeyBytes(), /*forward=*/true, continuation ? 1 : 0,
                                         reliable - length, accept);
         if (j >= 0) {
-            qsizetype second = j + 1;
-            while (second < block.Count() && block.offsets[second] == block.offsets[j])
-                ++second;
-            FMatch.Length = block.EndOf(j + length) - block.offsets[j];
-            FMatch.FirstCharLength = block.EndOf(second) - block.offsets[j];
-            FMatch.LastCharStart = blockStart + block.offsets[j + length - 1];
+            const MatchExtent e = ExtentOf(block, j, length, blockStart);
+            FMatch = {e.length, e.firstCharLength, e.lastCharStart};
             return blockStart + block.offsets[j];
         }
         if (!DoProgress(run.pos) || lastBlock)
@@ -165,12 +179,8 @@ int64_t TQXStreamSearch::SearchVariableBackward(SearchRun& run) {
         const qsizetype j = finder.Find(block.KeyBytes(), /*forward=*/false, 0,
                                         block.StartingUpTo(limit) - length, accept);
         if (j >= 0) {
-            qsizetype second = j + 1;
-            while (second < block.Count() && block.offsets[second] == block.offsets[j])
-                ++second;
-            FMatch.Length = block.EndOf(j + length) - block.offsets[j];
-            FMatch.FirstCharLength = block.EndOf(second) - block.offsets[j];
-            FMatch.LastCharStart = blockStart + block.offsets[j + length - 1];
+            const MatchExtent e = ExtentOf(block, j, length, blockStart);
+            FMatch = {e.length, e.firstCharLength, e.lastCharStart};
             return blockStart + block.offsets[j];
         }
         if (!DoProgress(run.pos) || lastBlock || block.Count() < length)

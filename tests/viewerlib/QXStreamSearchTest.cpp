@@ -3,6 +3,7 @@
 // offsets in multi-byte code pages, and characters the ANSI code page lacks.
 #include "QXStreamSearch.h"
 #include "QXxAssert.h"
+#include "QXxCodepages.h"
 
 #include "TestSupport.h"
 
@@ -423,4 +424,36 @@ TEST(QXStreamSearch, BackwardFindsWhatForwardFindsInDoubleByteTextWithoutLowByte
         EXPECT_EQ(search.FoundStart(), forwardStart);
         EXPECT_EQ(search.FoundLength(), 2);
     }
+}
+
+TEST(QXStreamSearch, AMatchOfUnitsSharingOneByteCoversThatByte) {
+    // ISCII pages decode some bytes into more than one unit (a letter and a sign, or a consonant
+    // held back for a conjunct): a match of only some of them still stands for the whole byte.
+    QByteArray bytes;
+    for (int b = 0xA1; b <= 0xFA; ++b) {
+        for (const char* tail : {"\xE8", "\xE8\xE8", "\xE8\xE9", "\xE9", "\xE8\xB3"})
+            bytes += QByteArray(1, char(b)) + tail + "x ";
+    }
+    int sharedUnits = 0;
+    for (TQXEncoding encoding = 71; encoding <= 80; ++encoding) {
+        std::vector<int64_t> offsets;
+        const QString units = CodepageToUnicode(bytes, encoding, offsets);
+        StreamSource source(bytes);
+        TQXStreamSearch search;
+        search.SetStream(source.device());
+        for (qsizetype i = 0; i + 1 < units.size(); ++i) {
+            if (offsets[size_t(i)] != offsets[size_t(i + 1)])
+                continue;
+            ++sharedUnits;
+            const QString pattern = units.mid(i, 1);
+            ASSERT_TRUE(search.FindFirst(pattern, encoding, {}, offsets[size_t(i)]))
+                << encoding << " " << i;
+            EXPECT_EQ(search.FoundStart(), offsets[size_t(i)]);
+            EXPECT_GE(search.FoundLength(), 1) << encoding << " " << i;
+            const int64_t first = search.FoundStart();
+            if (search.FindNext(false))
+                EXPECT_GT(search.FoundStart(), first) << "FindNext moves past the match";
+        }
+    }
+    EXPECT_GT(sharedUnits, 0) << "the pages must give such units for the test to mean anything";
 }
