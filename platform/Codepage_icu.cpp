@@ -612,10 +612,22 @@ bool DecodeCodepage(int codepage, QByteArrayView bytes, QString& out,
     case Page::Pairs:
         DecodePairs(*r.page->pairs, bytes, out, offsets);
         return true;
-    case Page::Stream:
-        if (r.page->holdsConsonants)
-            return DecodeHeldConsonants(*r.page, r.converter, bytes, out, offsets);
-        return DecodeStream(*r.page, r.converter, bytes, out, offsets);
+    case Page::Stream: {
+        const bool ok = r.page->holdsConsonants
+                            ? DecodeHeldConsonants(*r.page, r.converter, bytes, out, offsets)
+                            : DecodeStream(*r.page, r.converter, bytes, out, offsets);
+        // A stateful converter can give a unit no source byte (-1) or the byte of a later one;
+        // such a unit belongs to the byte of the unit before it, so offsets never go backwards.
+        if (ok && offsets) {
+            int64_t floor = 0;
+            const int64_t last = std::max<int64_t>(bytes.size() - 1, 0);
+            for (int64_t& offset : *offsets) {
+                offset = std::clamp<int64_t>(offset, floor, last);
+                floor = offset;
+            }
+        }
+        return ok;
+    }
     }
     return false;
 }

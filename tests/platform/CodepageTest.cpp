@@ -138,6 +138,27 @@ TEST(Codepage, IsciiConsonantBeforeAHalantKeepsItsPlace) {
     }
 }
 
+TEST(Codepage, IsciiOffsetsStayInOrderAndInRange) {
+    // Inputs where the converter's state (held consonants, halants, nuktas) once gave offsets of
+    // -1 or out of order.
+    const QByteArray inputs[] = {"\xEF\x42\xB3\xE8\xB3\xF0\xD6\xB8", "\xA4\xB3\xE8",
+                                 "\xB3\xE8\xE8\xE9\xB3", "\xEF\xE8\xE9\xA1\xE9",
+                                 "\xCF\xEF\x42\xB3\xE8"};
+    for (int codepage = 57002; codepage <= 57011; ++codepage) {
+        for (const QByteArray& bytes : inputs) {
+            std::vector<int64_t> offsets;
+            const QString text = Decode(codepage, bytes, &offsets);
+            ASSERT_EQ(offsets.size(), size_t(text.size()));
+            int64_t previous = 0;
+            for (int64_t offset : offsets) {
+                EXPECT_GE(offset, previous) << codepage << " " << bytes.toHex().constData();
+                EXPECT_LT(offset, bytes.size()) << codepage << " " << bytes.toHex().constData();
+                previous = offset;
+            }
+        }
+    }
+}
+
 TEST(Codepage, BuiltInMacTablesUseWindowsCells) {
     EXPECT_EQ(Decode(10082, "\xA9\xAE\xC8\xF0\xBD\xDB"), QStringLiteral("ŠŽČđ\u2126¤"));
     EXPECT_EQ(Decode(10079, "\xA0\xDC\xDD"), QStringLiteral("ÝÐð"));
