@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses with clang in build-fuzz/ and runs each for SECONDS (default 60) on
 # a copy of its committed corpus. Exits non-zero when a harness finds anything; the inputs that
-# failed are left in build-fuzz/findings/<harness>/.
+# failed are left in build-fuzz/findings/<harness>/. One input running past FUZZ_UNIT_TIMEOUT
+# seconds (default 120: a viewer input under the sanitizers on a busy machine can take half a
+# minute) counts as a hang.
 set -euo pipefail
 cd "$(dirname "$0")"
 seconds="${1:-60}"
@@ -32,7 +34,7 @@ for h in "${harnesses[@]}"; do
   log="$work/log.txt"
   status=0
   "build-fuzz/fuzz/$h" "$work/corpus" -max_total_time="$seconds" -rss_limit_mb=4096 \
-    -timeout=25 -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1 || status=$?
+    -timeout="${FUZZ_UNIT_TIMEOUT:-120}" -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1 || status=$?
   execs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)"
   if [ "$status" -eq 0 ]; then
     printf '%-22s ok      %s executions in %ss\n' "$h" "${execs:-?}" "$seconds"
