@@ -2,8 +2,10 @@
 #include "ImageFormats.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 namespace tool {
 
@@ -362,48 +364,60 @@ namespace {
 // Formats records into a text buffer handed to the sink in large pieces.
 class RecordText {
 public:
-    explicit RecordText(ByteSink& sink) : sink_(sink) { text_.reserve(FlushSize + 600); }
+    explicit RecordText(ByteSink& sink)
+        : sink_(sink), text_(std::make_unique<char[]>(FlushSize + MaxRecordText)) {}
 
     void start(char mark) {
-        text_ += mark;
+        text_[used_++] = mark;
         sum_ = 0;
     }
-    void character(char c) { text_ += c; }
+    void character(char c) { text_[used_++] = c; }
     void byte(uint8_t value) {
-        static constexpr char Digits[] = "0123456789ABCDEF";
-        const char pair[2] = {Digits[value >> 4], Digits[value & 0xF]};
-        text_.append(pair, 2);
+        std::memcpy(&text_[used_], HexPairs()[value].data(), 2);
+        used_ += 2;
         sum_ = static_cast<uint8_t>(sum_ + value);
     }
     void bytes(const uint8_t* data, int count) {
-        static constexpr char Digits[] = "0123456789ABCDEF";
-        const size_t at = text_.size();
-        text_.resize(at + 2 * static_cast<size_t>(count));
-        char* to = text_.data() + at;
+        // The hot loop of the writers: one table entry of two digits per byte.
+        const auto& pairs = HexPairs();
+        char* to = &text_[used_];
         uint8_t sum = sum_;
         for (int i = 0; i < count; ++i) {
-            to[2 * i] = Digits[data[i] >> 4];
-            to[2 * i + 1] = Digits[data[i] & 0xF];
+            std::memcpy(to + 2 * i, pairs[data[i]].data(), 2);
             sum = static_cast<uint8_t>(sum + data[i]);
         }
+        used_ += 2 * static_cast<size_t>(count);
         sum_ = sum;
     }
     uint8_t sum() const { return sum_; }
     void end() {
-        text_ += '\n';
-        if (text_.size() >= FlushSize)
+        text_[used_++] = '\n';
+        if (used_ >= FlushSize)
             flush();
     }
     void flush() {
-        sink_.write(reinterpret_cast<const uint8_t*>(text_.data()),
-                    static_cast<int64_t>(text_.size()));
-        text_.clear();
+        sink_.write(reinterpret_cast<const uint8_t*>(text_.get()), static_cast<int64_t>(used_));
+        used_ = 0;
     }
 
 private:
+    static const std::array<std::array<char, 2>, 256>& HexPairs() {
+        static const auto pairs = [] {
+            static constexpr char Digits[] = "0123456789ABCDEF";
+            std::array<std::array<char, 2>, 256> t{};
+            for (int v = 0; v < 256; ++v)
+                t[v] = {Digits[v >> 4], Digits[v & 0xF]};
+            return t;
+        }();
+        return pairs;
+    }
+
     static constexpr size_t FlushSize = size_t{1} << 20;
+    // More than the longest record: mark, type, 255 bytes as digits, line end.
+    static constexpr size_t MaxRecordText = 2 + 2 * 256 + 2;
     ByteSink& sink_;
-    std::string text_;
+    std::unique_ptr<char[]> text_;
+    size_t used_ = 0;
     uint8_t sum_ = 0;
 };
 

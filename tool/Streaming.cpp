@@ -35,6 +35,29 @@ const std::array<uint8_t, 5>& MiddleSources(int64_t n, bool highByteFirst) {
     return tables[n][highByteFirst ? 1 : 0];
 }
 
+// Output bytes [begin, end) of the word mirror of an n-byte image into out, from in, which holds
+// the image's bytes from offset inStart on. Away from the middle swap, with the high byte first the
+// words' bytes come out plainly reversed; with the low byte first each pair of the reversal is
+// swapped back, the pairs aligned to 0 below the middle and to n above it.
+void MirrorWordsBlock(const uint8_t* in, int64_t inStart, uint8_t* out, int64_t begin, int64_t end,
+                      int64_t n, bool highByteFirst) {
+    const int64_t middleStart = n <= 2 ? 0 : 2 * ((n - 2) / 4);
+    const int64_t middleEnd = n <= 2 ? n : n - middleStart;
+    auto outer = [&](int64_t from, int64_t to, int64_t alignment) {
+        if (highByteFirst) {
+            for (int64_t i = from; i < to; ++i)
+                out[i - begin] = in[n - 1 - i - inStart];
+        } else {
+            for (int64_t i = from; i < to; ++i)
+                out[i - begin] = in[n - 1 - i + ((i - alignment) & 1) * 2 - 1 - inStart];
+        }
+    };
+    outer(begin, std::min(end, middleStart), 0);
+    for (int64_t i = std::max(begin, middleStart); i < std::min(end, middleEnd); ++i)
+        out[i - begin] = in[MirrorWordSource(i, n, highByteFirst) - inStart];
+    outer(std::max(begin, middleEnd), end, n);
+}
+
 } // namespace
 
 int64_t StreamBlockSize() {
@@ -99,9 +122,7 @@ void StreamMirror(ByteSource& source, ImageWriter& writer, int dataSizeIndex, bo
         if (dataSizeIndex == 0) {
             std::reverse_copy(in.data(), in.data() + n, out.data());
         } else {
-            const bool high = !lowByteFirst;
-            for (int64_t i = 0; i < n; ++i)
-                out[i] = in[MirrorWordSource(at + i, size, high) - from];
+            MirrorWordsBlock(in.data(), from, out.data(), at, at + n, size, !lowByteFirst);
         }
         writer.append(out.data(), n);
         at += n;
