@@ -47,11 +47,13 @@ measure "vornex-tool bitrev" "$tool" bitrev "$in" "$out"
 measure "vornex-tool convert to Intel HEX" "$tool" convert "$in" "$out".hex
 
 dd=${seconds["dd bs=1M (copy floor)"]}
+ddsync=${seconds["dd bs=1M conv=fsync"]}
 srec=${seconds["srec_cat -byte-swap 2"]}
-printf '%-36s %9s %9s %8s %12s\n' "$mib MiB, end to end" seconds "MB/s" "x dd" "x srec_cat"
+printf '%-36s %9s %9s %8s %14s %12s\n' "$mib MiB, end to end" seconds "MB/s" "x dd" "x dd+fsync" \
+  "x srec_cat"
 for name in "${order[@]}"; do
   s=${seconds[$name]}
-  awk -v n="$name" -v s="$s" -v b="$bytes" -v dd="$dd" -v sc="$srec" \
-    'BEGIN { printf "%-36s %9.3f %9.0f %8.2f %12.1f\n", n, s, b / s / 1e6, dd / s, sc / s }'
+  awk -v n="$name" -v s="$s" -v b="$bytes" -v dd="$dd" -v ds="$ddsync" -v sc="$srec" \
+    'BEGIN { printf "%-36s %9.3f %9.0f %8.2f %14.2f %12.1f\n", n, s, b / s / 1e6, dd / s, ds / s, sc / s }'
 done
 echo "(MB/s of binary input; the tool's outputs are flushed to disk before they are renamed)"
