@@ -8,3 +8,5 @@ cmake --build build-bench -j"$(nproc)"
 for b in build-bench/bench/*_bench; do
   [ -x "$b" ] && QT_QPA_PLATFORM=offscreen "$b" "$@"
 done
+# vornex-tool end to end on a 256 MiB file, next to dd and srec_cat.
+bench/tool_bench.sh build-bench/tool/vornex-tool

@@ -48,6 +48,21 @@ bool FindEntry(const std::string& path, bool* isFolder);
 // a chain of more than 40 links (a loop) fails with ELOOP.
 int WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
 
+// The same replacement in steps, for output produced piece by piece: BeginReplacing checks the
+// target as WriteFileReplacing does and creates the temporary file; WriteReplacing appends to it;
+// FinishReplacing flushes it and renames it over the target. Each returns 0, IoDiskFull or an
+// errno. After any failure (or to give up) AbortReplacing removes the temporary file; it is
+// harmless after a successful finish.
+struct ReplacingFile {
+    FileHandle handle = InvalidFileHandle;
+    std::string temporaryPath;
+    std::string targetPath;
+};
+int BeginReplacing(const std::string& path, ReplacingFile* file);
+int WriteReplacing(ReplacingFile& file, const void* data, std::size_t size);
+int FinishReplacing(ReplacingFile& file);
+void AbortReplacing(ReplacingFile& file);
+
 // Turns the errno of a failed call on path into a runtime I/O code: ENOENT is IoFileNotFound, or
 // IoInvalidFilename when the folder itself does not exist; ENOTDIR, ENAMETOOLONG, EINVAL are
 // IoInvalidFilename; EMFILE, ENFILE IoTooManyOpenFiles; EACCES, EPERM, EISDIR, EROFS

@@ -162,7 +162,8 @@ bool FindEntry(const std::string& path, bool* isFolder) {
     return true;
 }
 
-int WriteFileReplacing(const std::string& requested, const void* data, std::size_t size) {
+int BeginReplacing(const std::string& requested, ReplacingFile* file) {
+    *file = ReplacingFile{};
     if (requested.empty())
         return ENOENT;
     // Renaming over a symbolic link would replace the link by a copy; the file at the end of its
@@ -187,13 +188,6 @@ int WriteFileReplacing(const std::string& requested, const void* data, std::size
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
         return errno;
-    const std::string tempName(name.data());
-
-    auto fail = [&](int code) {
-        ::close(fd);
-        ::unlink(tempName.c_str());
-        return code;
-    };
 
     // An existing file keeps its permissions; a new one gets the usual 0666 less the umask.
     mode_t mode = 0;
@@ -205,33 +199,61 @@ int WriteFileReplacing(const std::string& requested, const void* data, std::size
         mode = 0666 & ~mask;
     }
     ::fchmod(fd, mode);
+    file->handle = fd;
+    file->temporaryPath = name.data();
+    file->targetPath = path;
+    return 0;
+}
 
+int WriteReplacing(ReplacingFile& file, const void* data, std::size_t size) {
     const auto* in = static_cast<const unsigned char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::write(fd, in + done, size - done);
+        const ssize_t n = ::write(file.handle, in + done, size - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(errno == ENOSPC ? IoDiskFull : errno);
+            return errno == ENOSPC ? IoDiskFull : errno;
         }
         if (n == 0)
-            return fail(IoDiskFull);
+            return IoDiskFull;
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0)
-        return fail(errno == ENOSPC ? IoDiskFull : errno);
-    if (::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(tempName.c_str());
-        return e == ENOSPC ? IoDiskFull : e;
-    }
-    if (::rename(tempName.c_str(), path.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(tempName.c_str());
-        return e;
-    }
     return 0;
+}
+
+int FinishReplacing(ReplacingFile& file) {
+    if (::fsync(file.handle) != 0)
+        return errno == ENOSPC ? IoDiskFull : errno;
+    const int closed = ::close(file.handle);
+    file.handle = InvalidFileHandle;
+    if (closed != 0)
+        return errno == ENOSPC ? IoDiskFull : errno;
+    if (::rename(file.temporaryPath.c_str(), file.targetPath.c_str()) != 0)
+        return errno;
+    file.temporaryPath.clear();
+    return 0;
+}
+
+void AbortReplacing(ReplacingFile& file) {
+    if (file.handle != InvalidFileHandle)
+        ::close(file.handle);
+    file.handle = InvalidFileHandle;
+    if (!file.temporaryPath.empty())
+        ::unlink(file.temporaryPath.c_str());
+    file.temporaryPath.clear();
+}
+
+int WriteFileReplacing(const std::string& path, const void* data, std::size_t size) {
+    ReplacingFile file;
+    int error = BeginReplacing(path, &file);
+    if (error == 0)
+        error = WriteReplacing(file, data, size);
+    if (error == 0)
+        error = FinishReplacing(file);
+    if (error != 0)
+        AbortReplacing(file);
+    return error;
 }
 
 int RuntimeIoCode(int error, const std::string& path, bool* mapped) {

@@ -12,7 +12,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           # the packaging checks
           desktop-file-utils appstream dpkg-dev file
           # the fuzz harnesses
-          clang-14 libclang-rt-14-dev llvm-14)
+          clang-14 libclang-rt-14-dev llvm-14
+          # vornex-tool's test oracles and benchmark comparison (srec_cat; zlib and binascii)
+          srecord python3)
 
 missing=()
 for p in "${packages[@]}"; do

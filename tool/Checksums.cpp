@@ -66,8 +66,35 @@ uint16_t WordSum(const uint8_t* bytes, int64_t n, WordOrder order) {
     return static_cast<uint16_t>(sum);
 }
 
-std::string ChecksumReport(const uint8_t* bytes, int64_t n) {
-    const uint32_t sum = ByteSum(bytes, n);
+void ChecksumAccumulator::add(const uint8_t* bytes, int64_t n) {
+    uint32_t crc32 = crc32_;
+    uint16_t crc16 = crc16_;
+    for (int64_t i = 0; i < n; ++i) {
+        crc32 = Crc32Table[(crc32 ^ bytes[i]) & 0xFF] ^ (crc32 >> 8);
+        crc16 = static_cast<uint16_t>((crc16 << 8) ^ Crc16Table[((crc16 >> 8) ^ bytes[i]) & 0xFF]);
+    }
+    crc32_ = crc32;
+    crc16_ = crc16;
+    byteSum_ += ByteSum(bytes, n);
+    int64_t i = 0;
+    if (inWord_ && n > 0) {
+        wordSumLe_ += uint32_t{bytes[0]} << 8;
+        wordSumBe_ += bytes[0];
+        i = 1;
+        inWord_ = false;
+    }
+    const int64_t whole = i + (n - i) / 2 * 2;
+    wordSumLe_ += WordSum(bytes + i, whole - i, WordOrder::LittleEndian);
+    wordSumBe_ += WordSum(bytes + i, whole - i, WordOrder::BigEndian);
+    if (whole < n) {
+        // A word's first byte; WordSum counts it as if its second byte were 0.
+        wordSumLe_ += bytes[whole];
+        wordSumBe_ += uint32_t{bytes[whole]} << 8;
+        inWord_ = true;
+    }
+}
+
+std::string ChecksumAccumulator::report() const {
     char text[256];
     std::snprintf(text, sizeof text,
                   "CRC-32             %08X\n"
@@ -76,10 +103,15 @@ std::string ChecksumReport(const uint8_t* bytes, int64_t n) {
                   "Sum-16             %04X\n"
                   "Word sum LE        %04X\n"
                   "Word sum BE        %04X\n",
-                  Crc32(bytes, n), Crc16CcittFalse(bytes, n), sum & 0xFF, sum & 0xFFFF,
-                  WordSum(bytes, n, WordOrder::LittleEndian),
-                  WordSum(bytes, n, WordOrder::BigEndian));
+                  crc32_ ^ 0xFFFFFFFFu, crc16_, byteSum_ & 0xFF, byteSum_ & 0xFFFF,
+                  wordSumLe_ & 0xFFFF, wordSumBe_ & 0xFFFF);
     return text;
+}
+
+std::string ChecksumReport(const uint8_t* bytes, int64_t n) {
+    ChecksumAccumulator sums;
+    sums.add(bytes, n);
+    return sums.report();
 }
 
 } // namespace tool

@@ -22,4 +22,20 @@ uint16_t WordSum(const uint8_t* bytes, int64_t n, WordOrder order);
 // their full width (8, 4, 2, 4, 4, 4 digits).
 std::string ChecksumReport(const uint8_t* bytes, int64_t n);
 
+// The same report over bytes given in pieces of any sizes.
+class ChecksumAccumulator {
+public:
+    void add(const uint8_t* bytes, int64_t n);
+    std::string report() const;
+
+private:
+    uint32_t crc32_ = 0xFFFFFFFFu;
+    uint16_t crc16_ = 0xFFFF;
+    uint32_t byteSum_ = 0;
+    uint32_t wordSumLe_ = 0;
+    uint32_t wordSumBe_ = 0;
+    // Whether an odd number of bytes came so far: the next byte is the second of a word.
+    bool inWord_ = false;
+};
+
 } // namespace tool

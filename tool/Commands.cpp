@@ -5,12 +5,14 @@
 #include "Checksums.h"
 #include "ImageFormats.h"
 #include "ImageTransforms.h"
+#include "Streaming.h"
 #include "ToolFiles.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace tool {
@@ -142,6 +144,28 @@ std::vector<int> ParseLineList(const std::string& option, const std::string& tex
     return lines;
 }
 
+// An input file and the image it holds: the file itself when raw, its records otherwise.
+struct Input {
+    std::unique_ptr<InputFile> file;
+    std::optional<SparseImage> records;
+
+    ByteSource& image() { return records ? static_cast<ByteSource&>(*records) : *file; }
+    int64_t origin() const { return records ? records->origin : 0; }
+    std::optional<uint32_t> entry() const { return records ? records->entry : std::nullopt; }
+    const std::string& name() const { return file->name(); }
+};
+
+// An output file and the writer of its format; finish() completes and commits it.
+struct Output {
+    std::unique_ptr<OutputFile> file;
+    std::unique_ptr<ImageWriter> writer;
+
+    void finish() {
+        writer->finish();
+        file->commit();
+    }
+};
+
 class Invocation;
 
 // What a command may be given and what it does.
@@ -203,32 +227,38 @@ public:
         return std::nullopt;
     }
 
-    AddressedImage load(const std::string& path) const {
+    std::unique_ptr<Input> load(const std::string& path) const {
+        auto input = std::make_unique<Input>();
+        input->file = std::make_unique<InputFile>(path);
         const FormatChoice format = inFormat_.value_or(FormatFromPath(path));
-        // A text format needs up to about three characters per byte.
-        const int64_t limit = format.format == FileFormat::Binary ? MaxImageSize : 4 * MaxImageSize;
-        const std::string content = ReadInput(path, limit);
         try {
-            return ParseImage(content, format.format, fill_);
+            if (format.format == FileFormat::IntelHex)
+                input->records = ParseIntelHexFrom(*input->file, fill_);
+            else if (format.format == FileFormat::SRecord)
+                input->records = ParseSRecordFrom(*input->file, fill_);
         } catch (const FormatError& e) {
-            throw ToolError(ExitFailure, Name(path) + ": " + e.what());
+            throw ToolError(ExitBadData, input->name() + ": " + e.what());
         }
+        return input;
     }
 
-    // The image in the output's format; formatPath names the file whose extension decides.
-    std::string format(AddressedImage image, const std::string& formatPath) const {
-        if (base_)
-            image.origin = *base_;
+    // An output of size bytes at origin (or --base) with an entry; formatPath names the file whose
+    // extension decides the format.
+    Output create(const std::string& path, const std::string& formatPath, int64_t origin,
+                  int64_t size, std::optional<uint32_t> entry) const {
+        Output output;
+        output.file = std::make_unique<OutputFile>(path);
         try {
-            return WriteImage(image, outFormat_.value_or(FormatFromPath(formatPath)));
+            output.writer = ImageWriter::Make(outFormat_.value_or(FormatFromPath(formatPath)),
+                                              base_.value_or(origin), size, entry, *output.file);
         } catch (const FormatError& e) {
-            const std::string name = formatPath == "-" ? "standard output" : formatPath;
-            throw ToolError(ExitFailure, name + ": " + e.what());
+            throw ToolError(ExitBadData, output.file->name() + ": " + e.what());
         }
+        return output;
     }
 
-    void save(const AddressedImage& image, const std::string& path) const {
-        WriteOutput(path, format(image, path));
+    Output create(const std::string& path, const Input& input, int64_t size) const {
+        return create(path, path, input.origin(), size, input.entry());
     }
 
     static std::string Name(const std::string& path) {
@@ -251,25 +281,28 @@ private:
     std::optional<int64_t> base_;
 };
 
-// Pads the image to a whole number of units with the --pad byte, or refuses it without one.
-void PadToUnits(AddressedImage& image, int64_t unit, std::optional<uint8_t> pad,
-                const std::string& path, const std::string& what) {
-    const int64_t rest = static_cast<int64_t>(image.bytes.size()) % unit;
+// The size padded to a whole number of units with the --pad byte; without one a partial unit is
+// refused.
+int64_t PaddedSize(Input& input, int64_t unit, std::optional<uint8_t> pad,
+                   const std::string& what) {
+    const int64_t size = input.image().size();
+    const int64_t rest = size % unit;
     if (rest == 0)
-        return;
+        return size;
     if (!pad)
-        throw ToolError(ExitFailure, Invocation::Name(path) + ": " +
-                                         std::to_string(image.bytes.size()) +
+        throw ToolError(ExitBadData, input.name() + ": " + std::to_string(size) +
                                          " bytes are not a whole number of " + what +
                                          " (--pad BYTE completes the last one)");
-    image.bytes.resize(image.bytes.size() + (unit - rest), *pad);
+    return size + (unit - rest);
 }
 
-// Runs a transformation of the image in place from operand 0 to operand 1.
-void Transform(const Invocation& call, const std::function<void(AddressedImage&)>& change) {
-    AddressedImage image = call.load(call.operands()[0]);
-    change(image);
-    call.save(image, call.operands()[1]);
+// Runs a transformation from operand 0 to operand 1 with the output as large as the input.
+void Transform(const Invocation& call,
+               const std::function<void(ByteSource&, ImageWriter&)>& transform) {
+    const auto input = call.load(call.operands()[0]);
+    Output output = call.create(call.operands()[1], *input, input->image().size());
+    transform(input->image(), *output.writer);
+    output.finish();
 }
 
 void RunSplit(const Invocation& call) {
@@ -278,15 +311,21 @@ void RunSplit(const Invocation& call) {
     const std::string& prefix = call.operands()[1];
     if (prefix == "-")
         throw UsageError("split writes several files; its OUT_PREFIX cannot be -");
-    AddressedImage image = call.load(call.operands()[0]);
-    PadToUnits(image, int64_t{ways} * width, call.pad(), call.operands()[0],
-               std::to_string(ways * width) + "-byte bus words");
+    const auto input = call.load(call.operands()[0]);
+    const int64_t size = PaddedSize(*input, int64_t{ways} * width, call.pad(),
+                                    std::to_string(ways * width) + "-byte bus words");
+    PaddedSource padded(input->image(), size, call.pad().value_or(0));
     // Each chip's content starts at address 0 of its own programmer buffer.
-    std::vector<std::string> texts;
-    for (Bytes& part : SplitWays(image.bytes, ways, width))
-        texts.push_back(call.format({0, std::move(part), std::nullopt}, prefix));
-    for (size_t k = 0; k < texts.size(); ++k)
-        WriteOutput(prefix + "." + std::to_string(k), texts[k]);
+    std::vector<Output> outputs;
+    std::vector<ImageWriter*> writers;
+    for (int k = 0; k < ways; ++k) {
+        outputs.push_back(
+            call.create(prefix + "." + std::to_string(k), prefix, 0, size / ways, std::nullopt));
+        writers.push_back(outputs.back().writer.get());
+    }
+    StreamSplit(padded, writers, width);
+    for (Output& output : outputs)
+        output.finish();
 }
 
 void RunInterleave(const Invocation& call) {
@@ -294,21 +333,30 @@ void RunInterleave(const Invocation& call) {
     const auto& operands = call.operands();
     if (operands.size() != 3 && operands.size() != 5)
         throw UsageError("interleave takes 2 or 4 inputs and an output");
-    std::vector<Bytes> parts;
+    std::vector<std::unique_ptr<Input>> inputs;
+    std::vector<ByteSource*> parts;
     for (size_t k = 0; k + 1 < operands.size(); ++k) {
-        parts.push_back(call.load(operands[k]).bytes);
-        if (parts.back().size() != parts.front().size())
-            throw ToolError(ExitFailure, Invocation::Name(operands[k]) + ": " +
-                                             std::to_string(parts.back().size()) + " bytes, but " +
-                                             Invocation::Name(operands[0]) + " has " +
-                                             std::to_string(parts.front().size()) +
+        inputs.push_back(call.load(operands[k]));
+        parts.push_back(&inputs.back()->image());
+        const int64_t size = parts.back()->size();
+        const int64_t first = parts.front()->size();
+        if (size != first)
+            throw ToolError(ExitBadData, inputs.back()->name() + ": " + std::to_string(size) +
+                                             " bytes, but " + inputs.front()->name() + " has " +
+                                             std::to_string(first) +
                                              "; the parts must be the same size");
-        if (parts.back().size() % width != 0)
-            throw ToolError(ExitFailure, Invocation::Name(operands[k]) +
-                                             ": not a whole number of " + std::to_string(width) +
-                                             "-byte units");
+        if (size % width != 0)
+            throw ToolError(ExitBadData, inputs.back()->name() + ": not a whole number of " +
+                                             std::to_string(width) + "-byte units");
     }
-    call.save({0, InterleaveWays(parts, width), std::nullopt}, operands.back());
+    const int64_t total = parts.front()->size() * static_cast<int64_t>(parts.size());
+    if (total > MaxInputSize)
+        throw ToolError(ExitBadData,
+                        "the parts make " + std::to_string(total) + " bytes, more than the " +
+                            std::to_string(MaxInputSize >> 30) + " GiB the tool takes");
+    Output output = call.create(operands.back(), operands.back(), 0, total, std::nullopt);
+    StreamInterleave(parts, *output.writer, width);
+    output.finish();
 }
 
 void RunScramble(const Invocation& call) {
@@ -329,15 +377,15 @@ void RunScramble(const Invocation& call) {
         throw UsageError("scramble: " + problem);
     const auto direction =
         call.flag("--reverse") ? ScrambleDirection::Reverse : ScrambleDirection::Forward;
-    Transform(call, [&](AddressedImage& image) {
+    Transform(call, [&](ByteSource& image, ImageWriter& writer) {
         const int64_t block = int64_t{1} << wiring.addressLines.size();
-        if (static_cast<int64_t>(image.bytes.size()) % block != 0)
-            throw ToolError(ExitFailure, Invocation::Name(call.operands()[0]) + ": " +
-                                             std::to_string(image.bytes.size()) +
+        if (image.size() % block != 0)
+            throw ToolError(ExitBadData, Invocation::Name(call.operands()[0]) + ": " +
+                                             std::to_string(image.size()) +
                                              " bytes are not a whole number of blocks of " +
                                              std::to_string(block) + " bytes (2^" +
                                              std::to_string(wiring.addressLines.size()) + ")");
-        image.bytes = Scramble(image.bytes, wiring, direction);
+        StreamScramble(image, writer, wiring, direction);
     });
 }
 
@@ -347,7 +395,11 @@ const std::vector<CommandRule>& Commands() {
          {"--in-format", "--out-format", "--fill", "--base"},
          2,
          2,
-         [](const Invocation& call) { Transform(call, [](AddressedImage&) {}); }},
+         [](const Invocation& call) {
+             Transform(call, [](ByteSource& image, ImageWriter& writer) {
+                 StreamChanged(image, writer, [](uint8_t*, int64_t) {});
+             });
+         }},
         {"mirror",
          {"--in-format", "--out-format", "--fill", "--base", "--size", "--order"},
          2,
@@ -355,9 +407,8 @@ const std::vector<CommandRule>& Commands() {
          [](const Invocation& call) {
              const int size = call.number("--size", {"1", "2"}, "1");
              const bool low = call.choice("--order", {"low", "high"}, "low") == "low";
-             Transform(call, [&](AddressedImage& image) {
-                 MirrorByDataSize(image.bytes.data(), static_cast<int64_t>(image.bytes.size()),
-                                  size - 1, low);
+             Transform(call, [&](ByteSource& image, ImageWriter& writer) {
+                 StreamMirror(image, writer, size - 1, low);
              });
          }},
         {"invert",
@@ -365,8 +416,8 @@ const std::vector<CommandRule>& Commands() {
          2,
          2,
          [](const Invocation& call) {
-             Transform(call, [](AddressedImage& image) {
-                 InvertBytes(image.bytes.data(), static_cast<int64_t>(image.bytes.size()));
+             Transform(call, [](ByteSource& image, ImageWriter& writer) {
+                 StreamChanged(image, writer, InvertBytes);
              });
          }},
         {"swap",
@@ -375,19 +426,22 @@ const std::vector<CommandRule>& Commands() {
          2,
          [](const Invocation& call) {
              const int size = call.number("--size", {"2", "4", "8"}, std::nullopt);
-             Transform(call, [&](AddressedImage& image) {
-                 PadToUnits(image, size, call.pad(), call.operands()[0],
-                            std::to_string(size) + "-byte words");
-                 SwapWordBytes(image.bytes.data(), static_cast<int64_t>(image.bytes.size()), size);
-             });
+             const auto input = call.load(call.operands()[0]);
+             const int64_t padded =
+                 PaddedSize(*input, size, call.pad(), std::to_string(size) + "-byte words");
+             PaddedSource image(input->image(), padded, call.pad().value_or(0));
+             Output output = call.create(call.operands()[1], *input, padded);
+             StreamChanged(image, *output.writer,
+                           [size](uint8_t* bytes, int64_t n) { SwapWordBytes(bytes, n, size); });
+             output.finish();
          }},
         {"bitrev",
          {"--in-format", "--out-format", "--fill", "--base"},
          2,
          2,
          [](const Invocation& call) {
-             Transform(call, [](AddressedImage& image) {
-                 ReverseBitsInBytes(image.bytes.data(), static_cast<int64_t>(image.bytes.size()));
+             Transform(call, [](ByteSource& image, ImageWriter& writer) {
+                 StreamChanged(image, writer, ReverseBitsInBytes);
              });
          }},
         {"split",
@@ -411,9 +465,8 @@ const std::vector<CommandRule>& Commands() {
          1,
          1,
          [](const Invocation& call) {
-             const AddressedImage image = call.load(call.operands()[0]);
-             call.out() << ChecksumReport(image.bytes.data(),
-                                          static_cast<int64_t>(image.bytes.size()));
+             const auto input = call.load(call.operands()[0]);
+             call.out() << StreamChecksumReport(input->image());
          }},
     };
     return commands;
@@ -460,7 +513,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return e.ExitStatus;
     } catch (const std::bad_alloc&) {
         err << ProgramName << ": out of memory\n";
-        return ExitFailure;
+        return ExitFileError;
     }
 }
 
@@ -510,8 +563,20 @@ Options for every IN and OUT:
                               unless --in-format/--out-format say otherwise)
   -h, --help                  show this help
 
-Numbers are decimal or hex with 0x. Images may hold up to 256 MiB. Output files are written
-whole or not at all. Exit status: 0 success, 1 file or format error, 2 wrong command line.
+Numbers are decimal or hex with 0x. Inputs may be up to 4 GiB: a raw file's size or the span
+from the lowest to the highest address of a HEX or S-record file. Files are read and written in
+blocks of 1 MiB, so memory stays small whatever their size; a HEX or S-record input keeps only the
+bytes its records give, not its gaps, and standard input is read whole (up to 256 MiB).
+Output files are written through a temporary file and renamed when complete: a failed command
+leaves no partial output and an existing file as it was.
+
+Exit status:
+  0  success
+  1  wrong command line
+  2  a file cannot be read or written (missing, unreadable, over 4 GiB, disk full, ...)
+  3  bad input data: a malformed record (with its line number), conflicting records, a size
+     that is not a whole number of words, blocks or units, parts of different sizes, or
+     addresses the output's records cannot hold
 )";
 }
 

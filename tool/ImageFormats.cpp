@@ -2,8 +2,10 @@
 #include "ImageFormats.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 namespace tool {
 
@@ -17,24 +19,19 @@ std::string Hex(uint64_t value, int digits) {
     return text;
 }
 
-// Appends value as digits upper-case hex digits; the writers call it for every byte.
-void AppendHex(std::string& out, uint64_t value, int digits) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-        out += Digits[(value >> shift) & 0xF];
-}
+} // namespace
 
-// One data record's bytes as they sit in the parser's pool, with the line that gave them.
-struct Piece {
-    int64_t address;
-    int64_t poolOffset;
-    int64_t length;
-    int64_t line;
-};
-
-// Collects the data records of a file and lays them out as one image.
+// Collects the data records of a file and lays them out as a sparse image.
 class PieceCollector {
 public:
+    // One data record's bytes as they sit in the pool, with the line that gave them.
+    struct Piece {
+        int64_t address;
+        int64_t poolOffset;
+        int64_t length;
+        int64_t line;
+    };
+
     void add(int64_t address, const uint8_t* bytes, int64_t length, int64_t line) {
         if (length == 0)
             return;
@@ -42,8 +39,9 @@ public:
         pool_.insert(pool_.end(), bytes, bytes + length);
     }
 
-    AddressedImage build(uint8_t fill) {
-        AddressedImage image;
+    // Lays the pieces out as disjoint runs; overlapping pieces must agree on their common bytes.
+    SparseImage build(uint8_t fill) {
+        SparseImage image(fill);
         if (pieces_.empty())
             return image;
         std::stable_sort(pieces_.begin(), pieces_.end(),
@@ -52,28 +50,37 @@ public:
         int64_t high = low;
         for (const Piece& p : pieces_)
             high = std::max(high, p.address + p.length);
-        if (high - low > MaxImageSize)
+        if (high - low > MaxInputSize)
             throw FormatError(0, "the records span 0x" + Hex(low, 8) + " to 0x" + Hex(high - 1, 8) +
-                                     ", more than the " + std::to_string(MaxImageSize >> 20) +
-                                     " MiB an image may hold");
+                                     ", more than the " + std::to_string(MaxInputSize >> 30) +
+                                     " GiB the tool takes");
         image.origin = low;
-        image.bytes.assign(static_cast<size_t>(high - low), fill);
-        // Sorted by address, a piece can only overlap pieces that end after it starts; the
-        // furthest end so far and the piece that reached it decide.
-        int64_t coveredTo = low;
-        for (size_t i = 0; i < pieces_.size(); ++i) {
-            const Piece& p = pieces_[i];
-            uint8_t* to = image.bytes.data() + (p.address - low);
+        image.span_ = high - low;
+        // Sorted by address, a piece can only overlap the run being built; its new bytes extend
+        // the run, its others must equal the run's.
+        std::vector<uint8_t>& pool = image.pool_;
+        pool.reserve(pool_.size());
+        for (const Piece& p : pieces_) {
             const uint8_t* from = pool_.data() + p.poolOffset;
-            if (p.address < coveredTo) {
-                for (int64_t k = 0; k < std::min(coveredTo - p.address, p.length); ++k)
-                    if (to[k] != from[k])
-                        throw FormatError(p.line, "address 0x" + Hex(p.address + k, 8) +
-                                                      " was already given a different byte");
+            auto* run = image.runs_.empty() ? nullptr : &image.runs_.back();
+            const int64_t runEnd = run ? run->address + run->length : low;
+            if (!run || p.address > runEnd) {
+                image.runs_.push_back({p.address, static_cast<int64_t>(pool.size()), 0});
+                run = &image.runs_.back();
             }
-            std::copy(from, from + p.length, to);
-            coveredTo = std::max(coveredTo, p.address + p.length);
+            const int64_t overlap = std::min(run->address + run->length - p.address, p.length);
+            const uint8_t* given = pool.data() + run->poolOffset + (p.address - run->address);
+            for (int64_t k = 0; k < overlap; ++k)
+                if (given[k] != from[k])
+                    throw FormatError(p.line, "address 0x" + Hex(p.address + k, 8) +
+                                                  " was already given a different byte");
+            if (overlap < p.length) {
+                pool.insert(pool.end(), from + std::max<int64_t>(overlap, 0), from + p.length);
+                run->length = p.address + p.length - run->address;
+            }
         }
+        pool_.clear();
+        pool_.shrink_to_fit();
         return image;
     }
 
@@ -82,19 +89,36 @@ private:
     std::vector<uint8_t> pool_;
 };
 
-// Splits text into lines, dropping a CR before each LF.
+namespace {
+
+// Splits a text read in blocks from a source into lines, dropping trailing white space. No record
+// is longer than about 520 characters, so a longer line is refused rather than held.
 class LineReader {
 public:
-    explicit LineReader(std::string_view text) : text_(text) {}
+    explicit LineReader(ByteSource& source) : source_(source) {}
     bool next(std::string_view& line) {
-        if (pos_ >= text_.size())
+        size_t end = buffer_.find('\n', pos_);
+        while (end == std::string::npos && read_ < source_.size()) {
+            buffer_.erase(0, pos_);
+            pos_ = 0;
+            if (buffer_.size() > MaxLineLength)
+                throw FormatError(number_ + 1, "the line is longer than any record");
+            const int64_t n = std::min<int64_t>(ReadBlock, source_.size() - read_);
+            const size_t old = buffer_.size();
+            buffer_.resize(old + static_cast<size_t>(n));
+            source_.read(read_, reinterpret_cast<uint8_t*>(buffer_.data() + old), n);
+            read_ += n;
+            end = buffer_.find('\n', old);
+        }
+        if (pos_ >= buffer_.size())
             return false;
-        size_t end = text_.find('\n', pos_);
-        if (end == std::string_view::npos)
-            end = text_.size();
-        line = text_.substr(pos_, end - pos_);
+        if (end == std::string::npos)
+            end = buffer_.size();
+        line = std::string_view(buffer_).substr(pos_, end - pos_);
         pos_ = end + 1;
         ++number_;
+        if (line.size() > MaxLineLength)
+            throw FormatError(number_, "the line is longer than any record");
         while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
             line.remove_suffix(1);
         return true;
@@ -102,8 +126,12 @@ public:
     int64_t number() const { return number_; }
 
 private:
-    std::string_view text_;
+    static constexpr int64_t ReadBlock = int64_t{1} << 20;
+    static constexpr size_t MaxLineLength = 64 * 1024;
+    ByteSource& source_;
+    std::string buffer_;
     size_t pos_ = 0;
+    int64_t read_ = 0;
     int64_t number_ = 0;
 };
 
@@ -142,16 +170,6 @@ void CheckChecksum(uint8_t sum, uint8_t expected, uint8_t given, int64_t line) {
     if (sum != expected)
         throw FormatError(line, "bad checksum 0x" + Hex(given, 2) + ", the record's bytes need 0x" +
                                     Hex(static_cast<uint8_t>(given + expected - sum), 2));
-}
-
-void CheckFits(const AddressedImage& image, uint64_t limit, const std::string& records) {
-    const uint64_t end = static_cast<uint64_t>(image.origin) + image.bytes.size();
-    if (image.origin < 0 || end > limit)
-        throw FormatError(0, "addresses 0x" + Hex(image.origin, 8) + " to 0x" +
-                                 Hex(end == 0 ? 0 : end - 1, 8) + " do not fit " + records);
-    if (image.entry && *image.entry >= limit)
-        throw FormatError(0, "the start address 0x" + Hex(*image.entry, 8) + " does not fit " +
-                                 records);
 }
 
 } // namespace
@@ -201,7 +219,7 @@ FormatChoice FormatFromPath(std::string_view path) {
     return {};
 }
 
-AddressedImage ParseIntelHex(std::string_view text, uint8_t fill) {
+SparseImage ParseIntelHexFrom(ByteSource& text, uint8_t fill) {
     PieceCollector pieces;
     std::optional<uint32_t> entry;
     // The extended address: a segment (times 16) or the upper 16 bits of a linear address.
@@ -266,15 +284,18 @@ AddressedImage ParseIntelHex(std::string_view text, uint8_t fill) {
     }
     if (!ended)
         throw FormatError(0, "the end-of-file record (:00000001FF) is missing");
-    AddressedImage image = pieces.build(fill);
+    SparseImage image = pieces.build(fill);
     image.entry = entry;
     return image;
 }
 
-AddressedImage ParseSRecord(std::string_view text, uint8_t fill) {
+SparseImage ParseSRecordFrom(ByteSource& text, uint8_t fill) {
     PieceCollector pieces;
     std::optional<uint32_t> entry;
     int64_t dataRecords = 0;
+    // Whether the last record was a count record: files written without a start address may end
+    // there, the count still proving that no data record is missing.
+    bool counted = false;
     bool ended = false;
     LineReader lines(text);
     std::string_view line;
@@ -310,6 +331,7 @@ AddressedImage ParseSRecord(std::string_view text, uint8_t fill) {
         case 3:
             pieces.add(address, data, dataBytes, number);
             ++dataRecords;
+            counted = false;
             break;
         case 5:
         case 6:
@@ -319,6 +341,7 @@ AddressedImage ParseSRecord(std::string_view text, uint8_t fill) {
                 throw FormatError(number, "the count record says " + std::to_string(address) +
                                               " data records, the file has " +
                                               std::to_string(dataRecords));
+            counted = true;
             break;
         default:
             if (dataBytes != 0)
@@ -328,118 +351,316 @@ AddressedImage ParseSRecord(std::string_view text, uint8_t fill) {
             break;
         }
     }
-    if (!ended)
-        throw FormatError(0, "the termination record (S7, S8 or S9) is missing");
-    AddressedImage image = pieces.build(fill);
+    if (!ended && !counted)
+        throw FormatError(0, "the file ends without a termination record (S7, S8 or S9) or a "
+                             "count record (S5, S6) after the last data record");
+    SparseImage image = pieces.build(fill);
     image.entry = entry;
     return image;
 }
 
-std::string WriteIntelHex(const AddressedImage& image, int records) {
-    const uint64_t end = static_cast<uint64_t>(image.origin) + image.bytes.size();
-    if (records == 0)
-        records = end <= 0x10000 && (!image.entry || *image.entry <= 0xFFFF) ? 8 : 32;
-    CheckFits(image,
-              records == 8    ? 0x10000
-              : records == 16 ? 0x100000
-                              : uint64_t{1} << 32,
-              "Intel HEX " + std::to_string(records) + "-bit records");
+namespace {
 
-    std::string out;
-    auto record = [&out](int type, uint32_t offset, const uint8_t* data, int count) {
-        uint8_t sum = static_cast<uint8_t>(count + (offset >> 8) + offset + type);
-        out += ':';
-        AppendHex(out, count, 2);
-        AppendHex(out, offset & 0xFFFF, 4);
-        AppendHex(out, type, 2);
+// Formats records into a text buffer handed to the sink in large pieces.
+class RecordText {
+public:
+    explicit RecordText(ByteSink& sink)
+        : sink_(sink), text_(std::make_unique<char[]>(FlushSize + MaxRecordText)) {}
+
+    void start(char mark) {
+        text_[used_++] = mark;
+        sum_ = 0;
+    }
+    void character(char c) { text_[used_++] = c; }
+    void byte(uint8_t value) {
+        std::memcpy(&text_[used_], HexPairs()[value].data(), 2);
+        used_ += 2;
+        sum_ = static_cast<uint8_t>(sum_ + value);
+    }
+    void bytes(const uint8_t* data, int count) {
+        // The hot loop of the writers: one table entry of two digits per byte.
+        const auto& pairs = HexPairs();
+        char* to = &text_[used_];
+        uint8_t sum = sum_;
         for (int i = 0; i < count; ++i) {
-            AppendHex(out, data[i], 2);
+            std::memcpy(to + 2 * i, pairs[data[i]].data(), 2);
             sum = static_cast<uint8_t>(sum + data[i]);
         }
-        AppendHex(out, static_cast<uint8_t>(-sum), 2);
-        out += '\n';
-    };
+        used_ += 2 * static_cast<size_t>(count);
+        sum_ = sum;
+    }
+    uint8_t sum() const { return sum_; }
+    void end() {
+        text_[used_++] = '\n';
+        if (used_ >= FlushSize)
+            flush();
+    }
+    void flush() {
+        sink_.write(reinterpret_cast<const uint8_t*>(text_.get()), static_cast<int64_t>(used_));
+        used_ = 0;
+    }
 
-    out.reserve(image.bytes.size() * 44 / BytesPerRecord + 64);
-    uint32_t upper = 0;
-    const int64_t size = static_cast<int64_t>(image.bytes.size());
-    for (int64_t i = 0; i < size;) {
-        const uint64_t address = static_cast<uint64_t>(image.origin + i);
-        const int count = static_cast<int>(
-            std::min<uint64_t>({uint64_t{BytesPerRecord}, static_cast<uint64_t>(size - i),
-                                0x10000 - (address & 0xFFFF)}));
-        if ((address >> 16) != upper) {
-            upper = static_cast<uint32_t>(address >> 16);
+private:
+    static const std::array<std::array<char, 2>, 256>& HexPairs() {
+        static const auto pairs = [] {
+            static constexpr char Digits[] = "0123456789ABCDEF";
+            std::array<std::array<char, 2>, 256> t{};
+            for (int v = 0; v < 256; ++v)
+                t[v] = {Digits[v >> 4], Digits[v & 0xF]};
+            return t;
+        }();
+        return pairs;
+    }
+
+    static constexpr size_t FlushSize = size_t{1} << 20;
+    // More than the longest record: mark, type, 255 bytes as digits, line end.
+    static constexpr size_t MaxRecordText = 2 + 2 * 256 + 2;
+    ByteSink& sink_;
+    std::unique_ptr<char[]> text_;
+    size_t used_ = 0;
+    uint8_t sum_ = 0;
+};
+
+// Gathers appended bytes into data records of at most 16 bytes that a format may end early
+// (Intel HEX at every 64 KiB boundary); whole records are taken straight from the caller's block.
+class RecordWriter : public ImageWriter {
+public:
+    RecordWriter(int64_t origin, ByteSink& sink) : text_(sink), address_(origin) {}
+
+    void append(const uint8_t* data, int64_t n) override {
+        while (n > 0) {
+            const int limit = recordLimit(address_);
+            const int take = static_cast<int>(std::min<int64_t>(limit - pendingCount_, n));
+            if (pendingCount_ == 0 && take == limit) {
+                dataRecord(address_, data, limit);
+                address_ += limit;
+            } else {
+                std::copy(data, data + take, pending_ + pendingCount_);
+                pendingCount_ += take;
+                if (pendingCount_ == limit) {
+                    dataRecord(address_, pending_, limit);
+                    address_ += limit;
+                    pendingCount_ = 0;
+                }
+            }
+            data += take;
+            n -= take;
+        }
+    }
+
+    void finish() override {
+        if (pendingCount_ > 0)
+            dataRecord(address_, pending_, pendingCount_);
+        pendingCount_ = 0;
+        ending();
+        text_.flush();
+    }
+
+protected:
+    virtual int recordLimit(int64_t address) const = 0;
+    virtual void dataRecord(int64_t address, const uint8_t* data, int count) = 0;
+    virtual void ending() = 0;
+
+    RecordText text_;
+
+private:
+    int64_t address_;
+    uint8_t pending_[BytesPerRecord] = {};
+    int pendingCount_ = 0;
+};
+
+class IntelHexWriter : public RecordWriter {
+public:
+    IntelHexWriter(int records, int64_t origin, std::optional<uint32_t> entry, ByteSink& sink)
+        : RecordWriter(origin, sink), records_(records), entry_(entry) {}
+
+private:
+    int recordLimit(int64_t address) const override {
+        return static_cast<int>(std::min<int64_t>(BytesPerRecord, 0x10000 - (address & 0xFFFF)));
+    }
+
+    void record(int type, uint32_t offset, const uint8_t* data, int count) {
+        text_.start(':');
+        text_.byte(static_cast<uint8_t>(count));
+        text_.byte(static_cast<uint8_t>(offset >> 8));
+        text_.byte(static_cast<uint8_t>(offset));
+        text_.byte(static_cast<uint8_t>(type));
+        text_.bytes(data, count);
+        text_.byte(static_cast<uint8_t>(-text_.sum()));
+        text_.end();
+    }
+
+    void dataRecord(int64_t address, const uint8_t* data, int count) override {
+        if (static_cast<uint32_t>(address >> 16) != upper_) {
+            upper_ = static_cast<uint32_t>(address >> 16);
             // A segment record gives the segment, whose 16-fold is the 64 KiB block's start.
-            const uint32_t value = records == 16 ? upper << 12 : upper;
+            const uint32_t value = records_ == 16 ? upper_ << 12 : upper_;
             const uint8_t bytes[2] = {static_cast<uint8_t>(value >> 8),
                                       static_cast<uint8_t>(value)};
-            record(records == 16 ? 0x02 : 0x04, 0, bytes, 2);
+            record(records_ == 16 ? 0x02 : 0x04, 0, bytes, 2);
         }
-        record(0x00, static_cast<uint32_t>(address), image.bytes.data() + i, count);
-        i += count;
+        record(0x00, static_cast<uint32_t>(address), data, count);
     }
-    if (image.entry) {
-        const uint32_t e = *image.entry;
-        if (records == 32) {
-            const uint8_t bytes[4] = {static_cast<uint8_t>(e >> 24), static_cast<uint8_t>(e >> 16),
-                                      static_cast<uint8_t>(e >> 8), static_cast<uint8_t>(e)};
-            record(0x05, 0, bytes, 4);
-        } else {
-            const uint32_t segment = (e >> 4) & 0xF000;
-            const uint32_t pointer = e - (segment << 4);
-            const uint8_t bytes[4] = {
-                static_cast<uint8_t>(segment >> 8), static_cast<uint8_t>(segment),
-                static_cast<uint8_t>(pointer >> 8), static_cast<uint8_t>(pointer)};
-            record(0x03, 0, bytes, 4);
+
+    void ending() override {
+        if (entry_) {
+            const uint32_t e = *entry_;
+            if (records_ == 32) {
+                const uint8_t bytes[4] = {static_cast<uint8_t>(e >> 24),
+                                          static_cast<uint8_t>(e >> 16),
+                                          static_cast<uint8_t>(e >> 8), static_cast<uint8_t>(e)};
+                record(0x05, 0, bytes, 4);
+            } else {
+                const uint32_t segment = (e >> 4) & 0xF000;
+                const uint32_t pointer = e - (segment << 4);
+                const uint8_t bytes[4] = {
+                    static_cast<uint8_t>(segment >> 8), static_cast<uint8_t>(segment),
+                    static_cast<uint8_t>(pointer >> 8), static_cast<uint8_t>(pointer)};
+                record(0x03, 0, bytes, 4);
+            }
         }
+        record(0x01, 0, nullptr, 0);
     }
-    record(0x01, 0, nullptr, 0);
-    return out;
+
+    int records_;
+    std::optional<uint32_t> entry_;
+    uint32_t upper_ = 0;
+};
+
+class SRecordWriter : public RecordWriter {
+public:
+    SRecordWriter(int records, int64_t origin, std::optional<uint32_t> entry, ByteSink& sink)
+        : RecordWriter(origin, sink), records_(records), entry_(entry) {
+        record(0, 0, 2, nullptr, 0);
+    }
+
+private:
+    int recordLimit(int64_t) const override { return BytesPerRecord; }
+
+    void record(int type, uint32_t address, int addressBytes, const uint8_t* data, int count) {
+        text_.start('S');
+        text_.character(static_cast<char>('0' + type));
+        text_.byte(static_cast<uint8_t>(addressBytes + count + 1));
+        for (int i = addressBytes - 1; i >= 0; --i)
+            text_.byte(static_cast<uint8_t>(address >> (8 * i)));
+        text_.bytes(data, count);
+        text_.byte(static_cast<uint8_t>(~text_.sum()));
+        text_.end();
+    }
+
+    void dataRecord(int64_t address, const uint8_t* data, int count) override {
+        record(records_, static_cast<uint32_t>(address), records_ + 1, data, count);
+        ++dataRecords_;
+    }
+
+    void ending() override {
+        if (dataRecords_ <= 0xFFFF)
+            record(5, static_cast<uint32_t>(dataRecords_), 2, nullptr, 0);
+        else if (dataRecords_ <= 0xFFFFFF)
+            record(6, static_cast<uint32_t>(dataRecords_), 3, nullptr, 0);
+        record(10 - records_, entry_.value_or(0), records_ + 1, nullptr, 0);
+    }
+
+    int records_;
+    std::optional<uint32_t> entry_;
+    int64_t dataRecords_ = 0;
+};
+
+class RawWriter : public ImageWriter {
+public:
+    explicit RawWriter(ByteSink& sink) : sink_(sink) {}
+    void append(const uint8_t* data, int64_t n) override { sink_.write(data, n); }
+    void finish() override {}
+
+private:
+    ByteSink& sink_;
+};
+
+void CheckFits(int64_t origin, int64_t size, std::optional<uint32_t> entry, uint64_t limit,
+               const std::string& records) {
+    const uint64_t end = static_cast<uint64_t>(origin) + static_cast<uint64_t>(size);
+    if (origin < 0 || end > limit)
+        throw FormatError(0, "addresses 0x" + Hex(origin, 8) + " to 0x" +
+                                 Hex(end == 0 ? 0 : end - 1, 8) + " do not fit " + records);
+    if (entry && *entry >= limit)
+        throw FormatError(0, "the start address 0x" + Hex(*entry, 8) + " does not fit " + records);
+}
+
+AddressedImage Dense(SparseImage sparse) {
+    if (sparse.size() > MaxImageSize)
+        throw FormatError(0, "the records span more than the " +
+                                 std::to_string(MaxImageSize >> 20) + " MiB an image may hold");
+    AddressedImage image;
+    image.origin = sparse.origin;
+    image.entry = sparse.entry;
+    image.bytes.resize(static_cast<size_t>(sparse.size()));
+    sparse.read(0, image.bytes.data(), sparse.size());
+    return image;
+}
+
+} // namespace
+
+void SparseImage::read(int64_t offset, uint8_t* to, int64_t n) {
+    const int64_t from = origin + offset;
+    std::fill(to, to + n, fill_);
+    // The first run that ends after from, then every run that starts before the range's end.
+    auto run = std::upper_bound(runs_.begin(), runs_.end(), from,
+                                [](int64_t a, const Run& r) { return a < r.address + r.length; });
+    for (; run != runs_.end() && run->address < from + n; ++run) {
+        const int64_t start = std::max(run->address, from);
+        const int64_t end = std::min(run->address + run->length, from + n);
+        std::copy(pool_.data() + run->poolOffset + (start - run->address),
+                  pool_.data() + run->poolOffset + (end - run->address), to + (start - from));
+    }
+}
+
+std::unique_ptr<ImageWriter> ImageWriter::Make(const FormatChoice& format, int64_t origin,
+                                               int64_t size, std::optional<uint32_t> entry,
+                                               ByteSink& sink) {
+    const uint64_t end = static_cast<uint64_t>(origin) + static_cast<uint64_t>(size);
+    int records = format.records;
+    switch (format.format) {
+    case FileFormat::IntelHex:
+        if (records == 0)
+            records = end <= 0x10000 && (!entry || *entry <= 0xFFFF) ? 8 : 32;
+        CheckFits(origin, size, entry,
+                  records == 8    ? 0x10000
+                  : records == 16 ? 0x100000
+                                  : uint64_t{1} << 32,
+                  "Intel HEX " + std::to_string(records) + "-bit records");
+        return std::make_unique<IntelHexWriter>(records, origin, entry, sink);
+    case FileFormat::SRecord: {
+        const uint64_t highest = std::max<uint64_t>(end, entry ? *entry + uint64_t{1} : 0);
+        if (records == 0)
+            records = highest <= 0x10000 ? 1 : highest <= 0x1000000 ? 2 : 3;
+        CheckFits(origin, size, entry, uint64_t{1} << (8 * (records + 1)),
+                  "S" + std::to_string(records) + " records");
+        return std::make_unique<SRecordWriter>(records, origin, entry, sink);
+    }
+    case FileFormat::Binary:
+        break;
+    }
+    return std::make_unique<RawWriter>(sink);
+}
+
+AddressedImage ParseIntelHex(std::string_view text, uint8_t fill) {
+    MemorySource source(reinterpret_cast<const uint8_t*>(text.data()),
+                        static_cast<int64_t>(text.size()));
+    return Dense(ParseIntelHexFrom(source, fill));
+}
+
+AddressedImage ParseSRecord(std::string_view text, uint8_t fill) {
+    MemorySource source(reinterpret_cast<const uint8_t*>(text.data()),
+                        static_cast<int64_t>(text.size()));
+    return Dense(ParseSRecordFrom(source, fill));
+}
+
+std::string WriteIntelHex(const AddressedImage& image, int records) {
+    return WriteImage(image, {FileFormat::IntelHex, records});
 }
 
 std::string WriteSRecord(const AddressedImage& image, int records) {
-    const uint64_t end = static_cast<uint64_t>(image.origin) + image.bytes.size();
-    const uint64_t highest = std::max<uint64_t>(end, image.entry ? *image.entry + uint64_t{1} : 0);
-    if (records == 0)
-        records = highest <= 0x10000 ? 1 : highest <= 0x1000000 ? 2 : 3;
-    CheckFits(image, uint64_t{1} << (8 * (records + 1)),
-              "S" + std::to_string(records) + " records");
-
-    std::string out;
-    auto record = [&out](int type, uint32_t address, int addressBytes, const uint8_t* data,
-                         int count) {
-        const int length = addressBytes + count + 1;
-        uint8_t sum = static_cast<uint8_t>(length);
-        out += 'S';
-        out += static_cast<char>('0' + type);
-        AppendHex(out, length, 2);
-        AppendHex(out, address, 2 * addressBytes);
-        for (int i = 0; i < addressBytes; ++i)
-            sum = static_cast<uint8_t>(sum + (address >> (8 * i)));
-        for (int i = 0; i < count; ++i) {
-            AppendHex(out, data[i], 2);
-            sum = static_cast<uint8_t>(sum + data[i]);
-        }
-        AppendHex(out, static_cast<uint8_t>(~sum), 2);
-        out += '\n';
-    };
-
-    out.reserve(image.bytes.size() * 46 / BytesPerRecord + 64);
-    record(0, 0, 2, nullptr, 0);
-    int64_t dataRecords = 0;
-    const int64_t size = static_cast<int64_t>(image.bytes.size());
-    for (int64_t i = 0; i < size; i += BytesPerRecord, ++dataRecords) {
-        const int count = static_cast<int>(std::min<int64_t>(BytesPerRecord, size - i));
-        record(records, static_cast<uint32_t>(image.origin + i), records + 1,
-               image.bytes.data() + i, count);
-    }
-    if (dataRecords <= 0xFFFF)
-        record(5, static_cast<uint32_t>(dataRecords), 2, nullptr, 0);
-    else if (dataRecords <= 0xFFFFFF)
-        record(6, static_cast<uint32_t>(dataRecords), 3, nullptr, 0);
-    record(10 - records, image.entry.value_or(0), records + 1, nullptr, 0);
-    return out;
+    return WriteImage(image, {FileFormat::SRecord, records});
 }
 
 AddressedImage ParseImage(std::string_view content, FileFormat format, uint8_t fill) {
@@ -460,15 +681,12 @@ AddressedImage ParseImage(std::string_view content, FileFormat format, uint8_t f
 }
 
 std::string WriteImage(const AddressedImage& image, const FormatChoice& format) {
-    switch (format.format) {
-    case FileFormat::IntelHex:
-        return WriteIntelHex(image, format.records);
-    case FileFormat::SRecord:
-        return WriteSRecord(image, format.records);
-    case FileFormat::Binary:
-        break;
-    }
-    return std::string(image.bytes.begin(), image.bytes.end());
+    StringSink sink;
+    const auto writer = ImageWriter::Make(
+        format, image.origin, static_cast<int64_t>(image.bytes.size()), image.entry, sink);
+    writer->append(image.bytes.data(), static_cast<int64_t>(image.bytes.size()));
+    writer->finish();
+    return std::move(sink.text);
 }
 
 } // namespace tool

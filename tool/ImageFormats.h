@@ -1,7 +1,10 @@
 // ImageFormats.h — reading and writing images as raw binary, Intel HEX and Motorola S-records.
 #pragma once
 
+#include "ByteStreams.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -47,18 +50,65 @@ public:
     const int64_t Line;
 };
 
-// Parses a whole file. Every record's length and checksum are verified; addresses no record
-// gives are filled with fill between the lowest and the highest address given. Two records that
-// give different bytes for one address, a span longer than MaxImageSize and a missing end record
-// are errors. Lines may end in CR LF; empty lines are skipped.
+// The data records of a HEX or S-record file as a source of the bytes from their lowest to their
+// highest address, with fill where no record gives a byte. Memory holds only the bytes the records
+// give, so a few records far apart make a large image without its gaps.
+class SparseImage : public ByteSource {
+public:
+    explicit SparseImage(uint8_t fill) : fill_(fill) {}
+    int64_t size() const override { return span_; }
+    void read(int64_t offset, uint8_t* to, int64_t n) override;
+
+    // The lowest address given (0 when no record gives data).
+    int64_t origin = 0;
+    // The start address of a HEX start record or an S-record terminator, when the file gave one.
+    std::optional<uint32_t> entry;
+
+private:
+    friend class PieceCollector;
+    struct Run {
+        int64_t address;
+        int64_t poolOffset;
+        int64_t length;
+    };
+    uint8_t fill_;
+    int64_t span_ = 0;
+    std::vector<Run> runs_;
+    std::vector<uint8_t> pool_;
+};
+
+// Parses a file read in blocks from text. Every record's length and checksum are verified. Two
+// records that give different bytes for one address, a span longer than MaxInputSize, a line
+// longer than any record and a missing end record are errors (an S-record file may end with its
+// count record instead of a termination record). Lines may end in CR LF; empty lines
+// are skipped.
+SparseImage ParseIntelHexFrom(ByteSource& text, uint8_t fill);
+SparseImage ParseSRecordFrom(ByteSource& text, uint8_t fill);
+
+// The same for a whole file in memory, laid out as one image; a span longer than MaxImageSize is
+// an error.
 AddressedImage ParseIntelHex(std::string_view text, uint8_t fill);
 AddressedImage ParseSRecord(std::string_view text, uint8_t fill);
 
-// Writes 16 data bytes per record, starting a new record at every 64 KiB boundary. Throws
-// FormatError (line 0) when the image's addresses (or its entry) do not fit the records chosen.
+// Writes an image given in pieces to a sink in one format. Intel HEX: 16 data bytes per record, a
+// new record at every 64 KiB boundary. S-records: an S0 header, the data records, an S5/S6 count
+// record and the S9/S8/S7 terminator that matches the data records. Raw binary: the bytes.
+class ImageWriter {
+public:
+    virtual ~ImageWriter() = default;
+    // The writer for an image of size bytes at origin: throws FormatError (line 0) when its
+    // addresses or its entry do not fit the records chosen.
+    static std::unique_ptr<ImageWriter> Make(const FormatChoice& format, int64_t origin,
+                                             int64_t size, std::optional<uint32_t> entry,
+                                             ByteSink& sink);
+    // The image's next n bytes.
+    virtual void append(const uint8_t* data, int64_t n) = 0;
+    // Writes the end records once all size bytes are appended.
+    virtual void finish() = 0;
+};
+
+// A whole image through ImageWriter into a string.
 std::string WriteIntelHex(const AddressedImage& image, int records);
-// Writes an S0 header, the data records, an S5/S6 count record and the S9/S8/S7 terminator that
-// matches the data records.
 std::string WriteSRecord(const AddressedImage& image, int records);
 
 // The file's content in the format given.

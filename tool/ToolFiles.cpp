@@ -1,63 +1,124 @@
-// ToolFiles.cpp — whole-file input from files or standard input, replacing output.
+// ToolFiles.cpp — block input from files or standard input, replacing output.
 #include "ToolFiles.h"
 
-#include "FileIo.h"
-
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace tool {
 
 namespace {
 
-std::string Describe(const std::string& path) {
-    return path == "-" ? std::string("standard input") : path;
+std::string Reason(int error) {
+    return std::strerror(error == platform::IoDiskFull ? ENOSPC : error);
 }
 
 } // namespace
 
-std::string ReadInput(const std::string& path, int64_t limit) {
-    const bool isStdin = path == "-";
+InputFile::InputFile(const std::string& path) : name_(path == "-" ? "standard input" : path) {
+    bool isFolder = false;
+    if (path != "-" && platform::FindEntry(path, &isFolder) && isFolder)
+        throw ToolError(ExitFileError, name_ + ": " + std::strerror(EISDIR));
     // FILE streams rather than the window's file calls: pipes, FIFOs and process substitutions are
     // ordinary inputs for a build script.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned(nullptr, &std::fclose);
-    std::FILE* file = stdin;
-    if (!isStdin) {
-        owned.reset(std::fopen(path.c_str(), "rb"));
-        if (!owned)
-            throw ToolError(ExitFailure, path + ": " + std::strerror(errno));
-        file = owned.get();
+    file_ = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (!file_)
+        throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
+    // Blocks are large; a stream buffer would only add a copy.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    if (std::fseek(file_, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file_);
+        if (end >= 0) {
+            seekable_ = true;
+            size_ = end;
+        }
     }
-    std::string content;
-    char block[1 << 16];
+    if (size_ > MaxInputSize)
+        throw ToolError(ExitFileError,
+                        name_ + ": " + std::to_string(size_) + " bytes, more than the " +
+                            std::to_string(MaxInputSize >> 30) + " GiB the tool takes");
+    if (seekable_)
+        return;
+    std::clearerr(file_);
+    uint8_t block[1 << 16];
     for (;;) {
-        const size_t got = std::fread(block, 1, sizeof block, file);
-        content.append(block, got);
-        if (static_cast<int64_t>(content.size()) > limit)
-            throw ToolError(ExitFailure, Describe(path) + ": longer than " +
-                                             std::to_string(limit >> 20) + " MiB");
+        const size_t got = std::fread(block, 1, sizeof block, file_);
+        held_.insert(held_.end(), block, block + got);
+        if (static_cast<int64_t>(held_.size()) > MaxUnseekableInput)
+            throw ToolError(ExitFileError, name_ + ": longer than the " +
+                                               std::to_string(MaxUnseekableInput >> 20) +
+                                               " MiB a pipe may give");
         if (got < sizeof block)
             break;
     }
-    if (std::ferror(file))
-        throw ToolError(ExitFailure, Describe(path) + ": " + std::strerror(errno));
-    return content;
+    if (std::ferror(file_))
+        throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
+    size_ = static_cast<int64_t>(held_.size());
 }
 
-void WriteOutput(const std::string& path, const std::string& data) {
-    if (path == "-") {
-        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() ||
-            std::fflush(stdout) != 0)
-            throw ToolError(ExitFailure, std::string("standard output: ") + std::strerror(errno));
+InputFile::~InputFile() {
+    if (file_ && file_ != stdin)
+        std::fclose(file_);
+}
+
+void InputFile::read(int64_t offset, uint8_t* to, int64_t n) {
+    if (n <= 0)
+        return;
+    if (!seekable_) {
+        std::memcpy(to, held_.data() + offset, static_cast<size_t>(n));
         return;
     }
-    const int error = platform::WriteFileReplacing(path, data.data(), data.size());
-    if (error == platform::IoDiskFull)
-        throw ToolError(ExitFailure, path + ": " + std::strerror(ENOSPC));
-    if (error != 0)
-        throw ToolError(ExitFailure, path + ": " + std::strerror(error));
+    if (std::fseek(file_, offset, SEEK_SET) != 0)
+        throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
+    const size_t got = std::fread(to, 1, static_cast<size_t>(n), file_);
+    if (std::ferror(file_))
+        throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
+    if (static_cast<int64_t>(got) < n)
+        throw ToolError(ExitFileError, name_ + ": the file became shorter while it was read");
+}
+
+OutputFile::OutputFile(const std::string& path)
+    : path_(path), name_(path == "-" ? "standard output" : path) {
+    if (path == "-")
+        return;
+    if (const int error = platform::BeginReplacing(path, &file_); error != 0)
+        fail(error);
+    open_ = true;
+}
+
+OutputFile::~OutputFile() {
+    if (open_)
+        platform::AbortReplacing(file_);
+}
+
+void OutputFile::fail(int error) {
+    if (open_)
+        platform::AbortReplacing(file_);
+    open_ = false;
+    throw ToolError(ExitFileError, name_ + ": " + Reason(error));
+}
+
+void OutputFile::write(const uint8_t* bytes, int64_t n) {
+    if (n <= 0)
+        return;
+    if (path_ == "-") {
+        if (std::fwrite(bytes, 1, static_cast<size_t>(n), stdout) != static_cast<size_t>(n))
+            throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
+        return;
+    }
+    if (const int error = platform::WriteReplacing(file_, bytes, static_cast<size_t>(n));
+        error != 0)
+        fail(error);
+}
+
+void OutputFile::commit() {
+    if (path_ == "-") {
+        if (std::fflush(stdout) != 0)
+            throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
+        return;
+    }
+    if (const int error = platform::FinishReplacing(file_); error != 0)
+        fail(error);
+    open_ = false;
 }
 
 } // namespace tool

@@ -5,6 +5,7 @@
 #include "ImageFormats.h"
 #include "ImageTransforms.h"
 #include "TestSupport.h"
+#include "ToolFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +68,7 @@ void ExpectShortOutputKeepsTheOldFile(const test::ScratchDir& outDir, const char
     const Outcome r = RunLine({"invert", inDir.native("in.bin"), outDir.native("out.bin")});
     ::setrlimit(RLIMIT_FSIZE, &saved);
 
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, ExitFileError);
     EXPECT_NE(r.err.find("out.bin: " + std::string(message)), std::string::npos) << r.err;
     EXPECT_EQ(test::ReadAll(outDir.path("out.bin")), old);
     EXPECT_EQ(QDir(outDir.path({})).entryList(QDir::Files | QDir::Hidden),
@@ -162,20 +163,20 @@ TEST(ToolCommand, FailuresReportAndLeaveTheOutputAlone) {
         const char* message;
     };
     const Failure failures[] = {
-        {{"invert", dir.native("bad.hex"), out}, 1, "line 3: bad checksum"},
-        {{"invert", dir.native("missing.bin"), out}, 1, "missing.bin"},
-        {{"swap", "--size", "2", odd, out}, 1, "--pad"},
-        {{"split", "--ways", "2", odd, out}, 1, "--pad"},
-        {{"scramble", "--address-lines", "0-3", odd, out}, 1, "blocks of 16"},
-        {{"frobnicate", odd, out}, 2, "unknown command"},
-        {{"swap", odd, out}, 2, "needs --size"},
-        {{"split", "--ways", "3", odd, out}, 2, "--ways must be one of 2, 4"},
-        {{"invert", "--ways", "2", odd, out}, 2, "does not apply"},
-        {{"invert", odd}, 2, "takes 2"},
-        {{"mirror", "--fill", "0x100", odd, out}, 2, "--fill"},
-        {{"convert", "--out-format", "elf", odd, out}, 2, "unknown format"},
-        {{"scramble", "--address-lines", "0,0", odd, out}, 2, "permutation"},
-        {{"convert", "--base", "0xFFFFFFF0", "--out-format", "ihex8", odd, out}, 1, "do not fit"},
+        {{"invert", dir.native("bad.hex"), out}, 3, "line 3: bad checksum"},
+        {{"invert", dir.native("missing.bin"), out}, 2, "missing.bin"},
+        {{"swap", "--size", "2", odd, out}, 3, "--pad"},
+        {{"split", "--ways", "2", odd, out}, 3, "--pad"},
+        {{"scramble", "--address-lines", "0-3", odd, out}, 3, "blocks of 16"},
+        {{"frobnicate", odd, out}, 1, "unknown command"},
+        {{"swap", odd, out}, 1, "needs --size"},
+        {{"split", "--ways", "3", odd, out}, 1, "--ways must be one of 2, 4"},
+        {{"invert", "--ways", "2", odd, out}, 1, "does not apply"},
+        {{"invert", odd}, 1, "takes 2"},
+        {{"mirror", "--fill", "0x100", odd, out}, 1, "--fill"},
+        {{"convert", "--out-format", "elf", odd, out}, 1, "unknown format"},
+        {{"scramble", "--address-lines", "0,0", odd, out}, 1, "permutation"},
+        {{"convert", "--base", "0xFFFFFFF0", "--out-format", "ihex8", odd, out}, 3, "do not fit"},
     };
     for (const Failure& f : failures) {
         SCOPED_TRACE(f.args.front() + " " + f.message);
@@ -220,7 +221,7 @@ TEST(ToolCommand, ExecutableUsesStandardStreamsAndExitStatus) {
               ChecksumReport(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
 
     std::tie(status, out, err) = run({"mirror", "--size", "3", "-", "-"}, {});
-    EXPECT_EQ(status, 2);
+    EXPECT_EQ(status, 1);
     EXPECT_TRUE(out.isEmpty());
     EXPECT_TRUE(err.contains("--help")) << err.toStdString();
 

@@ -1,0 +1,67 @@
+// ByteStreams.h — the block interfaces the tool's commands run over: images read at any offset
+// and outputs appended to, so that no command needs a whole input in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tool {
+
+// The largest input the tool takes: a raw file's size or the span of a HEX or S-record file.
+inline constexpr int64_t MaxInputSize = int64_t{4} << 30;
+
+// A byte image of a fixed size from which any range can be read.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual int64_t size() const = 0;
+    // Copies the bytes [offset, offset + n) to to; the range must lie within size(). Throws
+    // ToolError when the underlying file cannot be read.
+    virtual void read(int64_t offset, uint8_t* to, int64_t n) = 0;
+};
+
+// Bytes appended in order.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void write(const uint8_t* bytes, int64_t n) = 0;
+};
+
+// A source over bytes held by someone else.
+class MemorySource : public ByteSource {
+public:
+    MemorySource(const uint8_t* bytes, int64_t n) : bytes_(bytes), size_(n) {}
+    int64_t size() const override { return size_; }
+    void read(int64_t offset, uint8_t* to, int64_t n) override;
+
+private:
+    const uint8_t* bytes_;
+    int64_t size_;
+};
+
+// A source whose first bytes come from another source and whose remaining ones, up to size, are
+// all pad: a last partial word completed.
+class PaddedSource : public ByteSource {
+public:
+    PaddedSource(ByteSource& inner, int64_t size, uint8_t pad)
+        : inner_(inner), size_(size), pad_(pad) {}
+    int64_t size() const override { return size_; }
+    void read(int64_t offset, uint8_t* to, int64_t n) override;
+
+private:
+    ByteSource& inner_;
+    int64_t size_;
+    uint8_t pad_;
+};
+
+// A sink that collects everything in a string.
+class StringSink : public ByteSink {
+public:
+    void write(const uint8_t* bytes, int64_t n) override {
+        text.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+    }
+    std::string text;
+};
+
+} // namespace tool

@@ -1,0 +1,44 @@
+// Streaming.h — the commands' transformations applied block by block from a source to a writer,
+// so that memory stays bounded by the block size whatever the size of the image.
+#pragma once
+
+#include "BusTransforms.h"
+#include "ByteStreams.h"
+#include "ImageFormats.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tool {
+
+// The size of the blocks read and written: 1 MiB unless set otherwise. Tests set a few bytes to
+// cross block boundaries with small images; the value is rounded up to a multiple of 8.
+int64_t StreamBlockSize();
+void SetStreamBlockSize(int64_t bytes);
+
+// Which byte of an n-byte image the window's word mirror (MirrorWords) puts at offset i: every
+// output byte is some input byte, n <= 2 leaves the image as it is, and at most the last swap in
+// the middle (2 to 5 bytes) follows the window's function's overlap rules for odd n.
+int64_t MirrorWordSource(int64_t i, int64_t n, bool highByteFirst);
+
+// Each of these appends source.size() bytes (or, for split, that many in all) and leaves
+// finish() to the caller.
+
+// The bytes in blocks (multiples of 8 bytes), each changed in place by change.
+void StreamChanged(ByteSource& source, ImageWriter& writer,
+                   const std::function<void(uint8_t*, int64_t)>& change);
+// The window's mirror (MirrorByDataSize) read from both ends of the source.
+void StreamMirror(ByteSource& source, ImageWriter& writer, int dataSizeIndex, bool lowByteFirst);
+// Scramble over the source's blocks of 2^lines bytes (its size must be a multiple of one).
+void StreamScramble(ByteSource& source, ImageWriter& writer, const BusWiring& wiring,
+                    ScrambleDirection direction);
+// SplitWays: unit k of width bytes to parts[k mod parts.size()]; the size must be a multiple of
+// parts.size() * width.
+void StreamSplit(ByteSource& source, const std::vector<ImageWriter*>& parts, int width);
+// InterleaveWays over sources of one size, a multiple of width.
+void StreamInterleave(const std::vector<ByteSource*>& parts, ImageWriter& writer, int width);
+// ChecksumReport of the source.
+std::string StreamChecksumReport(ByteSource& source);
+
+} // namespace tool
