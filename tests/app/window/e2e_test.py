@@ -5,8 +5,9 @@ Opens a random image through File > Open, mirrors it as 2-byte words with the lo
 saves it through File > Save, then with the high byte first (saved over the first file, answering
 the replace question), then inverts it and saves it again; each saved file is compared byte for
 byte with what this script computes from the image itself. A file one byte over 1 MiB must bring
-up the "File too large." box and leave the image as it was. The selection of bytes with the mouse
-must reach the X11 primary selection, read back by another client.
+up the "File too large." box and leave the image as it was. An image of odd size is mirrored both
+ways. The selection of bytes with the mouse must reach the X11 primary selection, read back by
+another client.
 
 Usage: e2e_test.py VORNEX MAIN_UI
 """
@@ -197,7 +198,7 @@ class Session:
             poll("the focus on window " + window, lambda: self.focused() == window, timeout=3)
         except Failure:
             step("focus given to window %s (it was on %s)" % (window, self.focused()))
-            self.xdotool("windowfocus", "--sync", window)
+            self.run("xdotool", "windowfocus", "--sync", window, check=False)
             poll("the focus on window " + window, lambda: self.focused() == window)
 
     # ---- Input -----------------------------------------------------------------------------------
@@ -249,17 +250,23 @@ class Session:
         self.key(*(["Down"] * items_down), "Return")
         return self.wait_new_window(before)
 
-    def wait_new_window(self, before):
-        """A named window of the program that is not among those before."""
-        found = poll("a new window", lambda: [w for w in self.visible_windows()
-                                             if w not in before and w != self.window
-                                             and self.has_name(w)])[0]
-        step("window %s: %s" % (found, self.run("xdotool", "getwindowname", found,
-                                                check=False).stdout.strip()))
+    def wait_new_window(self, before, name=None):
+        """A window of the program that is not among those before, with the given name or, without
+        one, with any name (popups such as a completion list have none)."""
+        def check():
+            for window in self.visible_windows():
+                if window in before or window == self.window:
+                    continue
+                title = self.window_name(window)
+                if (title == name) if name is not None else bool(title):
+                    return window
+            return None
+        found = poll("a new window" + (" named " + name if name else ""), check)
+        step("window %s: %s" % (found, self.window_name(found)))
         return found
 
-    def has_name(self, window):
-        return bool(self.run("xdotool", "getwindowname", window, check=False).stdout.strip())
+    def window_name(self, window):
+        return self.run("xdotool", "getwindowname", window, check=False).stdout.strip()
 
     def choose_file(self, dialog, path):
         """Types a path into the file dialog's name box and accepts it."""
@@ -280,7 +287,8 @@ class Session:
         self.choose_file(dialog, path)
         if replace:
             # The question's default answer is No: the focus goes to Yes, and Space presses it.
-            question = self.wait_new_window({self.window, dialog})
+            # The question has the dialog's title.
+            question = self.wait_new_window({self.window, dialog}, self.window_name(dialog))
             self.wait_focus(question)
             self.key("shift+Tab", "space")
             self.wait_gone(question)
@@ -360,11 +368,15 @@ def scenario(s, work):
     # The image one byte over the limit is refused with a box; the image stays.
     dialog = s.file_menu(1)
     s.choose_file(dialog, big)
-    box = s.wait_window("^Vornex$")
+    # The box has the program's name as its title, as the completion list of the dialog has while
+    # the path is typed: the dialog goes first.
+    s.wait_gone(dialog)
+    box = s.wait_new_window({dialog}, "Vornex")
     s.wait_focus(box)
     s.key("ctrl+c")  # a message box copies its text
     try:
-        poll("the box's text on the clipboard", lambda: "File too large." in s.clipboard("clipboard"))
+        poll("the box's text on the clipboard",
+             lambda: "File too large." in s.clipboard("clipboard"))
     except Failure:
         raise Failure("the box says %r, not 'File too large.'" % s.clipboard("clipboard"))
     s.key("Return")
@@ -372,6 +384,21 @@ def scenario(s, work):
     os.remove(saved)
     s.save_file(saved, replace=False)
     wait_file(saved, inverted, "the image kept after the refused file")
+
+    # An odd size (4 k + 3): the words are aligned to the image's end at its top and to its start
+    # at its bottom, and the two in the middle overlap by one byte.
+    odd = os.path.join(work, "odd.bin")
+    odd_image = bytes(random.randrange(256) for _ in range(4099))
+    with open(odd, "wb") as f:
+        f.write(odd_image)
+    s.open_file(odd)
+    s.click_widget("Button1")  # high byte first is still chosen
+    s.save_file(saved, replace=True)
+    wait_file(saved, mirror_words(odd_image, low_first=False), "odd size, high byte first")
+    s.click_widget("RadioButton1", 0.1)
+    s.click_widget("Button1")
+    s.save_file(saved, replace=True)
+    wait_file(saved, mirror_words(odd_image, low_first=True), "odd size, low byte first")
 
 
 def main():
@@ -403,7 +430,7 @@ def main():
     finally:
         session.stop()
         shutil.rmtree(work, ignore_errors=True)
-    print("opened, mirrored both ways, inverted and saved; the large file refused")
+    print("opened, mirrored both ways, inverted and saved; the large file refused; odd size mirrored")
     return 0
 
 
