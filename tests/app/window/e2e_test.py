@@ -24,6 +24,7 @@ import xml.etree.ElementTree as ElementTree
 
 TIMEOUT = 30.0
 TITLE = "VORNEX v1.00 beta"
+APP_NAME = "Vornex"  # the message boxes' title
 CLIENT_HEIGHT = 682
 
 
@@ -178,10 +179,14 @@ class Session:
         return poll("a window named " + name_pattern, check)[0]
 
     def wait_gone(self, window):
+        """Waits until a dialog's window is destroyed, not only hidden: the program does so when the
+        dialog's modal loop has returned, so input sent after it reaches the main window."""
+        args = ["xdotool", "search", "--pid", str(self.app.pid)]
         def check():
             self.alive()
-            return window not in self.visible_windows()
-        poll("window %s to close" % window, check)
+            found = self.run(*args, check=False).stdout.split()
+            return self.window in found and window not in found
+        poll("window %s to go" % window, check)
 
     def geometry(self, window):
         out = self.xdotool("getwindowgeometry", "--shell", window)
@@ -252,13 +257,13 @@ class Session:
 
     def wait_new_window(self, before, name=None):
         """A window of the program that is not among those before, with the given name or, without
-        one, with any name (popups such as a completion list have none)."""
+        one, a dialog's: popups (menus, a completion list) have no title or the program's name."""
         def check():
             for window in self.visible_windows():
                 if window in before or window == self.window:
                     continue
                 title = self.window_name(window)
-                if (title == name) if name is not None else bool(title):
+                if (title == name) if name is not None else title not in ("", APP_NAME):
                     return window
             return None
         found = poll("a new window" + (" named " + name if name else ""), check)
@@ -371,7 +376,7 @@ def scenario(s, work):
     # The box has the program's name as its title, as the completion list of the dialog has while
     # the path is typed: the dialog goes first.
     s.wait_gone(dialog)
-    box = s.wait_new_window({dialog}, "Vornex")
+    box = s.wait_new_window({dialog}, APP_NAME)
     s.wait_focus(box)
     s.key("ctrl+c")  # a message box copies its text
     try:
