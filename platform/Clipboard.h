@@ -6,9 +6,16 @@
 
 namespace platform {
 
-// Opens the clipboard for this program; false when there is no clipboard (no GUI application) or it
-// is open already.
-bool OpenClipboard();
+// Which clipboard a sequence fills: the ordinary one, or the primary selection of X11, which a
+// selection with the mouse fills and a middle click in another program pastes.
+enum class ClipboardKind { Clipboard, PrimarySelection };
+
+// Whether the system has a primary selection; false without a GUI application.
+bool HasPrimarySelection();
+
+// Opens the clipboard of the kind for this program; false when there is no such clipboard (no GUI
+// application, no primary selection) or a clipboard is open already.
+bool OpenClipboard(ClipboardKind kind = ClipboardKind::Clipboard);
 
 // Empties the open clipboard; what is placed next becomes its content when it is closed.
 bool EmptyClipboard();

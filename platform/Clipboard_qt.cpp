@@ -13,6 +13,7 @@ namespace {
 
 struct Session {
     bool open = false;
+    QClipboard::Mode mode = QClipboard::Clipboard;
     std::unique_ptr<QMimeData> content;
 };
 
@@ -29,11 +30,20 @@ QClipboard* SystemClipboard() {
 
 } // namespace
 
-bool OpenClipboard() {
+bool HasPrimarySelection() {
+    QClipboard* clipboard = SystemClipboard();
+    return clipboard && clipboard->supportsSelection();
+}
+
+bool OpenClipboard(ClipboardKind kind) {
     Session& session = Current();
     if (session.open || !SystemClipboard())
         return false;
+    if (kind == ClipboardKind::PrimarySelection && !HasPrimarySelection())
+        return false;
     session.open = true;
+    session.mode =
+        kind == ClipboardKind::PrimarySelection ? QClipboard::Selection : QClipboard::Clipboard;
     return true;
 }
 
@@ -41,7 +51,7 @@ bool EmptyClipboard() {
     Session& session = Current();
     if (!session.open)
         return false;
-    SystemClipboard()->clear();
+    SystemClipboard()->clear(session.mode);
     session.content = std::make_unique<QMimeData>();
     return true;
 }
@@ -64,7 +74,7 @@ void CloseClipboard() {
         return;
     session.open = false;
     if (session.content && !session.content->formats().isEmpty())
-        SystemClipboard()->setMimeData(session.content.release());
+        SystemClipboard()->setMimeData(session.content.release(), session.mode);
     session.content.reset();
 }
 

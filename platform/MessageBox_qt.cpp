@@ -2,7 +2,9 @@
 #include "MessageBox.h"
 #include "MessageBox_p.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <utility>
@@ -120,6 +122,15 @@ void SetMessageBoxHandler(MessageBoxHandler handler) {
 
 namespace detail {
 
+QString BoxCopyText(const QMessageBox& box) {
+    const QString rule = QStringLiteral("---------------------------\n");
+    QStringList buttons;
+    for (QAbstractButton* button : box.buttons())
+        buttons << button->text().remove(QLatin1Char('&'));
+    return rule + box.windowTitle() + QLatin1Char('\n') + rule + box.text() + QLatin1Char('\n') +
+           rule + buttons.join(QStringLiteral("   ")) + QLatin1Char('\n') + rule;
+}
+
 std::unique_ptr<QMessageBox> CreateMessageBox(const QString& text, const QString& caption,
                                               uint32_t flags, QWidget* parent) {
     auto box =
@@ -130,6 +141,14 @@ std::unique_ptr<QMessageBox> CreateMessageBox(const QString& text, const QString
     box->setDefaultButton(buttons.front().button);
     if (flags & MB_TASKMODAL)
         box->setWindowModality(Qt::ApplicationModal);
+    // The toolkit copies a box's text with Ctrl+C on Windows only; a message worth reporting is
+    // worth copying everywhere.
+    auto* copy = new QAction(box.get());
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(copy, &QAction::triggered, box.get(),
+                     [box = box.get()] { QApplication::clipboard()->setText(BoxCopyText(*box)); });
+    box->addAction(copy);
     return box;
 }
 

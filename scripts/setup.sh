@@ -7,8 +7,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           qt6-translations-l10n
           # the Designer plugin and QUiLoader
           qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
-          # the window test on a real X server
-          qt6-qpa-plugins xvfb libx11-dev
+          # the window tests on a real X server: input events and the selections from outside
+          qt6-qpa-plugins xvfb libx11-dev xdotool xclip python3
           # the packaging checks
           desktop-file-utils appstream dpkg-dev file
           # the fuzz harnesses

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // Test discovery runs the binaries outside ctest's environment, so select the platform here.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Test discovery runs the binaries outside ctest's environment, so select the platform here;
+    // the tests of X11 behaviour choose xcb through VORNEX_TEST_QPA_PLATFORM.
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsSet("VORNEX_TEST_QPA_PLATFORM")
+                                   ? qgetenv("VORNEX_TEST_QPA_PLATFORM")
+                                   : QByteArray("offscreen"));
     QApplication app(argc, argv);
     platform::RegisterFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);

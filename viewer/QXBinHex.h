@@ -31,6 +31,9 @@ class QKeyEvent;
 class QMouseEvent;
 class QScrollBar;
 class QPainter;
+namespace platform {
+enum class ClipboardKind;
+}
 
 using TColor = platform::TColor;
 using TQXEncoding = int;
@@ -620,6 +623,8 @@ private:
     // The selection's part of the keys, the mouse press and the drag (QXBinHexSelect.cpp).
     bool HandleSelectionKey(QKeyEvent* event);
     void HandleSelectionPress(QMouseEvent* event);
+    // CopyToClipboard's text placed in the clipboard of the kind.
+    void CopySelection(bool asHex, platform::ClipboardKind kind);
     void ShowPopupMenu(QPoint client, QPoint global);
     void ChooseCodepage(int encoding);
     void ChooseByteOrder(TFileUnicodeFmt format);

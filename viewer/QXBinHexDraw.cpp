@@ -33,6 +33,9 @@ public:
         : Painter(&target), Target(target), Positions(positions) {}
     QPainter Painter;
     QImage& Target;
+    // The page in the widget's pixels; the image itself has the device's.
+    int Width() const { return Target.deviceIndependentSize().toSize().width(); }
+    int Height() const { return Target.deviceIndependentSize().toSize().height(); }
     TStrPositions* Positions;
     TDrawColors Colors;
     QFont Font;
@@ -76,7 +79,9 @@ TQXBinHexOutputOptions TQXBinHex::OutputOptions(bool lineEnd) const {
 
 int TQXBinHex::WidthInChars() const {
     const int w =
-        CharWidth > 0 ? (PageBitmap.width() - LeftMargin()) / CharWidth : binhex::MaxLength;
+        CharWidth > 0
+            ? (PageBitmap.deviceIndependentSize().toSize().width() - LeftMargin()) / CharWidth
+            : binhex::MaxLength;
     return binhex::ClampInt(w, 2, MaxLength);
 }
 
@@ -123,8 +128,14 @@ void TQXBinHex::Redraw() {
 }
 
 void TQXBinHex::PrepareBitmap(QImage& target, int width, int height) {
-    if (target.width() != width || target.height() != height)
-        target = QImage(width, height, QImage::Format_RGB32);
+    // The page has the device's pixels, so that text stays sharp on a high-density screen; it is
+    // drawn in the widget's pixels all the same.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    if (target.deviceIndependentSize().toSize() != QSize(width, height) ||
+        target.devicePixelRatio() != ratio) {
+        target = QImage(QSizeF(width * ratio, height * ratio).toSize(), QImage::Format_RGB32);
+        target.setDevicePixelRatio(ratio);
+    }
     target.fill(platform::ColorToQColor(FColor));
     if (FTextGutter) {
         QPainter canvas(&target);
@@ -303,7 +314,7 @@ void TQXBinHex::DrawCellLines(TPageCanvas& page, int cells, int unitBytes) {
         DrawColumnText(page, ColumnText(linePos, count, unitBytes), columnX + w, y, linePos);
         DrawSeparators(page, y, {d + 2, d + 3 + cellUnits * h, d + cellUnits * cells + 4});
     }
-    DrawGutter(page.Painter, page.Target.height());
+    DrawGutter(page.Painter, page.Height());
     ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
 }
 
@@ -318,7 +329,7 @@ void TQXBinHex::DrawBinaryLines(TPageCanvas& page) {
         const int count = static_cast<int>(std::min<TOffset>(n, FileSize - linePos));
         DrawColumnText(page, ColumnText(linePos, count, 1), LeftMargin() - HViewPos, y, linePos);
     }
-    DrawGutter(page.Painter, page.Target.height());
+    DrawGutter(page.Painter, page.Height());
     ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
 }
 
@@ -339,8 +350,7 @@ void TQXBinHex::DrawTextLines(TPageCanvas& page) {
         bool done = false;
         if (OnDrawLine) {
             OnDrawLine(this, &page.Painter, PrepareOutputText(line.Str, page.Options),
-                       TextAround(p), QRect(0, y, page.Target.width(), LineHeight), QPoint(left, y),
-                       done);
+                       TextAround(p), QRect(0, y, page.Width(), LineHeight), QPoint(left, y), done);
             page.Painter.setFont(page.Font);
             page.Painter.setPen(page.Colors.Text);
         }
@@ -399,8 +409,8 @@ void TQXBinHex::DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool s
 void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
     const QString text = FormatW(ReadErrorText, {HexOffsetText(ViewPos, HexOffsetLen)});
     const int textWidth = OutputTextWidth(page.Font, text, page.Options);
-    const int x = std::max((page.Target.width() - textWidth) / 2, LeftMargin());
-    const int y = std::max((page.Target.height() - LineHeight) / 2, 0);
+    const int x = std::max((page.Width() - textWidth) / 2, LeftMargin());
+    const int y = std::max((page.Height() - LineHeight) / 2, 0);
     page.Painter.setPen(page.Colors.Error);
     DrawOutputText(page.Painter, x, y, page.Options, text, page.Colors.Back);
 }
@@ -463,8 +473,7 @@ void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, in
     const int cs = CharSize();
     const int n = singleCell ? 1 : static_cast<int>(str.size());
     if (startPos + static_cast<TOffset>(n - 1) * cs < MarkStart ||
-        startPos > MarkStart + MarkLength - cs || x >= page.Target.width() ||
-        y >= page.Target.height())
+        startPos > MarkStart + MarkLength - cs || x >= page.Width() || y >= page.Height())
         return;
     TExtents extents;
     if (!OutputTextExtents(page.Font, str, extents, page.Options))
@@ -495,7 +504,8 @@ void TQXBinHex::InvertSelection(TPageCanvas& page, const QString& str, int x, in
 
 void TQXBinHex::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    painter.drawImage(event->rect(), PageBitmap, event->rect());
+    painter.setClipRect(event->rect());
+    painter.drawImage(QPoint(0, 0), PageBitmap);
     if (AutoScrollMode)
         painter.drawPixmap(AutoScrollOrigin - QPoint(16, 16), MoveBitmap());
 }
@@ -505,7 +515,8 @@ void TQXBinHex::resizeEvent(QResizeEvent* event) {
     const int height = ClientHeight();
     // After a reset no resize has been seen yet: the page as last drawn is the height the view
     // was laid out for, so a bar appearing beside it (same height) does not count as growth.
-    const int before = LastClientHeight > 0 ? LastClientHeight : PageBitmap.height();
+    const int before = LastClientHeight > 0 ? LastClientHeight
+                                            : PageBitmap.deviceIndependentSize().toSize().height();
     const bool grew = height > before;
     LastClientHeight = height;
     if (Drawing) {

@@ -207,13 +207,17 @@ QString TQXBinHex::SelTextW() {
 }
 
 void TQXBinHex::CopyToClipboard(bool asHex) {
+    CopySelection(asHex, TQXClipboardKind::Clipboard);
+}
+
+void TQXBinHex::CopySelection(bool asHex, TQXClipboardKind kind) {
     try {
         if (CharSize() == 2) {
             QString text = SelTextW();
             if (text.isEmpty())
                 return;
             ZerosToSpacesW(text);
-            PutClipboardText(text);
+            PutClipboardText(text, kind);
             return;
         }
         QByteArray bytes = SelText(0);
@@ -223,7 +227,7 @@ void TQXBinHex::CopyToClipboard(bool asHex) {
             bytes = BytesToHexText(bytes);
         else
             ZerosToSpaces(bytes);
-        PutClipboardTextInEncoding(bytes, FTextEncoding >= 0 ? FTextEncoding : 0);
+        PutClipboardTextInEncoding(bytes, FTextEncoding >= 0 ? FTextEncoding : 0, kind);
     } catch (const std::exception&) {
         ViewerMsgError(ClipboardErrorText);
     }
@@ -503,10 +507,14 @@ void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
     if (SelDragStart >= 0 && StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false,
                                                        OutputOptions(false)) == SelDragStart)
         ClickUrl(SelDragStart);
+    const bool selectedWithMouse = MouseSelecting;
     MouseSelecting = false;
     SelDragStart = -1;
     DragScrollTimer.stop();
     DragScrollDirection = dsNone;
+    // As in every X11 text view: what the mouse selected is what a middle click elsewhere pastes.
+    if (selectedWithMouse && MarkLength > 0 && HasPrimarySelection())
+        CopySelection(/*asHex=*/false, TQXClipboardKind::PrimarySelection);
     if (OnSelectionChange)
         OnSelectionChange(this);
 }

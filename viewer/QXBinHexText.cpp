@@ -84,7 +84,7 @@ TQXBinHex::TLineChars TQXBinHex::ReadLineChars(bool forward, TOffset pos) {
         const QString& measured = oneToOne ? shown : chars;
         const QFont font = TextFont();
         const TQXBinHexOutputOptions options = OutputOptions(false);
-        const int avail = PageBitmap.width() - LeftMargin();
+        const int avail = PageBitmap.deviceIndependentSize().toSize().width() - LeftMargin();
         TExtents extents;
         if (OutputTextWidth(font, measured, options) > avail &&
             OutputTextExtents(font, measured, extents, options)) {

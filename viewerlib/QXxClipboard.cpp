@@ -13,12 +13,13 @@ QString TextMimeType(int codepage) {
            QString::fromLatin1(platform::CodepageCharsetName(codepage));
 }
 
-bool PlaceInEncoding(const QByteArray& bytes, TQXEncoding encoding, Forms forms) {
+bool PlaceInEncoding(const QByteArray& bytes, TQXEncoding encoding, Forms forms,
+                     TQXClipboardKind kind) {
     if (bytes.isEmpty())
         return true;
     // Converted before the clipboard is opened, so that a contract failure leaves it closed.
     const QString unicode = CodepageToUnicode(bytes, encoding);
-    if (!OpenAndEmptyClipboard())
+    if (!OpenAndEmptyClipboard(kind))
         return false;
     int codepage = platform::CP_ACP;
     QByteArray data = bytes;
@@ -37,8 +38,12 @@ bool PlaceInEncoding(const QByteArray& bytes, TQXEncoding encoding, Forms forms)
 
 } // namespace
 
-bool OpenAndEmptyClipboard() {
-    if (!platform::OpenClipboard())
+bool HasPrimarySelection() {
+    return platform::HasPrimarySelection();
+}
+
+bool OpenAndEmptyClipboard(TQXClipboardKind kind) {
+    if (!platform::OpenClipboard(kind))
         return false;
     platform::EmptyClipboard();
     return true;
@@ -48,10 +53,10 @@ void CloseClipboard() {
     platform::CloseClipboard();
 }
 
-bool PutClipboardTextW(const QString& text, bool openIt) {
+bool PutClipboardTextW(const QString& text, bool openIt, TQXClipboardKind kind) {
     if (text.isEmpty())
         return true;
-    if (openIt && !OpenAndEmptyClipboard())
+    if (openIt && !OpenAndEmptyClipboard(kind))
         return false;
     platform::SetClipboardUnicodeText(text);
     if (openIt)
@@ -59,18 +64,20 @@ bool PutClipboardTextW(const QString& text, bool openIt) {
     return true;
 }
 
-bool PutClipboardTextInEncoding(const QByteArray& bytes, TQXEncoding encoding) {
+bool PutClipboardTextInEncoding(const QByteArray& bytes, TQXEncoding encoding,
+                                TQXClipboardKind kind) {
     return PlaceInEncoding(bytes, encoding,
-                           platform::IsNTFamily ? Forms::EightBitAndUnicode : Forms::EightBitOnly);
+                           platform::IsNTFamily ? Forms::EightBitAndUnicode : Forms::EightBitOnly,
+                           kind);
 }
 
-bool PutClipboardText(const QString& text) {
+bool PutClipboardText(const QString& text, TQXClipboardKind kind) {
     if (platform::IsNTFamily)
-        return PutClipboardTextW(text, /*openIt=*/true);
-    return PutClipboardTextThroughAnsi(text);
+        return PutClipboardTextW(text, /*openIt=*/true, kind);
+    return PutClipboardTextThroughAnsi(text, kind);
 }
 
-bool PutClipboardTextThroughAnsi(const QString& text) {
+bool PutClipboardTextThroughAnsi(const QString& text, TQXClipboardKind kind) {
     return PlaceInEncoding(platform::EncodeCodepage(platform::CP_ACP, text), EncodingANSI,
-                           Forms::EightBitOnly);
+                           Forms::EightBitOnly, kind);
 }

@@ -1,8 +1,15 @@
-// MessageBoxTest.cpp — the texts that reach the message box: long paths and lines elided.
+// MessageBoxTest.cpp — the texts that reach the message box: long paths and lines elided; the
+// box's text copied with Ctrl+C.
 #include "MessageBox.h"
+#include "MessageBox_p.h"
 #include "TestSupport.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
 #include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,4 +65,25 @@ TEST(MessageBox, LongPathsAndLinesAreElidedInTheMiddle) {
         EXPECT_LE(LongestUnbrokenRun(shown), 100) << shown.toStdString();
         EXPECT_EQ(shown.contains(QChar(0x2026)), shown != c.text) << shown.toStdString();
     }
+}
+
+TEST(MessageBox, CtrlCCopiesCaptionTextAndButtons) {
+    const QString text = QStringLiteral("File too large.");
+    const QString caption = QStringLiteral("Vornex");
+    const auto box = platform::detail::CreateMessageBox(
+        text, caption, platform::MB_OKCANCEL | platform::MB_ICONERROR, nullptr);
+    box->show();
+    box->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(box.get(), Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    QStringList buttons;
+    for (QAbstractButton* button : box->buttons())
+        buttons << button->text().remove(QLatin1Char('&'));
+    ASSERT_EQ(lines.size(), 8) << QApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(lines[1], caption);
+    EXPECT_EQ(lines[3], text);
+    EXPECT_EQ(lines[5], buttons.join(QStringLiteral("   ")));
+    EXPECT_EQ(buttons.size(), 2);
 }

@@ -159,6 +159,41 @@ TEST_F(SelectTest, KeysSelectAllAndCopy) {
     EXPECT_EQ(Clipboard(), QStringLiteral("kept")) << "the shift state must match exactly";
 }
 
+// Registered once more on an X server with VORNEX_EXPECT_PRIMARY_SELECTION=1; where the system has
+// no primary selection only the ordinary clipboard is checked.
+TEST_F(SelectTest, MouseSelectionFillsThePrimarySelectionWithTheCopyText) {
+    QClipboard* clipboard = QApplication::clipboard();
+    const bool hasPrimary = clipboard->supportsSelection();
+    if (!hasPrimary && qEnvironmentVariableIsSet("VORNEX_EXPECT_PRIMARY_SELECTION"))
+        FAIL() << "this platform has no primary selection";
+    const QByteArray data("one\0two three", 13);
+    f.Show(data);
+    clipboard->setText(QStringLiteral("kept"));
+    if (hasPrimary)
+        clipboard->setText(QStringLiteral("before"), QClipboard::Selection);
+    Press(CharPoint(2));
+    Drag(RightHalf(8));
+    if (hasPrimary) {
+        EXPECT_EQ(clipboard->text(QClipboard::Selection), QStringLiteral("before"))
+            << "the selection is placed when the button is released";
+    }
+    Release(RightHalf(8));
+    ASSERT_EQ(f.viewer.MarkLength, 7);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("kept")) << "the clipboard is Copy's alone";
+    if (!hasPrimary)
+        GTEST_SKIP() << "no primary selection on this platform";
+
+    const QString primary = clipboard->text(QClipboard::Selection);
+    EXPECT_EQ(primary, QString::fromLatin1(data.mid(2, 7).replace('\0', ' ')));
+    f.viewer.CopyToClipboard(false);
+    EXPECT_EQ(primary, clipboard->text()) << "the primary selection holds what Copy places";
+
+    clipboard->setText(QStringLiteral("before"), QClipboard::Selection);
+    Click(CharPoint(5));
+    EXPECT_EQ(clipboard->text(QClipboard::Selection), QStringLiteral("before"))
+        << "a click that selects nothing leaves the primary selection to its owner";
+}
+
 TEST_F(SelectTest, CopyAsTextAndAsHex) {
     f.Show(QByteArray("xABCx"));
     f.viewer.SetSelection(1, 3, false, true, true);
