@@ -439,7 +439,7 @@ public:
 
     // Source and buffer state; callers read it, the control alone writes it.
     QString FileName;
-    TFileHandle FileHandle = INVALID_HANDLE_VALUE;
+    platform::UniqueFile FileHandle; // the open file of the file source; closes itself
     TOffset FileSize = 0;
     TFileSourceType FileSourceType = vfSrcNone;
     QIODevice* Stream = nullptr;
