@@ -202,8 +202,6 @@ public:
     TQXFileNotificationSimple& FileNotificationSimpleWatcher() const {
         return *FileNotificationSimple;
     }
-    // Sounds the information beep; replaceable so that tests can count beeps.
-    static std::function<void()> Beep;
 
     // ---- Search (QXBinHexSearch.cpp) ----
 
@@ -276,10 +274,6 @@ public:
     // Delimiters of line and word selection.
     static const QString LineDelimiters;
     static const QString WordDelimiters;
-
-    // While set, menus are given to the handler instead of being executed (tests answer them).
-    using TMenuExecHandler = std::function<QAction*(QMenu* menu, QPoint screenPos)>;
-    static void SetMenuExecHandler(TMenuExecHandler handler);
 
     QMenu* ViewerPopupMenu = nullptr;
     bool MouseSelecting = false;
