@@ -204,7 +204,7 @@ TEST(ReloadRules, ChangeWhileAReadAsksToRetryIsOnlyReported) {
         if (questions == 1) {
             EXPECT_TRUE(QFile::remove(path));
             // What the box's event loop would deliver: the polling watcher's reports.
-            QTest::qWaitFor([&] { return reloads > 0; }, ReloadTimeoutMs);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return reloads > 0; }, ReloadTimeoutMs));
         }
         EXPECT_EQ(flags & 0xF, platform::MB_RETRYCANCEL);
         return questions == 1 ? platform::IDRETRY : platform::IDCANCEL;
