@@ -1,14 +1,14 @@
 // TestMain.cpp — test entry point: a headless application object, then GoogleTest.
 #include "Fonts.h"
+#include "TestApplication.h"
 #include "TestSupport.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     // Test discovery runs the binaries outside ctest's environment, so select the platform here.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    test::TestApplication app(argc, argv);
     platform::RegisterFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
     test::FailOnUnexpectedMessageBoxes();
