@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 scripts/setup.sh
 # The /usr prefix gives the Debian layout the packaging tests check; nothing is installed there.
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVORNEX_TESTS=ON -DVORNEX_SANITIZE=ON \
-  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  -DVORNEX_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build-test -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"

@@ -64,28 +64,25 @@ TResultView::~TResultView() {
 void ReadImageFile() {
     const std::string path = SourceFileName;
     int error = 0;
-    const platform::FileHandle handle = platform::OpenFileForReading(path, &error);
-    if (handle == platform::InvalidFileHandle)
+    platform::UniqueFile file(platform::OpenFileForReading(path, &error));
+    if (!file)
         throw EInOutError::FromErrno(error, path);
 
-    auto failWith = [&](const EInOutError& e) {
-        platform::CloseFile(handle);
-        throw e;
-    };
-    const int64_t size = platform::FileSizeOf(handle);
+    const int64_t size = platform::FileSizeOf(file.get());
     if (size < 0)
-        failWith(EInOutError::FromErrno(EIO, path));
+        throw EInOutError::FromErrno(EIO, path);
     if (size > ImageCapacity)
-        failWith(EInOutError(IoFileTooLarge));
+        throw EInOutError(IoFileTooLarge);
 
     // Read into a scratch block first so that a failed read leaves the previous image whole.
     std::vector<uint8_t> data(static_cast<size_t>(size));
     size_t got = 0;
-    if (!platform::ReadFileAt(handle, data.data(), data.size(), 0, &got, &error))
-        failWith(EInOutError::FromErrno(error, path));
+    if (!platform::ReadFileAt(file.get(), data.data(), data.size(), 0, &got, &error))
+        throw EInOutError::FromErrno(error, path);
     if (got < data.size())
-        failWith(EInOutError(platform::IoReadBeyondEnd));
-    if (const int closeError = platform::CloseFile(handle); closeError != 0)
+        throw EInOutError(platform::IoReadBeyondEnd);
+    // Closing is the last step that can fail, so it is checked rather than left to the destructor.
+    if (const int closeError = platform::CloseFile(file.release()); closeError != 0)
         throw EInOutError::FromErrno(closeError, path);
 
     std::copy(data.begin(), data.end(), ImageBuffer);

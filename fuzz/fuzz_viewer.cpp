@@ -6,6 +6,7 @@
 // within the data, and the selected text must be the stream's own bytes. Any exception that leaves
 // the control (the drawing's own invariant check among them) ends the run as a crash.
 #include "FuzzCheck.h"
+#include "Interaction.h"
 #include "MessageBox.h"
 #include "QXBinHex.h"
 
@@ -304,7 +305,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // A box would wait for a user; answer every one with Cancel.
     platform::SetMessageBoxHandler(
         [](const QString&, const QString&, uint32_t) { return platform::IDCANCEL; });
-    TQXBinHex::SetMenuExecHandler(ChooseFromMenu);
+    platform::SetMenuExecHandler(ChooseFromMenu);
     return 0;
 }
 

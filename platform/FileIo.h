@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace platform {
 
@@ -34,6 +35,39 @@ int64_t FileSizeOf(FileHandle handle);
 
 // Closes a handle; returns 0 or errno.
 int CloseFile(FileHandle handle);
+
+// Owns one open handle and closes it when destroyed or given another; moving hands the handle on
+// and leaves the source empty. Close errors are not reported; a caller that must know them calls
+// CloseFile(release()).
+class UniqueFile {
+public:
+    UniqueFile() = default;
+    explicit UniqueFile(FileHandle handle) noexcept : handle_(handle) {}
+    ~UniqueFile() { reset(); }
+    UniqueFile(UniqueFile&& other) noexcept : handle_(other.release()) {}
+    UniqueFile& operator=(UniqueFile&& other) noexcept {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    UniqueFile(const UniqueFile&) = delete;
+    UniqueFile& operator=(const UniqueFile&) = delete;
+
+    // The handle, still owned; InvalidFileHandle when empty.
+    FileHandle get() const noexcept { return handle_; }
+    // Gives the handle up without closing it and leaves this empty.
+    FileHandle release() noexcept { return std::exchange(handle_, InvalidFileHandle); }
+    // Closes the owned handle, if any, and takes handle instead.
+    void reset(FileHandle handle = InvalidFileHandle) noexcept {
+        const FileHandle old = std::exchange(handle_, handle);
+        if (old != InvalidFileHandle)
+            CloseFile(old);
+    }
+    explicit operator bool() const noexcept { return handle_ != InvalidFileHandle; }
+
+private:
+    FileHandle handle_ = InvalidFileHandle;
+};
 
 // Looks a name up without opening it. False when nothing of that name exists; *isFolder tells
 // whether the entry is a folder (symbolic links are followed).

@@ -1,8 +1,8 @@
 // TestMain.cpp — test entry point: a headless application object, then GoogleTest.
 #include "Fonts.h"
+#include "TestApplication.h"
 #include "TestSupport.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsSet("VORNEX_TEST_QPA_PLATFORM")
                                    ? qgetenv("VORNEX_TEST_QPA_PLATFORM")
                                    : QByteArray("offscreen"));
-    QApplication app(argc, argv);
+    test::TestApplication app(argc, argv);
     platform::RegisterFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
     test::FailOnUnexpectedMessageBoxes();

@@ -165,7 +165,7 @@ void TQXBinHex::setFontColor(uint v) {
 bool TQXBinHex::SourceAssigned() const {
     switch (FileSourceType) {
     case vfSrcFile:
-        return !FileName.isEmpty() && FileHandle != INVALID_HANDLE_VALUE;
+        return !FileName.isEmpty() && FileHandle;
     case vfSrcStream:
         return Stream != nullptr;
     default:
@@ -208,15 +208,14 @@ bool TQXBinHex::LoadFileSource(bool reopen) {
     if (FileName.isEmpty())
         return true;
 
-    FileHandle = FFileOpen(FileName);
-    if (FileHandle == INVALID_HANDLE_VALUE) {
+    FileHandle.reset(FFileOpen(FileName));
+    if (!FileHandle) {
         ViewerMsgError(FormatW(CannotOpenFileText, {FileName}));
         return false;
     }
-    const TOffset size = FGetFileSize(FileHandle);
+    const TOffset size = FGetFileSize(FileHandle.get());
     if (size < 0) {
-        platform::CloseFile(FileHandle);
-        FileHandle = INVALID_HANDLE_VALUE;
+        FileHandle.reset();
         FileSize = 0;
         return false;
     }
@@ -268,8 +267,7 @@ void TQXBinHex::FreeData() {
     else if (FileSourceType == vfSrcStream)
         FSearch->SetStream(nullptr);
     SearchHighlights.clear();
-    if (FileHandle != INVALID_HANDLE_VALUE)
-        platform::CloseFile(FileHandle);
+    FileHandle.reset();
     Buffer.reset();
     InitData();
     DragScrollTimer.stop();
@@ -277,7 +275,7 @@ void TQXBinHex::FreeData() {
 }
 
 void TQXBinHex::InitData() {
-    FileHandle = INVALID_HANDLE_VALUE;
+    FileHandle.reset();
     FileSize = 0;
     BufferOK = true;
     FileUnicodeFmt = vfUnicodeUnknown;
@@ -333,7 +331,7 @@ bool TQXBinHex::ReadSource(uint8_t* block, int count, int& bytesRead, TOffset of
     if (FileSourceType == vfSrcFile) {
         size_t got = 0;
         const bool ok =
-            platform::ReadFileAt(FileHandle, block, static_cast<size_t>(count), offset, &got);
+            platform::ReadFileAt(FileHandle.get(), block, static_cast<size_t>(count), offset, &got);
         bytesRead = static_cast<int>(got);
         return ok;
     }
@@ -403,7 +401,7 @@ void TQXBinHex::FillBuffer(TOffset pos) {
 bool TQXBinHex::SourceShrank() {
     TOffset size = -1;
     if (FileSourceType == vfSrcFile)
-        size = FGetFileSize(FileHandle);
+        size = FGetFileSize(FileHandle.get());
     else if (FileSourceType == vfSrcStream)
         size = Stream->size();
     if (size < 0 || size >= FileSize)

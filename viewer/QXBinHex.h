@@ -205,8 +205,6 @@ public:
     TQXFileNotificationSimple& FileNotificationSimpleWatcher() const {
         return *FileNotificationSimple;
     }
-    // Sounds the information beep; replaceable so that tests can count beeps.
-    static std::function<void()> Beep;
 
     // ---- Search (QXBinHexSearch.cpp) ----
 
@@ -279,10 +277,6 @@ public:
     // Delimiters of line and word selection.
     static const QString LineDelimiters;
     static const QString WordDelimiters;
-
-    // While set, menus are given to the handler instead of being executed (tests answer them).
-    using TMenuExecHandler = std::function<QAction*(QMenu* menu, QPoint screenPos)>;
-    static void SetMenuExecHandler(TMenuExecHandler handler);
 
     QMenu* ViewerPopupMenu = nullptr;
     bool MouseSelecting = false;
@@ -442,7 +436,7 @@ public:
 
     // Source and buffer state; callers read it, the control alone writes it.
     QString FileName;
-    TFileHandle FileHandle = INVALID_HANDLE_VALUE;
+    platform::UniqueFile FileHandle; // the open file of the file source; closes itself
     TOffset FileSize = 0;
     TFileSourceType FileSourceType = vfSrcNone;
     QIODevice* Stream = nullptr;

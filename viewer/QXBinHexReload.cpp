@@ -1,10 +1,9 @@
 // QXBinHexReload.cpp — watching the shown file and re-opening it when it changes on disk.
 #include "QXBinHex.h"
 
-#include <QApplication>
-#include <QTimer>
+#include "Interaction.h"
 
-std::function<void()> TQXBinHex::Beep = [] { QApplication::beep(); };
+#include <QTimer>
 
 void TQXBinHex::InitWatchers() {
     FileNotification->setOptions({foNotifyFilename, foNotifySize, foNotifyLastWrite});
@@ -64,8 +63,8 @@ void TQXBinHex::HandleFileChange(QObject* sender) {
             LoadFileSource(/*reopen=*/false);
         }
         Redraw();
-        if (FAutoReloadBeep && Beep)
-            Beep();
+        if (FAutoReloadBeep)
+            platform::Beep();
     }
     DoFileReload();
 }

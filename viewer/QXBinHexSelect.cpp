@@ -2,6 +2,7 @@
 // context menu and the code page and byte order menus.
 #include "QXBinHex.h"
 
+#include "Interaction.h"
 #include "QXViewerMsg.h"
 #include "QXxAssert.h"
 #include "QXxClipboard.h"
@@ -22,17 +23,6 @@
 namespace {
 
 constexpr int MaxDelimiterSearch = 8192;
-
-TQXBinHex::TMenuExecHandler& MenuExecHandler() {
-    static TQXBinHex::TMenuExecHandler handler;
-    return handler;
-}
-
-QAction* ExecMenu(QMenu* menu, QPoint screenPos) {
-    if (MenuExecHandler())
-        return MenuExecHandler()(menu, screenPos);
-    return menu->exec(screenPos);
-}
 
 // Milliseconds since the program started, wrapping like a system tick count.
 uint32_t TickCount() {
@@ -63,10 +53,6 @@ QString MakeWordDelimiters() {
 
 const QString TQXBinHex::LineDelimiters = QStringLiteral("\r\n");
 const QString TQXBinHex::WordDelimiters = MakeWordDelimiters();
-
-void TQXBinHex::SetMenuExecHandler(TMenuExecHandler handler) {
-    MenuExecHandler() = std::move(handler);
-}
 
 // ---- Selection ----------------------------------------------------------------------------------
 
@@ -299,7 +285,7 @@ void TQXBinHex::UpdatePopupMenu() {
 void TQXBinHex::ShowPopupMenu(QPoint client, QPoint global) {
     PopupPoint = client;
     UpdatePopupMenu();
-    ExecMenu(ViewerPopupMenu, global);
+    platform::ExecMenu(ViewerPopupMenu, global);
 }
 
 void TQXBinHex::contextMenuEvent(QContextMenuEvent* event) {
@@ -397,7 +383,7 @@ void TQXBinHex::EncodingMenu(QPoint screenPos) {
     QMenu* menu = PrepareEncodingMenu();
     if (CharSize() == 2)
         screenPos -= QPoint(menu->sizeHint().width() / 2, menu->sizeHint().height() / 2);
-    ExecMenu(menu, screenPos);
+    platform::ExecMenu(menu, screenPos);
     QCoreApplication::processEvents();
 }
 

@@ -38,8 +38,8 @@ void TQXStreamSearch::SetFileName(const QString& Name) {
     FFileName = Name;
     FStreamOwner = true;
     FStream = nullptr;
-    FFileHandle = FFileOpen(Name);
-    if (FFileHandle == INVALID_HANDLE_VALUE)
+    FFileHandle.reset(FFileOpen(Name));
+    if (!FFileHandle)
         throw EFOpenError(QStringLiteral("Cannot open file \"%1\"").arg(Name).toStdString());
 }
 
@@ -52,10 +52,8 @@ void TQXStreamSearch::SetStream(QIODevice* S) {
 }
 
 void TQXStreamSearch::FreeStream() {
-    if (FStreamOwner && FFileHandle != INVALID_HANDLE_VALUE) {
-        platform::CloseFile(FFileHandle);
-        FFileHandle = INVALID_HANDLE_VALUE;
-    }
+    if (FStreamOwner)
+        FFileHandle.reset();
 }
 
 void TQXStreamSearch::ClearSavedSearch() {
@@ -65,20 +63,19 @@ void TQXStreamSearch::ClearSavedSearch() {
 }
 
 bool TQXStreamSearch::HasSource() const {
-    return FFileHandle != INVALID_HANDLE_VALUE || FStream;
+    return FFileHandle || FStream;
 }
 
 int64_t TQXStreamSearch::SourceSize() const {
-    const int64_t size =
-        FFileHandle != INVALID_HANDLE_VALUE ? platform::FileSizeOf(FFileHandle) : FStream->size();
+    const int64_t size = FFileHandle ? platform::FileSizeOf(FFileHandle.get()) : FStream->size();
     return std::max<int64_t>(size, 0);
 }
 
 int64_t TQXStreamSearch::ReadBlock(int64_t offset, char* buffer, int64_t count) {
-    if (FFileHandle != INVALID_HANDLE_VALUE) {
+    if (FFileHandle) {
         std::size_t read = 0;
-        if (!platform::ReadFileAt(FFileHandle, buffer, static_cast<std::size_t>(count), offset,
-                                  &read))
+        if (!platform::ReadFileAt(FFileHandle.get(), buffer, static_cast<std::size_t>(count),
+                                  offset, &read))
             throw EReadError(ReadErrorText(offset).toStdString());
         return static_cast<int64_t>(read);
     }

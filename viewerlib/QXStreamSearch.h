@@ -2,6 +2,7 @@
 // forward or backward, in any encoding of the viewer, and remembers the last search.
 #pragma once
 
+#include "FileIo.h"
 #include "QXxCodepages.h"
 
 #include <QFlags>
@@ -171,7 +172,8 @@ private:
     CharStarts CharStartsAround(SearchRun& run, int64_t offset);
 
     QIODevice* FStream = nullptr;
-    int FFileHandle = -1; // the file SetFileName opened; the source instead of FStream while open
+    // The file SetFileName opened; the source instead of FStream while open.
+    platform::UniqueFile FFileHandle;
     bool FStreamOwner = false;
     QString FFileName;
     int64_t FStreamSize = 0;

@@ -1,4 +1,5 @@
-// FileIoTest.cpp — the file calls: replacing a file safely and the runtime codes of errors.
+// FileIoTest.cpp — the file calls: replacing a file safely, the runtime codes of errors and the
+// handle that closes itself.
 #include "FileIo.h"
 #include "TestSupport.h"
 
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,4 +125,58 @@ TEST(FileIo, LinksAreFollowedAndNeverReplaced) {
                          .join(' ')
                          .contains(".vornex-save"));
     }
+}
+
+namespace {
+
+// Whether fd names an open file of this process.
+bool IsOpen(int fd) {
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+
+} // namespace
+
+TEST(UniqueFile, MovingHandsTheHandleOnAndTheLastOwnerClosesIt) {
+    test::ScratchDir dir;
+    dir.write("a.bin", "abc");
+    const platform::FileHandle fd = platform::OpenFileForReading(dir.native("a.bin"));
+    ASSERT_NE(fd, platform::InvalidFileHandle);
+    {
+        platform::UniqueFile first(fd);
+        platform::UniqueFile second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_EQ(first.get(), platform::InvalidFileHandle);
+        platform::UniqueFile third;
+        third = std::move(second);
+        EXPECT_FALSE(second);
+        ASSERT_TRUE(third);
+        EXPECT_EQ(third.get(), fd);
+        // The moved-from owners went empty: their destruction must not close it.
+        first = platform::UniqueFile();
+        second.reset();
+        EXPECT_TRUE(IsOpen(fd));
+        char byte = 0;
+        std::size_t got = 0;
+        EXPECT_TRUE(platform::ReadFileAt(third.get(), &byte, 1, 2, &got));
+        EXPECT_EQ(byte, 'c');
+    }
+    EXPECT_FALSE(IsOpen(fd));
+}
+
+TEST(UniqueFile, ResetClosesTheOldHandleAndReleaseKeepsItOpen) {
+    test::ScratchDir dir;
+    dir.write("a.bin", "abc");
+    const platform::FileHandle a = platform::OpenFileForReading(dir.native("a.bin"));
+    const platform::FileHandle b = platform::OpenFileForReading(dir.native("a.bin"));
+    ASSERT_NE(a, platform::InvalidFileHandle);
+    ASSERT_NE(b, platform::InvalidFileHandle);
+    platform::UniqueFile file(a);
+    file.reset(b);
+    EXPECT_FALSE(IsOpen(a));
+    EXPECT_TRUE(IsOpen(b));
+    EXPECT_EQ(file.release(), b);
+    EXPECT_FALSE(file);
+    file.reset();
+    EXPECT_TRUE(IsOpen(b)) << "a released handle is the caller's";
+    EXPECT_EQ(platform::CloseFile(b), 0);
 }

@@ -10,7 +10,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QIcon>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 
@@ -196,6 +198,25 @@ TEST(ViewerSource, OpenSameNameDoesNothingEmptyNameCloses) {
     EXPECT_TRUE(viewer.Open(QString(), true));
     EXPECT_FALSE(viewer.SourceAssigned());
     EXPECT_EQ(viewer.FileSourceType, TQXBinHex::vfSrcNone);
+}
+
+TEST(ViewerSource, FileIsClosedWhenAStreamReplacesItAndWithTheViewer) {
+    const auto isOpen = [](int fd) { return ::fcntl(fd, F_GETFD) != -1; };
+    test::ScratchDir dir;
+    QBuffer stream;
+    stream.setData(test::Ramp(4));
+    ASSERT_TRUE(stream.open(QIODevice::ReadOnly));
+    auto viewer = std::make_unique<TQXBinHex>();
+    ASSERT_TRUE(viewer->Open(dir.write("a.bin", test::Ramp(10)), true));
+    const int first = viewer->FileHandle.get();
+    ASSERT_TRUE(isOpen(first));
+    ASSERT_TRUE(viewer->OpenStream(&stream, true));
+    EXPECT_FALSE(isOpen(first));
+    ASSERT_TRUE(viewer->Open(dir.write("b.bin", test::Ramp(10)), true));
+    const int second = viewer->FileHandle.get();
+    ASSERT_TRUE(isOpen(second));
+    viewer.reset();
+    EXPECT_FALSE(isOpen(second));
 }
 
 TEST(ViewerSource, FailedOpenIsToldAndRetriedLater) {

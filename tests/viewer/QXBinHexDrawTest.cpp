@@ -169,8 +169,9 @@ TEST(HexPage, OneByteSelectionInvertsItsDigitsAndCharacter) {
             if (in) {
                 ++inside;
                 insideSame += differs ? 0 : 1;
-                if (differs)
+                if (differs) {
                     EXPECT_EQ(after.pixel(x, y) & 0xFFFFFF, ~before.pixel(x, y) & 0xFFFFFF);
+                }
             } else {
                 outside += differs ? 1 : 0;
             }

@@ -38,16 +38,18 @@ TEST(ViewerHostile, FileCutShortWhileShownIsShownAsItNowIs) {
         EXPECT_EQ(f.viewer.FileSize, c.cutTo);
         EXPECT_LE(f.viewer.ViewPos, f.viewer.PosLast());
         EXPECT_LE(f.viewer.MarkStart + f.viewer.MarkLength, c.cutTo) << "the selection is cut";
-        if (c.cutTo > 0)
+        if (c.cutTo > 0) {
             EXPECT_EQ(f.viewer.StrPositions.Entries[0].Pos, f.viewer.ViewPos);
+        }
 
         // Select All takes the new length, and Copy puts exactly those bytes on the clipboard.
         QApplication::clipboard()->setText(QStringLiteral("before"));
         f.viewer.SelectAll();
         EXPECT_EQ(f.viewer.MarkLength, c.cutTo);
         f.viewer.CopyToClipboard(/*asHex=*/true);
-        if (c.cutTo > 0)
+        if (c.cutTo > 0) {
             EXPECT_EQ(ClipboardText().size(), 3 * c.cutTo - 1);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // QXBinHexReloadTest.cpp — re-opening the shown file when it changes on disk, with the notification
 // watcher and with the polling watcher.
 #include "DrawFixture.h"
+#include "Interaction.h"
 #include "MessageBox.h"
 #include "SyntheticDevice.h"
 #include "TestSupport.h"
@@ -17,15 +18,13 @@ class ReloadTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         beeps = 0;
-        TQXBinHex::Beep = [this] { ++beeps; };
+        platform::SetBeepHandler([this] { ++beeps; });
         f.viewer.OnFileReload = [this](QObject*) { ++reloads; };
         f.viewer.setAutoReloadSimple(GetParam());
         f.viewer.setAutoReloadSimpleTime(50);
         f.viewer.setAutoReload(true);
     }
-    void TearDown() override {
-        TQXBinHex::Beep = [] { QApplication::beep(); };
-    }
+    void TearDown() override { platform::SetBeepHandler(nullptr); }
 
     QString Write(const QByteArray& content) { return dir.write("watched.bin", content); }
     void Append(const QByteArray& more) {
@@ -205,7 +204,7 @@ TEST(ReloadRules, ChangeWhileAReadAsksToRetryIsOnlyReported) {
         if (questions == 1) {
             EXPECT_TRUE(QFile::remove(path));
             // What the box's event loop would deliver: the polling watcher's reports.
-            QTest::qWaitFor([&] { return reloads > 0; }, ReloadTimeoutMs);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return reloads > 0; }, ReloadTimeoutMs));
         }
         EXPECT_EQ(flags & 0xF, platform::MB_RETRYCANCEL);
         return questions == 1 ? platform::IDRETRY : platform::IDCANCEL;

@@ -1,6 +1,7 @@
 // QXBinHexSelectTest.cpp — selecting with real mouse and key events, copying, the context menu and
 // the encoding menus.
 #include "DrawFixture.h"
+#include "Interaction.h"
 #include "QXxCodepageList.h"
 #include "QXxCodepages.h"
 #include "SyntheticDevice.h"
@@ -19,13 +20,13 @@ namespace {
 class SelectTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TQXBinHex::SetMenuExecHandler([this](QMenu* menu, QPoint) {
+        platform::SetMenuExecHandler([this](QMenu* menu, QPoint) {
             menus.push_back(menu);
             return nullptr;
         });
         f.viewer.OnSelectionChange = [this](QObject*) { ++changes; };
     }
-    void TearDown() override { TQXBinHex::SetMenuExecHandler(nullptr); }
+    void TearDown() override { platform::SetMenuExecHandler(nullptr); }
 
     // The client point in the character column at the left edge of the character at pos, moved by
     // dx pixels.

@@ -21,20 +21,8 @@ std::vector<Line> DrawnLines(const DrawFixture& f) {
     return lines;
 }
 
-QByteArray Utf16Le(const std::u16string& s) {
-    QByteArray b;
-    for (char16_t c : s) {
-        b.append(static_cast<char>(c & 0xFF));
-        b.append(static_cast<char>(c >> 8));
-    }
-    return b;
-}
-
 bool IsDark(QColor c) {
     return c.red() < 110 && c.green() < 110 && c.blue() < 110;
-}
-bool IsRed(QColor c) {
-    return c.red() > 150 && c.green() < 100 && c.blue() < 100;
 }
 
 // Makes the page chars character widths wide after the left margin (and half a width more), so

@@ -5,10 +5,8 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -133,14 +131,15 @@ TEST(TQXFileNotification, TenQuickWritesRaiseOneOnChanged) {
     w.watcher.Start();
     ASSERT_TRUE(w.watcher.Active());
 
+    // The worker's requests to switch the timer on are applied through this thread's event loop,
+    // which runs only after the last write: the timer starts after all of them, however long they
+    // take.
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::Append));
-    const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 10; ++i) {
         ASSERT_EQ(f.write("0123456789", 10), 10);
         ASSERT_TRUE(f.flush());
     }
-    ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
     f.close();
 
     EXPECT_TRUE(w.AwaitChanges(1));
@@ -217,15 +216,12 @@ TEST(TQXFileNotification, FileReplacedByRenameIsReportedEachTime) {
     }
 }
 
-TEST(TQXFileNotification, StartOnMissingFolderShowsErrorAfterTimeOut) {
+TEST(TQXFileNotification, StartOnMissingFolderShowsErrorAndStaysInactive) {
     test::ScratchDir dir;
     test::MessageBoxRecorder boxes;
     TQXFileNotification n;
     n.setDirectory(dir.path("none"));
-    QElapsedTimer clock;
-    clock.start();
     n.Start();
-    EXPECT_GE(clock.elapsed(), 3000);
     EXPECT_FALSE(n.Active());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Exception while creating thread");

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -201,7 +202,11 @@ protected:
         const Alphabet alphabet = AlphabetOf(encoding);
         const int32_t charSize = CharSizeOf(encoding);
         const bool decodesWithOffsets = encoding == 130 || encoding == 112 || encoding == 97;
-        int found = 0;
+        // Found matches by direction, and those a whole block or more away from the start, which
+        // only a search that crossed block boundaries reaches.
+        int foundForward = 0;
+        int foundBackward = 0;
+        int foundBlocksAway = 0;
         for (int round = 0; round < rounds; ++round) {
             QString pattern;
             const int m = 1 + Random(5);
@@ -256,7 +261,11 @@ protected:
                              << "round " << round << " pattern " << pattern.toStdString()
                              << " options " << options.toInt() << " start " << start);
                 ASSERT_EQ(search.SearchFrom(pattern, encoding, options, start), expected.start);
-                found += expected.start >= 0 ? 1 : 0;
+                if (expected.start >= 0) {
+                    ++(forward ? foundForward : foundBackward);
+                    if (std::abs(expected.start - start) >= SearchBlockSize)
+                        ++foundBlocksAway;
+                }
                 if (start != 0 && expected.start >= 0) {
                     ASSERT_TRUE(search.FindFirst(pattern, encoding, options, start));
                     ASSERT_EQ((Found{search.FoundStart(), search.FoundLength()}), expected);
@@ -265,7 +274,10 @@ protected:
         }
         // Planted matches make most searches succeed; a reference that finds nothing proves
         // nothing.
-        EXPECT_GE(found, rounds);
+        EXPECT_GE(foundForward + foundBackward, rounds);
+        EXPECT_GT(foundForward, 0);
+        EXPECT_GT(foundBackward, 0);
+        EXPECT_GT(foundBlocksAway, 0);
     }
 };
 

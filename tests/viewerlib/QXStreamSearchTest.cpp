@@ -451,8 +451,9 @@ TEST(QXStreamSearch, AMatchOfUnitsSharingOneByteCoversThatByte) {
             EXPECT_EQ(search.FoundStart(), offsets[size_t(i)]);
             EXPECT_GE(search.FoundLength(), 1) << encoding << " " << i;
             const int64_t first = search.FoundStart();
-            if (search.FindNext(false))
+            if (search.FindNext(false)) {
                 EXPECT_GT(search.FoundStart(), first) << "FindNext moves past the match";
+            }
         }
     }
     EXPECT_GT(sharedUnits, 0) << "the pages must give such units for the test to mean anything";
