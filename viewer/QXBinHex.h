@@ -39,7 +39,13 @@ class TQXBinHex : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    enum TQXBinHexMode { vbmodeText, vbmodeBinary, vbmodeHex, vbmodeUnicode, vbmodeUHex };
+    enum TQXBinHexMode {
+        vbmodeText = binhex::ModeText,
+        vbmodeBinary = binhex::ModeBinary,
+        vbmodeHex = binhex::ModeHex,
+        vbmodeUnicode = binhex::ModeUnicode,
+        vbmodeUHex = binhex::ModeUHex
+    };
     Q_ENUM(TQXBinHexMode)
 
     enum TQXPopupCommand {
@@ -162,7 +168,9 @@ public:
     TOffset PosLast() const { return binhex::LastCharPos(FileSize, CharSize()); }
     int LineSize() const;
     int LinesNum() const;
-    int CharSize() const { return (FMode == vbmodeUnicode || FMode == vbmodeUHex) ? 2 : 1; }
+    int CharSize() const { return binhex::CharSizeOf(binhex::TViewMode(FMode)); }
+    // The columns of a line of the fixed-width modes, as the next drawing lays them out.
+    binhex::TLineLayout LineLayout() const;
     const QImage& PageImage() const { return PageBitmap; }
 
     // Draws the page from ViewPos into target at the given size and records what went where in
@@ -380,7 +388,7 @@ public:
     };
     static constexpr int HorzLineStep = 200;
     // vbmodeText and vbmodeUnicode, whose lines have variable widths.
-    bool IsTextLikeMode() const;
+    bool IsTextLikeMode() const { return binhex::IsTextLike(binhex::TViewMode(FMode)); }
 
     // Moves the top of the page to pos (ignored when negative or unchanged), clamped to PosLast and
     // aligned down to a line (a character in the text modes); the buffer follows.
@@ -594,7 +602,7 @@ private:
     void FitWidths(int widthInChars);
     void DrawHexLines(TPageCanvas& page);
     void DrawUHexLines(TPageCanvas& page);
-    void DrawCellLines(TPageCanvas& page, int cells, int unitBytes);
+    void DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layout);
     void DrawBinaryLines(TPageCanvas& page);
     void DrawTextLines(TPageCanvas& page);
     void DrawReadErrorPage(TPageCanvas& page);
@@ -602,7 +610,7 @@ private:
     void InvertSelection(TPageCanvas& page, const QString& str, int x, int y, bool withHighlights,
                          bool singleCell, TOffset startPos);
     void DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
-    void DrawSeparators(TPageCanvas& page, int y, std::initializer_list<int> columns);
+    void DrawSeparators(TPageCanvas& page, int y, const binhex::TLineLayout& layout);
     QString ColumnText(TOffset linePos, int count, int step) const;
 
     // ---- Text modes (QXBinHexText.cpp) ----

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int AutoScrollDeadZone = 16;
-constexpr int MaxScrollRange = 32767;
 constexpr int WheelNotch = 120;
 constexpr int DragScrollHorzStep = 20;
 
@@ -97,10 +96,6 @@ void TQXBinHex::ScrollUpBytes(TOffset n) {
 void TQXBinHex::ScrollDownBytes(TOffset n) {
     if (ViewPos < PosLastPage())
         SetViewPos(ViewPos + n, /*redraw=*/true);
-}
-
-bool TQXBinHex::IsTextLikeMode() const {
-    return FMode == vbmodeText || FMode == vbmodeUnicode;
 }
 
 void TQXBinHex::ScrollLineUp(int n) {
@@ -227,17 +222,9 @@ void TQXBinHex::UpdateVertScrollBar() {
     const bool hidden = !BufferOK || FileSize < CharSize() ||
                         (IsTextLikeMode() && ViewPos == 0 && ViewPageSize >= FileSize);
     if (!hidden) {
-        const TOffset lineSize = LineSize();
-        const TOffset range = std::clamp<TOffset>(FileSize / lineSize, 4, MaxScrollRange);
-        const TOffset pos = std::min<TOffset>(ViewPos * range / FileSize, range);
-        TOffset page =
-            std::max<TOffset>(static_cast<TOffset>(LinesNum()) * lineSize * range / FileSize, 1);
-        if (page >= range)
-            page = range + 1;
-        page = std::min<TOffset>(page, MaxScrollRange);
-        if (IsTextLikeMode())
-            page = 0;
-        info = {static_cast<int>(range), static_cast<int>(page), static_cast<int>(pos)};
+        const binhex::TVertThumb thumb =
+            binhex::VertThumbFor(FileSize, ViewPos, LineSize(), LinesNum(), IsTextLikeMode());
+        info = {thumb.Range, thumb.Page, thumb.Pos};
     }
     VertScrollInfo = info;
     SetScrollBar(verticalScrollBar(), info);
@@ -315,8 +302,7 @@ void TQXBinHex::VScroll(int code, int pos) {
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
-        const TOffset n = std::clamp<TOffset>(FileSize / LineSize(), 1, MaxScrollRange);
-        const TOffset target = FileSize * static_cast<int16_t>(pos) / n;
+        const TOffset target = binhex::ThumbToPos(FileSize, LineSize(), static_cast<int16_t>(pos));
         if (!(ViewAtEnd && target >= ViewPos))
             GoToPos(target);
         break;
