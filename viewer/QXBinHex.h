@@ -10,6 +10,7 @@
 #include "QXStreamSearch.h"
 #include "QXUrlScan.h"
 #include "QXxFProc.h"
+#include "QXxSProc.h"
 #include "SysColors.h"
 
 #include <QAbstractScrollArea>
@@ -33,7 +34,6 @@ class QScrollBar;
 class QPainter;
 
 using TColor = platform::TColor;
-using TQXEncoding = int;
 
 class TQXBinHex : public QAbstractScrollArea {
     Q_OBJECT
@@ -165,10 +165,18 @@ public:
 
     bool SourceAssigned() const;
     bool IsFileEmpty() const { return FileSize < CharSize(); }
-    TOffset PosLast() const { return binhex::LastCharPos(FileSize, CharSize()); }
+    TOffset PosLast() const { return LastCharPos(FileSize, CharSize()); }
     int LineSize() const;
     int LinesNum() const;
+    TByteOrder SourceByteOrder() const {
+        return FileUnicodeFmt == vfUnicodeBE ? TByteOrder::BigEndian : TByteOrder::LittleEndian;
+    }
     int CharSize() const { return binhex::CharSizeOf(binhex::TViewMode(FMode)); }
+    // Shift, Ctrl, Alt and Meta of an input event, the keys that tell its shift state.
+    static Qt::KeyboardModifiers ShiftKeys(Qt::KeyboardModifiers modifiers) {
+        return modifiers &
+               (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    }
     // The columns of a line of the fixed-width modes, as the next drawing lays them out.
     binhex::TLineLayout LineLayout() const;
     const QImage& PageImage() const { return PageBitmap; }
@@ -186,6 +194,10 @@ public:
     QFont TextFont() const;
     TColor TextFontColor() const;
     bool TextFontIsOem() const;
+    // The encoding of the one-byte modes' characters: TextEncoding, or ANSI for the UTF-16 ones.
+    TQXEncoding OneByteEncoding() const {
+        return FTextEncoding >= 0 ? FTextEncoding : EncodingANSI;
+    }
     // The colour itself while the control is enabled, the system grey-text colour while disabled.
     TColor EnabledColor(TColor color) const;
 
@@ -501,6 +513,9 @@ public:
     void setTextWidthFit(bool v) { FTextWidthFit = v; }
     bool TextWidthFitHex() const { return FTextWidthFitHex; }
     void setTextWidthFitHex(bool v);
+    // Cells per line of the hex and 16-bit hex modes while they are not fitted to the page.
+    static constexpr int DefaultTextWidthHex = 16;
+    static constexpr int DefaultTextWidthUHex = 8;
     bool TextWidthFitUHex() const { return FTextWidthFitUHex; }
     void setTextWidthFitUHex(bool v);
     bool TextWrap() const { return FTextWrap; }
@@ -604,6 +619,19 @@ private:
     void DrawUHexLines(TPageCanvas& page);
     void DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layout);
     void DrawBinaryLines(TPageCanvas& page);
+    // Sets an option of the page and redraws when it changed.
+    template <typename T> void SetOption(T& field, T value) {
+        if (value == field)
+            return;
+        field = value;
+        Redraw();
+    }
+    // Sets a fit flag; switching it off sets width to unfittedWidth (through the hex width rule).
+    static void SetCellFit(bool& fit, bool v, int& width, int unfittedWidth);
+    // Calls drawLine for each line of lineSize bytes from ViewPos that the page shows (one partial
+    // line more than fit, none past the end), then draws the gutter and sets ViewAtEnd.
+    void DrawFixedLines(TPageCanvas& page, int lineSize,
+                        const std::function<void(TOffset linePos, int y)>& drawLine);
     void DrawTextLines(TPageCanvas& page);
     void DrawReadErrorPage(TPageCanvas& page);
     void DrawColumnText(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
@@ -627,6 +655,11 @@ private:
     // ---- Scrolling (QXBinHexScroll.cpp) ----
     // The selection's part of the keys, the mouse press and the drag (QXBinHexSelect.cpp).
     bool HandleSelectionKey(QKeyEvent* event);
+    // How a client point is hit-tested: Near takes the nearest character of the line under it,
+    // Strict only a character drawn under the point.
+    enum class THitTest { Near, Strict };
+    // The offset under a client point in the last drawing's record (-1 for none).
+    TOffset PosAtPoint(QPoint client, THitTest mode) const;
     void HandleSelectionPress(QMouseEvent* event);
     void ShowPopupMenu(QPoint client, QPoint global);
     void ChooseCodepage(int encoding);
@@ -670,8 +703,8 @@ private:
     TQXBinHexMode FMode = vbmodeText;
     int FTextEncoding = 0;
     int FTextWidth = 80;
-    int FTextWidthHex = 16;
-    int FTextWidthUHex = 8;
+    int FTextWidthHex = DefaultTextWidthHex;
+    int FTextWidthUHex = DefaultTextWidthUHex;
     bool FTextWidthFit = false;
     bool FTextWidthFitHex = false;
     bool FTextWidthFitUHex = false;

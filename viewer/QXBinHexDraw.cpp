@@ -44,7 +44,8 @@ public:
 // ---- Settings of a drawing ----------------------------------------------------------------------
 
 bool TQXBinHex::TextFontIsOem() const {
-    return FMode != vbmodeUnicode && FMode != vbmodeUHex && FTextEncoding == 1 && FTextOemSpecial;
+    return FMode != vbmodeUnicode && FMode != vbmodeUHex && FTextEncoding == EncodingOEM &&
+           FTextOemSpecial;
 }
 
 QFont TQXBinHex::TextFont() const {
@@ -77,7 +78,7 @@ TQXBinHexOutputOptions TQXBinHex::OutputOptions(bool lineEnd) const {
 int TQXBinHex::WidthInChars() const {
     const int w =
         CharWidth > 0 ? (PageBitmap.width() - LeftMargin()) / CharWidth : binhex::MaxLength;
-    return binhex::ClampInt(w, 2, MaxLength);
+    return binhex::ClampTextWidth(w);
 }
 
 void TQXBinHex::FitWidths(int widthInChars) {
@@ -192,7 +193,7 @@ void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* pos
     page.Painter.setPen(page.Colors.Text);
     page.Options = OutputOptions(false);
 
-    const int widthInChars = binhex::ClampInt((width - LeftMargin()) / CharWidth, 2, MaxLength);
+    const int widthInChars = binhex::ClampTextWidth((width - LeftMargin()) / CharWidth);
     FitWidths(widthInChars);
     page.LinesNum = binhex::ClampInt((height - 2) / LineHeight, 0, binhex::MaxPageLines);
     ViewPageSize = static_cast<TOffset>(page.LinesNum) * LineSize();
@@ -234,7 +235,7 @@ QString TQXBinHex::ColumnText(TOffset linePos, int count, int step) const {
         bytes[j] = static_cast<char>(self->GetChar(linePos + j));
     if (TextFontIsOem())
         return OemGlyphs(bytes);
-    return CodepageToUnicode(bytes, FTextEncoding >= 0 ? FTextEncoding : 0);
+    return CodepageToUnicode(bytes, OneByteEncoding());
 }
 
 void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y,
@@ -276,14 +277,7 @@ void TQXBinHex::DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layo
     const int cellUnits = layout.CellUnits();
     const int w = CharWidth;
     const int left = LeftMargin() - HViewPos;
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    for (int i = 1; i <= lines; ++i) {
-        // Compared as distances from ViewPos, which cannot overflow near the largest offset.
-        const TOffset lineOffset = static_cast<TOffset>(i - 1) * n;
-        if (lineOffset >= FileSize - ViewPos)
-            break;
-        const TOffset linePos = ViewPos + lineOffset;
-        const int y = (i - 1) * LineHeight;
+    DrawFixedLines(page, n, [&](TOffset linePos, int y) {
         page.Painter.setPen(page.Colors.Text);
         page.Painter.drawText(left, y + page.Ascent,
                               HexOffsetText(linePos, layout.OffsetDigits) + QLatin1Char(':'));
@@ -308,25 +302,29 @@ void TQXBinHex::DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layo
         DrawColumnText(page, ColumnText(linePos, count, unitBytes), left + layout.CharsStart() * w,
                        y, linePos);
         DrawSeparators(page, y, layout);
-    }
-    DrawGutter(page.Painter, page.Target.height());
-    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+    });
 }
 
 void TQXBinHex::DrawBinaryLines(TPageCanvas& page) {
     const int n = FTextWidth;
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    for (int i = 1; i <= lines; ++i) {
-        const TOffset lineOffset = static_cast<TOffset>(i - 1) * n;
-        if (lineOffset >= FileSize - ViewPos)
-            break;
-        const TOffset linePos = ViewPos + lineOffset;
-        const int y = (i - 1) * LineHeight;
+    DrawFixedLines(page, n, [&](TOffset linePos, int y) {
         const int count = static_cast<int>(std::min<TOffset>(n, FileSize - linePos));
         DrawColumnText(page, ColumnText(linePos, count, 1), LeftMargin() - HViewPos, y, linePos);
+    });
+}
+
+void TQXBinHex::DrawFixedLines(TPageCanvas& page, int lineSize,
+                               const std::function<void(TOffset linePos, int y)>& drawLine) {
+    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    for (int i = 1; i <= lines; ++i) {
+        // Compared as distances from ViewPos, which cannot overflow near the largest offset.
+        const TOffset lineOffset = static_cast<TOffset>(i - 1) * lineSize;
+        if (lineOffset >= FileSize - ViewPos)
+            break;
+        drawLine(ViewPos + lineOffset, (i - 1) * LineHeight);
     }
     DrawGutter(page.Painter, page.Target.height());
-    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * lineSize;
 }
 
 // ---- Lines of the text modes --------------------------------------------------------------------

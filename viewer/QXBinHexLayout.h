@@ -50,13 +50,6 @@ constexpr int HexOffsetDigits(TOffset fileSize, int charSize) {
     return digits;
 }
 
-// Offset of the last character: fileSize rounded down to a multiple of charSize, less charSize,
-// at least 0.
-constexpr TOffset LastCharPos(TOffset fileSize, int charSize) {
-    const TOffset last = fileSize - fileSize % charSize - charSize;
-    return last < 0 ? 0 : last;
-}
-
 // Width clamping: a plain width is 2..MaxLength; a hex width is in addition rounded down to a
 // multiple of 4 and raised back to 2 if that leaves less.
 constexpr int ClampTextWidth(int width) {

@@ -7,7 +7,10 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -20,8 +23,7 @@ constexpr int DragScrollHorzStep = 20;
 enum class Shift { None, ShiftOnly, CtrlOnly, Other };
 
 Shift ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
-    const auto mods =
-        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const auto mods = TQXBinHex::ShiftKeys(modifiers);
     if (buttons != Qt::NoButton)
         return Shift::Other;
     if (mods == Qt::NoModifier)
@@ -249,32 +251,20 @@ void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
     if (SettingScrollBars)
         return;
     QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
-    int code = SB_ENDSCROLL;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        code = SB_LINEUP;
-        break;
-    case QAbstractSlider::SliderSingleStepAdd:
-        code = SB_LINEDOWN;
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        code = SB_PAGEUP;
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        code = SB_PAGEDOWN;
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        code = SB_TOP;
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        code = SB_BOTTOM;
-        break;
-    case QAbstractSlider::SliderMove:
-        code = SB_THUMBTRACK;
-        break;
-    default:
+    // The slider's actions as the window bar's scroll codes; other actions scroll nothing.
+    static constexpr std::pair<int, int> Codes[] = {
+        {QAbstractSlider::SliderSingleStepSub, SB_LINEUP},
+        {QAbstractSlider::SliderSingleStepAdd, SB_LINEDOWN},
+        {QAbstractSlider::SliderPageStepSub, SB_PAGEUP},
+        {QAbstractSlider::SliderPageStepAdd, SB_PAGEDOWN},
+        {QAbstractSlider::SliderToMinimum, SB_TOP},
+        {QAbstractSlider::SliderToMaximum, SB_BOTTOM},
+        {QAbstractSlider::SliderMove, SB_THUMBTRACK}};
+    const auto* found = std::find_if(std::begin(Codes), std::end(Codes),
+                                     [action](const auto& entry) { return entry.first == action; });
+    if (found == std::end(Codes))
         return;
-    }
+    const int code = found->second;
     const int position = bar->sliderPosition();
     if (code == SB_THUMBTRACK)
         (orientation == Qt::Vertical ? VThumbTrackPos : HThumbTrackPos) = position;

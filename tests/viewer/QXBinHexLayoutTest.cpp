@@ -1,5 +1,6 @@
 // QXBinHexLayoutTest.cpp — the page-buffer window and width rules without a widget.
 #include "QXBinHexLayout.h"
+#include "QXStreamSearch.h"
 
 #include <gtest/gtest.h>
 
