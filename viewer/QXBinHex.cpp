@@ -20,6 +20,10 @@ namespace {
 
 constexpr auto DragScrollInterval = 50ms;
 constexpr auto AutoScrollInterval = 100ms;
+// The fonts are sized in pixels, at the heights that 10 and 9 points have at 96 dots per inch, so
+// that the page's lines and columns measure the same on every screen.
+constexpr int TextFontPixels = 13;
+constexpr int SmallFontPixels = 12;
 
 QFont MakeFont(const QString& family, int pixelHeight) {
     QFont font(family);
@@ -42,10 +46,10 @@ TQXBinHex::TQXBinHex(QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
-    setFont(MakeFont(QStringLiteral("Courier New"), 13));
-    FFontOEM = MakeFont(QStringLiteral("Terminal"), 12);
-    FFontFooter = MakeFont(QStringLiteral("Arial"), 12);
-    FFontGutter = MakeFont(QStringLiteral("Courier New"), 12);
+    setFont(MakeFont(QStringLiteral("Courier New"), TextFontPixels));
+    FFontOEM = MakeFont(QStringLiteral("Terminal"), SmallFontPixels);
+    FFontFooter = MakeFont(QStringLiteral("Arial"), SmallFontPixels);
+    FFontGutter = MakeFont(QStringLiteral("Courier New"), SmallFontPixels);
 
     DragScrollTimer.setInterval(DragScrollInterval);
     AutoScrollTimer.setInterval(AutoScrollInterval);
@@ -100,19 +104,20 @@ void TQXBinHex::setTextEncoding(int encoding) {
 }
 
 void TQXBinHex::setTextWidthFitHex(bool v) {
-    if (v == FTextWidthFitHex)
-        return;
-    FTextWidthFitHex = v;
-    if (!v)
-        setTextWidthHex(16);
+    SetCellFit(FTextWidthFitHex, v, FTextWidthHex, DefaultTextWidthHex);
 }
 
 void TQXBinHex::setTextWidthFitUHex(bool v) {
-    if (v == FTextWidthFitUHex)
+    SetCellFit(FTextWidthFitUHex, v, FTextWidthUHex, DefaultTextWidthUHex);
+}
+
+void TQXBinHex::SetCellFit(bool& fit, bool v, int& width, int unfittedWidth) {
+    if (v == fit)
         return;
-    FTextWidthFitUHex = v;
+    fit = v;
+    // Fitting switched off leaves the default width, not the last fitted one.
     if (!v)
-        setTextWidthUHex(8);
+        width = binhex::ClampHexWidth(unfittedWidth);
 }
 
 void TQXBinHex::setTextWrap(bool v) {
@@ -125,17 +130,11 @@ void TQXBinHex::setTextWrap(bool v) {
 }
 
 void TQXBinHex::setTextNonPrintable(bool v) {
-    if (v == FTextNonPrintable)
-        return;
-    FTextNonPrintable = v;
-    Redraw();
+    SetOption(FTextNonPrintable, v);
 }
 
 void TQXBinHex::setTextOemSpecial(bool v) {
-    if (v == FTextOemSpecial)
-        return;
-    FTextOemSpecial = v;
-    Redraw();
+    SetOption(FTextOemSpecial, v);
 }
 
 void TQXBinHex::setTextUrlHilight(bool v) {
@@ -453,15 +452,14 @@ char16_t TQXBinHex::GetChar(TOffset pos) {
         if (CharSize() == 1) {
             c = Buffer[d];
         } else {
-            const uint8_t b0 = Buffer[d];
-            const uint8_t b1 = d + 1 < BufferAllocSize ? Buffer[d + 1] : 0;
-            c = FileUnicodeFmt == vfUnicodeBE ? char16_t(b0 << 8 | b1) : char16_t(b1 << 8 | b0);
+            const uint8_t next = d + 1 < BufferAllocSize ? Buffer[d + 1] : 0;
+            c = Utf16Unit(Buffer[d], next, SourceByteOrder());
         }
     }
-    const bool textMode = FMode == vbmodeText || FMode == vbmodeUnicode;
+    const bool textMode = IsTextLikeMode();
     if (c == 9 && !textMode)
         return u'.';
-    if (c < FirstPrintable && !(textMode && (c == 9 || c == 10 || c == 13)))
+    if (c < FirstPrintable && !(textMode && (c == 9 || IsLineBreakChar(c))))
         return u'.';
     if (c == 30 || c == 31)
         return u'.';

@@ -10,6 +10,7 @@
 #include "QXStreamSearch.h"
 #include "QXUrlScan.h"
 #include "QXxFProc.h"
+#include "QXxSProc.h"
 #include "SysColors.h"
 
 #include <QAbstractScrollArea>
@@ -36,13 +37,18 @@ enum class ClipboardKind;
 }
 
 using TColor = platform::TColor;
-using TQXEncoding = int;
 
 class TQXBinHex : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    enum TQXBinHexMode { vbmodeText, vbmodeBinary, vbmodeHex, vbmodeUnicode, vbmodeUHex };
+    enum TQXBinHexMode {
+        vbmodeText = binhex::ModeText,
+        vbmodeBinary = binhex::ModeBinary,
+        vbmodeHex = binhex::ModeHex,
+        vbmodeUnicode = binhex::ModeUnicode,
+        vbmodeUHex = binhex::ModeUHex
+    };
     Q_ENUM(TQXBinHexMode)
 
     enum TQXPopupCommand {
@@ -162,10 +168,20 @@ public:
 
     bool SourceAssigned() const;
     bool IsFileEmpty() const { return FileSize < CharSize(); }
-    TOffset PosLast() const { return binhex::LastCharPos(FileSize, CharSize()); }
+    TOffset PosLast() const { return LastCharPos(FileSize, CharSize()); }
     int LineSize() const;
     int LinesNum() const;
-    int CharSize() const { return (FMode == vbmodeUnicode || FMode == vbmodeUHex) ? 2 : 1; }
+    TByteOrder SourceByteOrder() const {
+        return FileUnicodeFmt == vfUnicodeBE ? TByteOrder::BigEndian : TByteOrder::LittleEndian;
+    }
+    int CharSize() const { return binhex::CharSizeOf(binhex::TViewMode(FMode)); }
+    // Shift, Ctrl, Alt and Meta of an input event, the keys that tell its shift state.
+    static Qt::KeyboardModifiers ShiftKeys(Qt::KeyboardModifiers modifiers) {
+        return modifiers &
+               (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    }
+    // The columns of a line of the fixed-width modes, as the next drawing lays them out.
+    binhex::TLineLayout LineLayout() const;
     const QImage& PageImage() const { return PageBitmap; }
 
     // Draws the page from ViewPos into target at the given size and records what went where in
@@ -181,6 +197,10 @@ public:
     QFont TextFont() const;
     TColor TextFontColor() const;
     bool TextFontIsOem() const;
+    // The encoding of the one-byte modes' characters: TextEncoding, or ANSI for the UTF-16 ones.
+    TQXEncoding OneByteEncoding() const {
+        return FTextEncoding >= 0 ? FTextEncoding : EncodingANSI;
+    }
     // The colour itself while the control is enabled, the system grey-text colour while disabled.
     TColor EnabledColor(TColor color) const;
 
@@ -377,7 +397,7 @@ public:
     };
     static constexpr int HorzLineStep = 200;
     // vbmodeText and vbmodeUnicode, whose lines have variable widths.
-    bool IsTextLikeMode() const;
+    bool IsTextLikeMode() const { return binhex::IsTextLike(binhex::TViewMode(FMode)); }
 
     // Moves the top of the page to pos (ignored when negative or unchanged), clamped to PosLast and
     // aligned down to a line (a character in the text modes); the buffer follows.
@@ -490,6 +510,9 @@ public:
     void setTextWidthFit(bool v) { FTextWidthFit = v; }
     bool TextWidthFitHex() const { return FTextWidthFitHex; }
     void setTextWidthFitHex(bool v);
+    // Cells per line of the hex and 16-bit hex modes while they are not fitted to the page.
+    static constexpr int DefaultTextWidthHex = 16;
+    static constexpr int DefaultTextWidthUHex = 8;
     bool TextWidthFitUHex() const { return FTextWidthFitUHex; }
     void setTextWidthFitUHex(bool v);
     bool TextWrap() const { return FTextWrap; }
@@ -591,15 +614,28 @@ private:
     void FitWidths(int widthInChars);
     void DrawHexLines(TPageCanvas& page);
     void DrawUHexLines(TPageCanvas& page);
-    void DrawCellLines(TPageCanvas& page, int cells, int unitBytes);
+    void DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layout);
     void DrawBinaryLines(TPageCanvas& page);
+    // Sets an option of the page and redraws when it changed.
+    template <typename T> void SetOption(T& field, T value) {
+        if (value == field)
+            return;
+        field = value;
+        Redraw();
+    }
+    // Sets a fit flag; switching it off sets width to unfittedWidth (through the hex width rule).
+    static void SetCellFit(bool& fit, bool v, int& width, int unfittedWidth);
+    // Calls drawLine for each line of lineSize bytes from ViewPos that the page shows (one partial
+    // line more than fit, none past the end), then draws the gutter and sets ViewAtEnd.
+    void DrawFixedLines(TPageCanvas& page, int lineSize,
+                        const std::function<void(TOffset linePos, int y)>& drawLine);
     void DrawTextLines(TPageCanvas& page);
     void DrawReadErrorPage(TPageCanvas& page);
     void DrawColumnText(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
     void InvertSelection(TPageCanvas& page, const QString& str, int x, int y, bool withHighlights,
                          bool singleCell, TOffset startPos);
     void DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
-    void DrawSeparators(TPageCanvas& page, int y, std::initializer_list<int> columns);
+    void DrawSeparators(TPageCanvas& page, int y, const binhex::TLineLayout& layout);
     QString ColumnText(TOffset linePos, int count, int step) const;
 
     // ---- Text modes (QXBinHexText.cpp) ----
@@ -616,6 +652,11 @@ private:
     // ---- Scrolling (QXBinHexScroll.cpp) ----
     // The selection's part of the keys, the mouse press and the drag (QXBinHexSelect.cpp).
     bool HandleSelectionKey(QKeyEvent* event);
+    // How a client point is hit-tested: Near takes the nearest character of the line under it,
+    // Strict only a character drawn under the point.
+    enum class THitTest { Near, Strict };
+    // The offset under a client point in the last drawing's record (-1 for none).
+    TOffset PosAtPoint(QPoint client, THitTest mode) const;
     void HandleSelectionPress(QMouseEvent* event);
     // CopyToClipboard's text placed in the clipboard of the kind.
     void CopySelection(bool asHex, platform::ClipboardKind kind);
@@ -661,8 +702,8 @@ private:
     TQXBinHexMode FMode = vbmodeText;
     int FTextEncoding = 0;
     int FTextWidth = 80;
-    int FTextWidthHex = 16;
-    int FTextWidthUHex = 8;
+    int FTextWidthHex = DefaultTextWidthHex;
+    int FTextWidthUHex = DefaultTextWidthUHex;
     bool FTextWidthFit = false;
     bool FTextWidthFitHex = false;
     bool FTextWidthFitUHex = false;

@@ -47,7 +47,8 @@ public:
 // ---- Settings of a drawing ----------------------------------------------------------------------
 
 bool TQXBinHex::TextFontIsOem() const {
-    return FMode != vbmodeUnicode && FMode != vbmodeUHex && FTextEncoding == 1 && FTextOemSpecial;
+    return FMode != vbmodeUnicode && FMode != vbmodeUHex && FTextEncoding == EncodingOEM &&
+           FTextOemSpecial;
 }
 
 QFont TQXBinHex::TextFont() const {
@@ -82,16 +83,23 @@ int TQXBinHex::WidthInChars() const {
         CharWidth > 0
             ? (PageBitmap.deviceIndependentSize().toSize().width() - LeftMargin()) / CharWidth
             : binhex::MaxLength;
-    return binhex::ClampInt(w, 2, MaxLength);
+    return binhex::ClampTextWidth(w);
 }
 
 void TQXBinHex::FitWidths(int widthInChars) {
+    using binhex::TLineLayout;
     if (FTextWidthFit)
-        FTextWidth = binhex::ClampInt(widthInChars, 2, 300);
+        FTextWidth = TLineLayout::CellsFitting(binhex::ModeBinary, widthInChars, HexOffsetLen);
     if (FTextWidthFitHex)
-        setTextWidthHex(binhex::ClampInt((widthInChars - HexOffsetLen - 5) / 4, 2, 300));
+        setTextWidthHex(TLineLayout::CellsFitting(binhex::ModeHex, widthInChars, HexOffsetLen));
     if (FTextWidthFitUHex)
-        setTextWidthUHex(binhex::ClampInt((widthInChars - HexOffsetLen - 5) / 6, 2, 300));
+        setTextWidthUHex(TLineLayout::CellsFitting(binhex::ModeUHex, widthInChars, HexOffsetLen));
+}
+
+binhex::TLineLayout TQXBinHex::LineLayout() const {
+    const int cells =
+        FMode == vbmodeHex ? FTextWidthHex : (FMode == vbmodeUHex ? FTextWidthUHex : FTextWidth);
+    return {binhex::TViewMode(FMode), cells, HexOffsetLen};
 }
 
 // ---- Redraw and DrawTo --------------------------------------------------------------------------
@@ -158,7 +166,7 @@ void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
 
 void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* positions) {
     if (BufferPos < 0 || BufferPos > PosLast() || ViewPos < BufferPos ||
-        ViewPos > BufferPos + 2 * static_cast<TOffset>(BufMaxOffset)) {
+        ViewPos - BufferPos > 2 * static_cast<TOffset>(BufMaxOffset)) {
         throw EAssertionFailed(
             QStringLiteral("Positions out of range: DrawTo\rBufferPos: %1, ViewPos: %2, "
                            "BufMaxOffset: %3")
@@ -196,7 +204,7 @@ void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* pos
     page.Painter.setPen(page.Colors.Text);
     page.Options = OutputOptions(false);
 
-    const int widthInChars = binhex::ClampInt((width - LeftMargin()) / CharWidth, 2, MaxLength);
+    const int widthInChars = binhex::ClampTextWidth((width - LeftMargin()) / CharWidth);
     FitWidths(widthInChars);
     page.LinesNum = binhex::ClampInt((height - 2) / LineHeight, 0, binhex::MaxPageLines);
     ViewPageSize = static_cast<TOffset>(page.LinesNum) * LineSize();
@@ -238,7 +246,7 @@ QString TQXBinHex::ColumnText(TOffset linePos, int count, int step) const {
         bytes[j] = static_cast<char>(self->GetChar(linePos + j));
     if (TextFontIsOem())
         return OemGlyphs(bytes);
-    return CodepageToUnicode(bytes, FTextEncoding >= 0 ? FTextEncoding : 0);
+    return CodepageToUnicode(bytes, OneByteEncoding());
 }
 
 void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y,
@@ -250,87 +258,84 @@ void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int
         page.Positions->AddString(str, x, startPos, y);
 }
 
-void TQXBinHex::DrawSeparators(TPageCanvas& page, int y, std::initializer_list<int> columns) {
+void TQXBinHex::DrawSeparators(TPageCanvas& page, int y, const binhex::TLineLayout& layout) {
     QPen pen(page.Colors.Lines);
     pen.setWidth(2);
     pen.setCapStyle(Qt::FlatCap);
     page.Painter.setPen(pen);
     const int left = LeftMargin() - HViewPos;
-    for (int column : columns) {
-        const int x = left + column * CharWidth;
+    for (int k = 0; k < layout.SeparatorCount(); ++k) {
+        const int x = left + layout.Separator(k) * CharWidth;
         page.Painter.drawLine(x, y, x, y + LineHeight);
     }
     page.Painter.setPen(page.Colors.Text);
 }
 
 void TQXBinHex::DrawHexLines(TPageCanvas& page) {
-    DrawCellLines(page, FTextWidthHex, 1);
+    DrawCellLines(page, LineLayout());
 }
 
 void TQXBinHex::DrawUHexLines(TPageCanvas& page) {
-    DrawCellLines(page, FTextWidthUHex, 2);
+    DrawCellLines(page, LineLayout());
 }
 
-// Lines of cells, unitBytes bytes each (two or four hex digits), cells per line: the offset column,
-// the tinted cell area with a gap in its middle, the character column and three separators.
-void TQXBinHex::DrawCellLines(TPageCanvas& page, int cells, int unitBytes) {
-    const int n = cells * unitBytes;         // bytes per line
-    const int h = cells / 2;                 // the middle gap follows cell h - 1
-    const int cellUnits = 2 * unitBytes + 1; // digits and a blank, in character widths
-    const int d = HexOffsetLen;
+// Lines of cells as the layout places them: the offset column, the tinted cell area with a gap in
+// its middle, the character column and the separators.
+void TQXBinHex::DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layout) {
+    const int cells = layout.Cells;
+    const int unitBytes = layout.UnitBytes();
+    const int n = layout.BytesPerLine();
+    const int cellUnits = layout.CellUnits();
     const int w = CharWidth;
     const int left = LeftMargin() - HViewPos;
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    for (int i = 1; i <= lines; ++i) {
-        const TOffset linePos = ViewPos + static_cast<TOffset>(i - 1) * n;
-        if (linePos >= FileSize)
-            break;
-        const int y = (i - 1) * LineHeight;
-        int x = left;
+    DrawFixedLines(page, n, [&](TOffset linePos, int y) {
         page.Painter.setPen(page.Colors.Text);
-        page.Painter.drawText(x, y + page.Ascent, HexOffsetText(linePos, d) + QLatin1Char(':'));
-        x += (d + 2) * w;
-        page.Painter.fillRect(QRect(x, y, w * (cellUnits * cells + 2), LineHeight + 1),
-                              page.Colors.HexBack);
-        x += w;
+        page.Painter.drawText(left, y + page.Ascent,
+                              HexOffsetText(linePos, layout.OffsetDigits) + QLatin1Char(':'));
+        page.Painter.fillRect(
+            QRect(left + layout.TintStart() * w, y, w * layout.TintUnits(), LineHeight + 1),
+            page.Colors.HexBack);
         int count = 0;
-        for (int j = 0;
-             j < cells && linePos + static_cast<TOffset>(unitBytes) * j + unitBytes - 1 < FileSize;
+        const TOffset lineBytes = FileSize - linePos;
+        for (int j = 0; j < cells && static_cast<TOffset>(unitBytes) * (j + 1) <= lineBytes;
              ++j, ++count) {
             const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
+            const int x = left + layout.CellStart(j) * w;
             page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
             const QString cell = GetHex(cellPos);
             page.Painter.drawText(x, y + page.Ascent, cell);
             InvertSelection(page, cell, x, y, false, /*singleCell=*/true, cellPos);
             if (page.Positions)
                 page.Positions->SetHexCell(j, x, cellUnits * w, cells);
-            x += cellUnits * w;
-            if (j == h - 1)
-                x += w;
         }
-        const int columnX = left + (d + cellUnits * cells + 4) * w;
         if (page.Positions)
-            page.Positions->SetTextColumn(columnX);
-        DrawColumnText(page, ColumnText(linePos, count, unitBytes), columnX + w, y, linePos);
-        DrawSeparators(page, y, {d + 2, d + 3 + cellUnits * h, d + cellUnits * cells + 4});
-    }
-    DrawGutter(page.Painter, page.Height());
-    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+            page.Positions->SetTextColumn(left + layout.TextColumn() * w);
+        DrawColumnText(page, ColumnText(linePos, count, unitBytes), left + layout.CharsStart() * w,
+                       y, linePos);
+        DrawSeparators(page, y, layout);
+    });
 }
 
 void TQXBinHex::DrawBinaryLines(TPageCanvas& page) {
     const int n = FTextWidth;
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    for (int i = 1; i <= lines; ++i) {
-        const TOffset linePos = ViewPos + static_cast<TOffset>(i - 1) * n;
-        if (linePos >= FileSize)
-            break;
-        const int y = (i - 1) * LineHeight;
+    DrawFixedLines(page, n, [&](TOffset linePos, int y) {
         const int count = static_cast<int>(std::min<TOffset>(n, FileSize - linePos));
         DrawColumnText(page, ColumnText(linePos, count, 1), LeftMargin() - HViewPos, y, linePos);
+    });
+}
+
+void TQXBinHex::DrawFixedLines(TPageCanvas& page, int lineSize,
+                               const std::function<void(TOffset linePos, int y)>& drawLine) {
+    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    for (int i = 1; i <= lines; ++i) {
+        // Compared as distances from ViewPos, which cannot overflow near the largest offset.
+        const TOffset lineOffset = static_cast<TOffset>(i - 1) * lineSize;
+        if (lineOffset >= FileSize - ViewPos)
+            break;
+        drawLine(ViewPos + lineOffset, (i - 1) * LineHeight);
     }
     DrawGutter(page.Painter, page.Height());
-    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * n;
+    ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * lineSize;
 }
 
 // ---- Lines of the text modes --------------------------------------------------------------------

@@ -13,15 +13,13 @@ void TQXBinHex::InitWatchers() {
 
 void TQXBinHex::StopWatching() {
     FileNotification->Stop();
-    FileNotificationSimple->Timer->stop();
+    FileNotificationSimple->StopPolling();
 }
 
 void TQXBinHex::StartWatching() {
     if (FAutoReloadSimple) {
-        FileNotificationSimple->Timer->stop();
-        FileNotificationSimple->Timer->setInterval(FAutoReloadSimpleTime);
-        FileNotificationSimple->SetFileName(FileName);
-        FileNotificationSimple->Timer->start();
+        FileNotificationSimple->Watch(FileName, FAutoReloadSimpleTime,
+                                      TQXFileNotificationSimple::TPolling::Running);
     } else {
         FileNotification->setFileName(FileName);
         FileNotification->Start();
@@ -35,11 +33,9 @@ void TQXBinHex::SetAutoReload(bool value) {
     if (FileName.isEmpty())
         return;
     if (FAutoReloadSimple) {
-        FileNotificationSimple->Timer->stop();
-        FileNotificationSimple->Timer->setInterval(FAutoReloadSimpleTime);
-        FileNotificationSimple->SetFileName(FileName);
-        if (value)
-            FileNotificationSimple->Timer->start();
+        using TPolling = TQXFileNotificationSimple::TPolling;
+        FileNotificationSimple->Watch(FileName, FAutoReloadSimpleTime,
+                                      value ? TPolling::Running : TPolling::Stopped);
     } else {
         FileNotification->setActive(false);
         FileNotification->setFileName(FileName);

@@ -7,12 +7,14 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace {
 
 constexpr int AutoScrollDeadZone = 16;
-constexpr int MaxScrollRange = 32767;
 constexpr int WheelNotch = 120;
 constexpr int DragScrollHorzStep = 20;
 
@@ -21,8 +23,7 @@ constexpr int DragScrollHorzStep = 20;
 enum class Shift { None, ShiftOnly, CtrlOnly, Other };
 
 Shift ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
-    const auto mods =
-        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const auto mods = TQXBinHex::ShiftKeys(modifiers);
     if (buttons != Qt::NoButton)
         return Shift::Other;
     if (mods == Qt::NoModifier)
@@ -97,10 +98,6 @@ void TQXBinHex::ScrollUpBytes(TOffset n) {
 void TQXBinHex::ScrollDownBytes(TOffset n) {
     if (ViewPos < PosLastPage())
         SetViewPos(ViewPos + n, /*redraw=*/true);
-}
-
-bool TQXBinHex::IsTextLikeMode() const {
-    return FMode == vbmodeText || FMode == vbmodeUnicode;
 }
 
 void TQXBinHex::ScrollLineUp(int n) {
@@ -227,17 +224,9 @@ void TQXBinHex::UpdateVertScrollBar() {
     const bool hidden = !BufferOK || FileSize < CharSize() ||
                         (IsTextLikeMode() && ViewPos == 0 && ViewPageSize >= FileSize);
     if (!hidden) {
-        const TOffset lineSize = LineSize();
-        const TOffset range = std::clamp<TOffset>(FileSize / lineSize, 4, MaxScrollRange);
-        const TOffset pos = std::min<TOffset>(ViewPos * range / FileSize, range);
-        TOffset page =
-            std::max<TOffset>(static_cast<TOffset>(LinesNum()) * lineSize * range / FileSize, 1);
-        if (page >= range)
-            page = range + 1;
-        page = std::min<TOffset>(page, MaxScrollRange);
-        if (IsTextLikeMode())
-            page = 0;
-        info = {static_cast<int>(range), static_cast<int>(page), static_cast<int>(pos)};
+        const binhex::TVertThumb thumb =
+            binhex::VertThumbFor(FileSize, ViewPos, LineSize(), LinesNum(), IsTextLikeMode());
+        info = {thumb.Range, thumb.Page, thumb.Pos};
     }
     VertScrollInfo = info;
     SetScrollBar(verticalScrollBar(), info);
@@ -262,32 +251,20 @@ void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
     if (SettingScrollBars)
         return;
     QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
-    int code = SB_ENDSCROLL;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        code = SB_LINEUP;
-        break;
-    case QAbstractSlider::SliderSingleStepAdd:
-        code = SB_LINEDOWN;
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        code = SB_PAGEUP;
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        code = SB_PAGEDOWN;
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        code = SB_TOP;
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        code = SB_BOTTOM;
-        break;
-    case QAbstractSlider::SliderMove:
-        code = SB_THUMBTRACK;
-        break;
-    default:
+    // The slider's actions as the window bar's scroll codes; other actions scroll nothing.
+    static constexpr std::pair<int, int> Codes[] = {
+        {QAbstractSlider::SliderSingleStepSub, SB_LINEUP},
+        {QAbstractSlider::SliderSingleStepAdd, SB_LINEDOWN},
+        {QAbstractSlider::SliderPageStepSub, SB_PAGEUP},
+        {QAbstractSlider::SliderPageStepAdd, SB_PAGEDOWN},
+        {QAbstractSlider::SliderToMinimum, SB_TOP},
+        {QAbstractSlider::SliderToMaximum, SB_BOTTOM},
+        {QAbstractSlider::SliderMove, SB_THUMBTRACK}};
+    const auto* found = std::find_if(std::begin(Codes), std::end(Codes),
+                                     [action](const auto& entry) { return entry.first == action; });
+    if (found == std::end(Codes))
         return;
-    }
+    const int code = found->second;
     const int position = bar->sliderPosition();
     if (code == SB_THUMBTRACK)
         (orientation == Qt::Vertical ? VThumbTrackPos : HThumbTrackPos) = position;
@@ -315,8 +292,7 @@ void TQXBinHex::VScroll(int code, int pos) {
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
-        const TOffset n = std::clamp<TOffset>(FileSize / LineSize(), 1, MaxScrollRange);
-        const TOffset target = FileSize * static_cast<int16_t>(pos) / n;
+        const TOffset target = binhex::ThumbToPos(FileSize, LineSize(), static_cast<int16_t>(pos));
         if (!(ViewAtEnd && target >= ViewPos))
             GoToPos(target);
         break;

@@ -137,14 +137,13 @@ QString TQXBinHex::TextAround(TOffset pos) {
     if (CharSize() == 2)
         return BytesToWide(bytes, count, FileUnicodeFmt == vfUnicodeBE);
     return CodepageToUnicode(QByteArrayView(reinterpret_cast<const char*>(bytes), count),
-                             FTextEncoding >= 0 ? FTextEncoding : 0);
+                             OneByteEncoding());
 }
 
 void TQXBinHex::ExtendSelectionTo(QPoint client) {
     if (SelDragStart < 0)
         return;
-    const TOffset pos =
-        StrPositions.PosFromPoint(TextFont(), client.x(), client.y(), false, OutputOptions(false));
+    const TOffset pos = PosAtPoint(client, THitTest::Near);
     if (pos < 0)
         return;
     const TOffset a = std::min(SelDragStart, pos);
@@ -213,15 +212,14 @@ void TQXBinHex::CopySelection(bool asHex, TQXClipboardKind kind) {
             bytes = BytesToHexText(bytes);
         else
             ZerosToSpaces(bytes);
-        PutClipboardTextInEncoding(bytes, FTextEncoding >= 0 ? FTextEncoding : 0, kind);
+        PutClipboardTextInEncoding(bytes, OneByteEncoding(), kind);
     } catch (const std::exception&) {
         ViewerMsgError(ClipboardErrorText);
     }
 }
 
 void TQXBinHex::CopyLink() {
-    const TOffset pos = StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(),
-                                                  /*strict=*/true, OutputOptions(false));
+    const TOffset pos = PosAtPoint(PopupPoint, THitTest::Strict);
     const QByteArray url = UrlAt(pos);
     if (!url.isEmpty())
         PutClipboardTextInEncoding(url, 0);
@@ -230,8 +228,7 @@ void TQXBinHex::CopyLink() {
 void TQXBinHex::SelectLine() {
     if (PopupPoint.x() < 0 || PopupPoint.y() < 0)
         return;
-    const TOffset pos = StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(),
-                                                  /*strict=*/false, OutputOptions(false));
+    const TOffset pos = PosAtPoint(PopupPoint, THitTest::Near);
     if (pos >= 0)
         SelectAround(LineDelimiters, pos);
 }
@@ -266,8 +263,7 @@ void TQXBinHex::UpdatePopupMenu() {
     }
     const bool empty = IsFileEmpty();
     const bool sel = MarkLength > 0;
-    const TOffset linkPos = StrPositions.PosFromPoint(TextFont(), PopupPoint.x(), PopupPoint.y(),
-                                                      /*strict=*/true, OutputOptions(false));
+    const TOffset linkPos = PosAtPoint(PopupPoint, THitTest::Strict);
     const TOffset evenSize = FileSize - FileSize % CharSize();
     auto set = [this](TQXPopupCommand command, bool enabled) {
         QAction* a = PopupItem(command);
@@ -320,8 +316,8 @@ QMenu* TQXBinHex::PrepareEncodingMenu() {
             menu = new QMenu(this);
             menu->setObjectName(QLatin1String(ByteOrderMenuName));
             auto* group = new QActionGroup(menu);
-            for (const auto& [encoding, format] :
-                 {std::pair{-2, vfUnicodeBE}, std::pair{-1, vfUnicodeLE}}) {
+            for (const auto& [encoding, format] : {std::pair{EncodingUnicodeBE, vfUnicodeBE},
+                                                   std::pair{EncodingUnicodeLE, vfUnicodeLE}}) {
                 QAction* a = menu->addAction(QString::fromLatin1(CodepageName(encoding)));
                 a->setCheckable(true);
                 a->setData(static_cast<int>(format));
@@ -389,9 +385,13 @@ void TQXBinHex::EncodingMenu(QPoint screenPos) {
 
 // ---- Keys and mouse -----------------------------------------------------------------------------
 
+TOffset TQXBinHex::PosAtPoint(QPoint client, THitTest mode) const {
+    return StrPositions.PosFromPoint(TextFont(), client.x(), client.y(), mode == THitTest::Strict,
+                                     OutputOptions(false));
+}
+
 bool TQXBinHex::HandleSelectionKey(QKeyEvent* event) {
-    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
-                                            Qt::AltModifier | Qt::MetaModifier);
+    const auto mods = ShiftKeys(event->modifiers());
     if (mods == Qt::ControlModifier && event->key() == Qt::Key_A) {
         SelectAll();
         return true;
@@ -413,10 +413,8 @@ void TQXBinHex::HandleSelectionPress(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
-    const TOffset pos =
-        StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false, OutputOptions(false));
-    const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
-                                            Qt::AltModifier | Qt::MetaModifier);
+    const TOffset pos = PosAtPoint(at, THitTest::Near);
+    const auto mods = ShiftKeys(event->modifiers());
     if (mods == Qt::ShiftModifier && event->buttons() == Qt::LeftButton) {
         SetSelection(std::max<TOffset>(0, std::min(SelAnchor, pos)), std::abs(pos - SelAnchor),
                      false,
@@ -460,8 +458,7 @@ void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
 void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (!AutoScrollMode) {
-        const TOffset pos = StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), /*strict=*/true,
-                                                      OutputOptions(false));
+        const TOffset pos = PosAtPoint(at, THitTest::Strict);
         viewport()->setCursor(CursorById(UrlAt(pos).isEmpty() ? crIBeam : crHandPoint));
     }
     if (!MouseSelecting) {
@@ -490,8 +487,7 @@ void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
-    if (SelDragStart >= 0 && StrPositions.PosFromPoint(TextFont(), at.x(), at.y(), false,
-                                                       OutputOptions(false)) == SelDragStart)
+    if (SelDragStart >= 0 && PosAtPoint(at, THitTest::Near) == SelDragStart)
         ClickUrl(SelDragStart);
     const bool selectedWithMouse = MouseSelecting;
     MouseSelecting = false;

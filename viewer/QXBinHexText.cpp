@@ -8,14 +8,6 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-
-bool IsBreak(char16_t c) {
-    return c == 10 || c == 13;
-}
-
-} // namespace
-
 // ---- Reading lines ------------------------------------------------------------------------------
 
 bool TQXBinHex::InBufferAndData(TOffset pos) const {
@@ -33,7 +25,7 @@ QString TQXBinHex::LineToUnicode(const QString& chars) const {
     for (qsizetype i = 0; i < chars.size(); ++i)
         bytes[i] = static_cast<char>(chars.at(i).unicode());
     if (!TextFontIsOem())
-        return CodepageToUnicode(bytes, FTextEncoding >= 0 ? FTextEncoding : EncodingANSI);
+        return CodepageToUnicode(bytes, OneByteEncoding());
     // The OEM font shows every byte as its own glyph; tabs stay tabs so that they are expanded.
     QString shown = OemGlyphs(bytes);
     for (qsizetype i = 0; i < chars.size(); ++i) {
@@ -69,7 +61,7 @@ TQXBinHex::TLineChars TQXBinHex::ReadLineChars(bool forward, TOffset pos) {
     TOffset p = pos;
     for (int i = 0; i < MaxLength && InBufferAndData(p); ++i) {
         const char16_t c = GetChar(p);
-        if (IsBreak(c))
+        if (IsLineBreakChar(c))
             break;
         chars += QChar(c);
         p += forward ? cs : -cs;
@@ -174,12 +166,12 @@ TOffset TQXBinHex::FindLineStart(TOffset pos, bool forward, bool start, TLineCha
 
 bool TQXBinHex::EndsWithBreak(TOffset pos, int length) {
     const TOffset d = pos + static_cast<TOffset>(length) * CharSize();
-    return InBufferAndData(d) && IsBreak(GetChar(d));
+    return InBufferAndData(d) && IsLineBreakChar(GetChar(d));
 }
 
 bool TQXBinHex::StartsTextLine(TOffset pos) {
     const TOffset before = pos - CharSize();
-    return !InBufferAndData(before) || IsBreak(GetChar(before));
+    return !InBufferAndData(before) || IsLineBreakChar(GetChar(before));
 }
 
 // ---- Line numbers -------------------------------------------------------------------------------
@@ -260,13 +252,10 @@ void TQXBinHex::DetectUrls(TOffset pos) {
         FillUrlTable(FindUrls(bytes, BufferPos), pos, UrlTable);
         return;
     }
-    const bool bigEndian = FileUnicodeFmt == vfUnicodeBE;
+    const TByteOrder order = SourceByteOrder();
     std::u16string units(static_cast<size_t>(valid / 2), u'\0');
-    for (size_t i = 0; i < units.size(); ++i) {
-        const uint8_t b0 = Buffer[2 * i];
-        const uint8_t b1 = Buffer[2 * i + 1];
-        units[i] = bigEndian ? char16_t(b0 << 8 | b1) : char16_t(b1 << 8 | b0);
-    }
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = Utf16Unit(Buffer[2 * i], Buffer[2 * i + 1], order);
     FillUrlTable(FindUrls(units, BufferPos), pos, UrlTable);
 }
 

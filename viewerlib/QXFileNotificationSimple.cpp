@@ -33,6 +33,18 @@ void TQXFileNotificationSimple::SetFileName(const QString& Name) {
         Timer->start();
 }
 
+void TQXFileNotificationSimple::Watch(const QString& Name, int IntervalMs, TPolling After) {
+    Timer->stop();
+    Timer->setInterval(IntervalMs);
+    SetFileName(Name);
+    if (After == TPolling::Running)
+        Timer->start();
+}
+
+void TQXFileNotificationSimple::StopPolling() {
+    Timer->stop();
+}
+
 void TQXFileNotificationSimple::TimerTimer(QObject*) {
     if (FBusy)
         return;

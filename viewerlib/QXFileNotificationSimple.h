@@ -32,6 +32,14 @@ public:
     // switches the timer back to how it was.
     void SetFileName(const QString& Name);
 
+    // Whether the timer polls after Watch.
+    enum class TPolling { Stopped, Running };
+    // Switches the timer off, takes the interval and Name (SetFileName, which may throw, leaving
+    // the timer off), then switches the timer on when After is Running.
+    void Watch(const QString& Name, int IntervalMs, TPolling After);
+    // Switches the timer off.
+    void StopPolling();
+
     // The file's state at the last change seen (or at SetFileName); zero at creation.
     const TSimpleFileInfo& SimpleFileInfo() const { return FSimpleFileInfo; }
 

@@ -16,12 +16,6 @@ QString ReadErrorText(int64_t offset) {
     return QStringLiteral("Read error at offset %1").arg(offset);
 }
 
-QString Folded(QString text, const qxsearch::FoldTable& fold) {
-    for (QChar& c : text)
-        c = QChar(fold[c.unicode()]);
-    return text;
-}
-
 } // namespace
 
 TQXStreamSearch::TQXStreamSearch(QObject* AOwner) : QObject(AOwner) {}
@@ -242,7 +236,8 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             translate = translate || classSize[canonical[b]] > 1;
         }
     } else {
-        wideNeedle = run.caseSensitive ? run.text : Folded(run.text, qxsearch::WideFold());
+        wideNeedle =
+            run.caseSensitive ? run.text : qxsearch::Folded(run.text, qxsearch::WideFold());
         needle = qxsearch::UnitBytes(reinterpret_cast<const char16_t*>(wideNeedle.utf16()),
                                      wideNeedle.size())
                      .toByteArray();
@@ -291,10 +286,8 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
                         units[i] = static_cast<char16_t>(units[i] << 8 | units[i] >> 8);
                 }
                 if (!run.caseSensitive) {
-                    const qxsearch::FoldTable& fold = qxsearch::WideFold();
                     auto* folded = reinterpret_cast<char16_t*>(run.folded.data());
-                    for (qsizetype i = 0; i < rules.units; ++i)
-                        folded[i] = fold[units[i]];
+                    qxsearch::FoldUnits(units, folded, rules.units, qxsearch::WideFold());
                     hay = qxsearch::UnitBytes(folded, rules.units);
                 }
                 separatorAt = [units](qsizetype i) { return IsWordSeparator(units[i]); };

@@ -44,9 +44,7 @@ int64_t LastCharPos(int64_t size, int32_t charSize) {
 }
 
 void WideLowerCase(QString& s) {
-    const qxsearch::FoldTable& fold = qxsearch::WideFold();
-    for (QChar& c : s)
-        c = QChar(fold[c.unicode()]);
+    s = qxsearch::Folded(std::move(s), qxsearch::WideFold());
 }
 
 char16_t AnsiFoldUnit(char16_t c) {
@@ -165,6 +163,17 @@ const FoldTable& WideFold() {
     return *table;
 }
 
+void FoldUnits(const char16_t* from, char16_t* to, qsizetype count, const FoldTable& fold) {
+    for (qsizetype i = 0; i < count; ++i)
+        to[i] = fold[from[i]];
+}
+
+QString Folded(QString text, const FoldTable& fold) {
+    auto* units = reinterpret_cast<char16_t*>(text.data());
+    FoldUnits(units, units, text.size(), fold);
+    return text;
+}
+
 const BytePage* BytePageOf(TQXEncoding encoding) {
     static std::mutex mutex;
     static std::map<TQXEncoding, std::unique_ptr<BytePage>> pages;
@@ -252,14 +261,8 @@ int SearchUnits(const QString& pattern, const QString& block, bool forward, bool
     rules.lastBlock = lastBlock;
     if (rules.Candidates() <= 0)
         return 0;
-    QString keys = block;
-    QString needle = pattern;
-    if (!caseSensitive) {
-        for (QChar& c : keys)
-            c = QChar(fold[c.unicode()]);
-        for (QChar& c : needle)
-            c = QChar(fold[c.unicode()]);
-    }
+    const QString keys = caseSensitive ? block : qxsearch::Folded(block, fold);
+    const QString needle = caseSensitive ? pattern : qxsearch::Folded(pattern, fold);
     const auto* units = reinterpret_cast<const char16_t*>(block.utf16());
     const qxsearch::NeedleFinder finder(
         qxsearch::UnitBytes(reinterpret_cast<const char16_t*>(needle.utf16()), needle.size()), 2);

@@ -23,6 +23,11 @@ using FoldTable = std::array<char16_t, 65536>;
 const FoldTable& AnsiFold();
 const FoldTable& WideFold();
 
+// Case folding for the search: count units from `from` through the table into `to` (which may be
+// `from`), or a whole string.
+void FoldUnits(const char16_t* from, char16_t* to, qsizetype count, const FoldTable& fold);
+QString Folded(QString text, const FoldTable& fold);
+
 // A code page that decodes every byte to exactly one UTF-16 unit on its own.
 struct BytePage {
     std::array<char16_t, 256> units{};

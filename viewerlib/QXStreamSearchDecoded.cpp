@@ -59,22 +59,12 @@ DecodedBlock Decode(const char* bytes, int64_t from, int64_t size, TQXEncoding e
         CodepageToUnicode(QByteArrayView(bytes + from, size - from), encoding, block.offsets);
     for (int64_t& offset : block.offsets)
         offset += from;
-    block.keys = block.units;
-    if (!caseSensitive) {
-        const qxsearch::FoldTable& fold = qxsearch::AnsiFold();
-        for (QChar& c : block.keys)
-            c = QChar(fold[c.unicode()]);
-    }
+    block.keys = caseSensitive ? block.units : qxsearch::Folded(block.units, qxsearch::AnsiFold());
     return block;
 }
 
 QByteArray NeedleOf(const QString& text, bool caseSensitive) {
-    QString needle = text;
-    if (!caseSensitive) {
-        const qxsearch::FoldTable& fold = qxsearch::AnsiFold();
-        for (QChar& c : needle)
-            c = QChar(fold[c.unicode()]);
-    }
+    const QString needle = caseSensitive ? text : qxsearch::Folded(text, qxsearch::AnsiFold());
     return qxsearch::UnitBytes(reinterpret_cast<const char16_t*>(needle.utf16()), needle.size())
         .toByteArray();
 }

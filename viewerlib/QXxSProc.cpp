@@ -31,24 +31,34 @@ int64_t Max64(int64_t a, int64_t b) {
     return a > b ? a : b;
 }
 
-void ClampLow(int32_t& value, int32_t bound) {
+namespace {
+
+template <typename T> void RaiseTo(T& value, T bound) {
     if (value < bound)
         value = bound;
+}
+
+template <typename T> void LowerTo(T& value, T bound) {
+    if (value > bound)
+        value = bound;
+}
+
+} // namespace
+
+void ClampLow(int32_t& value, int32_t bound) {
+    RaiseTo(value, bound);
 }
 
 void ClampHigh(int32_t& value, int32_t bound) {
-    if (value > bound)
-        value = bound;
+    LowerTo(value, bound);
 }
 
 void ClampLow64(int64_t& value, int64_t bound) {
-    if (value < bound)
-        value = bound;
+    RaiseTo(value, bound);
 }
 
 void ClampHigh64(int64_t& value, int64_t bound) {
-    if (value > bound)
-        value = bound;
+    LowerTo(value, bound);
 }
 
 void ReplaceFirstW(QString& s, const QString& from, const QString& to) {
@@ -182,10 +192,8 @@ QString BytesToWide(const void* bytes, int32_t count, bool swap) {
     QString result(units, Qt::Uninitialized);
     char16_t* target = reinterpret_cast<char16_t*>(result.data());
     for (int32_t i = 0; i < units; ++i) {
-        const unsigned char first = source[2 * i];
-        const unsigned char second = source[2 * i + 1];
-        target[i] = swap ? static_cast<char16_t>(first << 8 | second)
-                         : static_cast<char16_t>(second << 8 | first);
+        target[i] = Utf16Unit(source[2 * i], source[2 * i + 1],
+                              swap ? TByteOrder::BigEndian : TByteOrder::LittleEndian);
     }
     return result;
 }

@@ -75,6 +75,15 @@ QString TabSpaces(const TabExpandOptions& options, int* markPos = nullptr);
 // options.TabPos is left at the position of the last tab replaced.
 void ExpandTabs(QString& s, TabExpandOptions& options);
 
+// The byte order of a UTF-16 source.
+enum class TByteOrder { LittleEndian, BigEndian };
+
+// One UTF-16 unit from its two bytes as they stand in the source.
+constexpr char16_t Utf16Unit(uint8_t first, uint8_t second, TByteOrder order) {
+    return order == TByteOrder::BigEndian ? static_cast<char16_t>(first << 8 | second)
+                                          : static_cast<char16_t>(second << 8 | first);
+}
+
 // count div 2 UTF-16 units from bytes (a last odd byte is dropped), each unit's two bytes exchanged
 // when swap (big-endian source); empty when count < 2.
 QString BytesToWide(const void* bytes, int32_t count, bool swap);

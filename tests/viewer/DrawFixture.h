@@ -36,6 +36,8 @@ public:
     int Left() const { return viewer.LeftMargin(); }
     // x of a column of a hex line, in character widths from the left margin.
     int Column(int units) const { return Left() + units * W(); }
+    // The columns of the viewer's lines as it lays them out.
+    binhex::TLineLayout Layout() const { return viewer.LineLayout(); }
 
     // Pixels of the rectangle matching a predicate.
     int CountPixels(const QRect& r, const std::function<bool(QColor)>& pred) const {

@@ -307,3 +307,44 @@ TEST(BinaryPage, LinesOfTextWidthWithoutCells) {
     EXPECT_EQ(rec.CellCount, 0);
     EXPECT_TRUE(f.viewer.ViewAtEnd);
 }
+
+// The drawn cells, character column and separators stand where the line layout puts them.
+struct CellModeRow {
+    const char* name;
+    TQXBinHex::TQXBinHexMode mode;
+    int width;
+};
+
+class CellLayoutTest : public ::testing::TestWithParam<CellModeRow> {};
+
+TEST_P(CellLayoutTest, RecordAndSeparatorsFollowTheLayout) {
+    const CellModeRow& r = GetParam();
+    DrawFixture f(r.mode, QSize(900, 200));
+    if (r.mode == TQXBinHex::vbmodeHex)
+        f.viewer.setTextWidthHex(r.width);
+    else
+        f.viewer.setTextWidthUHex(r.width);
+    f.Show(test::Ramp(600));
+    const binhex::TLineLayout layout = f.Layout();
+    ASSERT_EQ(layout.Cells, r.width);
+    const auto& rec = f.viewer.StrPositions;
+    ASSERT_EQ(rec.CellCount, layout.Cells);
+    for (int j = 0; j < layout.Cells; ++j)
+        EXPECT_EQ(rec.CellX[j], f.Column(layout.CellStart(j))) << j;
+    EXPECT_EQ(rec.TextColumnX, f.Column(layout.TextColumn()));
+    EXPECT_EQ(rec.Entries[0].X, f.Column(layout.CharsStart()));
+    EXPECT_EQ(rec.Entries[1].Pos, layout.BytesPerLine());
+    for (int k = 0; k < layout.SeparatorCount(); ++k)
+        EXPECT_TRUE(IsColor(f.Page().pixelColor(f.Column(layout.Separator(k)), f.LH() / 2),
+                            DrawFixture::Rgb(0x808080)))
+            << k;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CellLayoutTest,
+                         ::testing::Values(CellModeRow{"Hex16", TQXBinHex::vbmodeHex, 16},
+                                           CellModeRow{"Hex4", TQXBinHex::vbmodeHex, 4},
+                                           CellModeRow{"UHex8", TQXBinHex::vbmodeUHex, 8},
+                                           CellModeRow{"UHex2", TQXBinHex::vbmodeUHex, 2}),
+                         [](const ::testing::TestParamInfo<CellModeRow>& info) {
+                             return std::string(info.param.name);
+                         });

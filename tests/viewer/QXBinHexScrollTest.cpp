@@ -402,3 +402,46 @@ TEST(Scroll, ReadQuestionStopsAutoScroll) {
     EXPECT_FALSE(modeDuringQuestion) << "no scrolling timer runs under the question";
     EXPECT_FALSE(f.viewer.BufferOK);
 }
+
+// Streams far beyond what a 64-bit product of offset and thumb steps can hold.
+class HugeStreamTest : public ::testing::TestWithParam<int64_t> {};
+
+TEST_P(HugeStreamTest, LastLineAndBarEndAreReachedAndTheThumbMapsExactly) {
+    const int64_t size = GetParam();
+    SyntheticDevice device(size);
+    DrawFixture f;
+    f.viewer.OpenStream(&device, true);
+    QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
+    const auto& rec = f.viewer.StrPositions;
+    EXPECT_EQ(rec.Entries[f.viewer.LinesNum() - 1].Pos, (size - 1) / 16 * 16);
+    // The bar shows the position rounded down to its steps: at the last page that is its last
+    // step or the one before.
+    QScrollBar* bar = f.viewer.verticalScrollBar();
+    const auto barPos = static_cast<int>(static_cast<__int128>(f.viewer.ViewPos) * 32767 / size);
+    EXPECT_EQ(bar->value(), std::min(barPos, bar->maximum()));
+    EXPECT_GE(bar->value(), bar->maximum() - 1);
+
+    QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
+    for (int p : {1, 16384, 32766}) {
+        f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
+        const auto exact = static_cast<int64_t>(static_cast<__int128>(size) * p / 32767);
+        EXPECT_EQ(f.viewer.ViewPos, exact / 16 * 16) << p;
+        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos) << p;
+        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos + 5).toInt(nullptr, 16),
+                  SyntheticDevice::ByteAt(f.viewer.ViewPos + 5))
+            << p;
+    }
+    // The thumb dragged to its end shows the last page.
+    f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, bar->maximum());
+    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    EXPECT_TRUE(f.viewer.ViewAtEnd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HugeStreamTest,
+                         ::testing::Values(int64_t(1) << 48, int64_t(1) << 62, INT64_MAX),
+                         [](const ::testing::TestParamInfo<int64_t>& info) {
+                             return info.param == INT64_MAX
+                                        ? std::string("TwoToThe63MinusOne")
+                                        : "TwoToThe" + std::to_string(__builtin_ctzll(
+                                                           static_cast<uint64_t>(info.param)));
+                         });

@@ -10,7 +10,10 @@ class SyntheticDevice : public QIODevice {
 public:
     explicit SyntheticDevice(int64_t size) : size_(size) { open(QIODevice::ReadOnly); }
     static uint8_t ByteAt(int64_t offset) {
-        return static_cast<uint8_t>((offset * 31 + (offset >> 16)) & 0xFF);
+        // Unsigned, so that offsets near 2^63 wrap instead of overflowing; the low byte is the
+        // same.
+        const auto u = static_cast<uint64_t>(offset);
+        return static_cast<uint8_t>((u * 31 + (u >> 16)) & 0xFF);
     }
     qint64 size() const override { return size_; }
     bool isSequential() const override { return false; }

@@ -59,6 +59,31 @@ TEST(TQXFileNotificationSimple, SetFileNameRestoresTimerAndReadsTheEntry) {
     EXPECT_EQ(watcher.SimpleFileInfo(), TSimpleFileInfo{});
 }
 
+TEST(TQXFileNotificationSimple, WatchTakesIntervalAndFileThenPollsAsAsked) {
+    using TPolling = TQXFileNotificationSimple::TPolling;
+    test::ScratchDir dir;
+    const QString path = dir.write("a.bin", test::Ramp(7));
+    struct Row {
+        TPolling after;
+        bool running;
+    };
+    for (const Row& r : {Row{TPolling::Running, true}, Row{TPolling::Stopped, false}}) {
+        TQXFileNotificationSimple watcher;
+        watcher.Timer->start();
+        watcher.Watch(path, 250, r.after);
+        EXPECT_EQ(watcher.Timer->isActive(), r.running);
+        EXPECT_EQ(watcher.Timer->interval(), 250);
+        EXPECT_EQ(watcher.SimpleFileInfo().SizeLow, 7u);
+        // A missing file raises with the timer left off, whatever was asked.
+        EXPECT_THROW(watcher.Watch(dir.path("none.bin"), 100, TPolling::Running),
+                     std::runtime_error);
+        EXPECT_FALSE(watcher.Timer->isActive());
+        watcher.Watch(path, 100, TPolling::Running);
+        watcher.StopPolling();
+        EXPECT_FALSE(watcher.Timer->isActive());
+    }
+}
+
 TEST(TQXFileNotificationSimple, SimpleFileChangedSeesSizeAndDeletionOnce) {
     test::ScratchDir dir;
     const QString path = dir.write("a.bin", "abc");

@@ -182,6 +182,13 @@ TEST(QXxSProc, TabSizeBelowOneFails) {
     EXPECT_NO_THROW(ExpandTabs(s, options));
 }
 
+TEST(QXxSProc, Utf16UnitTakesTheSourceByteOrder) {
+    EXPECT_EQ(Utf16Unit(0x41, 0x04, TByteOrder::LittleEndian), u'\u0441');
+    EXPECT_EQ(Utf16Unit(0x41, 0x04, TByteOrder::BigEndian), u'\u4104');
+    EXPECT_EQ(Utf16Unit(0xFF, 0x00, TByteOrder::LittleEndian), u'\u00FF');
+    EXPECT_EQ(Utf16Unit(0xFF, 0x00, TByteOrder::BigEndian), u'\uFF00');
+}
+
 TEST(QXxSProc, BytesToWide) {
     const char bytes[] = {'A', 0, 0x10, 0x04, 'z'};
     EXPECT_EQ(BytesToWide(bytes, 5, false), QStringLiteral("AА"));
