@@ -17,6 +17,25 @@
 
 namespace fuzz {
 
+// Pages whose meaning of a byte depends on what came before it (escape sequences, shift bytes,
+// ISCII's attribute and halant context, UTF-7's base64 runs): a later boundary does not restart
+// them.
+inline bool IsStatefulPage(int32_t id) {
+    switch (id) {
+    case 50220:
+    case 50221:
+    case 50222:
+    case 50225:
+    case 50227:
+    case 50229:
+    case 52936:
+    case 65000:
+        return true;
+    default:
+        return id >= 57002 && id <= 57011;
+    }
+}
+
 // splitmix64: bulk data (megabyte images, 200 KB streams) from a few bytes of fuzzer input.
 class Rng {
 public:

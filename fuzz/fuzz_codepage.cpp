@@ -19,25 +19,6 @@
 
 namespace {
 
-// Pages whose meaning of a byte depends on what came before it (escape sequences, shift bytes,
-// ISCII's attribute and halant context, UTF-7's base64 runs): a later boundary does not restart
-// them.
-bool IsStatefulPage(int32_t id) {
-    switch (id) {
-    case 50220:
-    case 50221:
-    case 50222:
-    case 50225:
-    case 50227:
-    case 50229:
-    case 52936:
-    case 65000:
-        return true;
-    default:
-        return id >= 57002 && id <= 57011;
-    }
-}
-
 void CheckOffsets(const std::vector<int64_t>& offsets, qsizetype textSize, int64_t byteCount) {
     FUZZ_CHECK(static_cast<qsizetype>(offsets.size()) == textSize);
     int64_t previous = 0;
@@ -67,7 +48,7 @@ void CheckEncoding(QByteArrayView bytes, TQXEncoding encoding, size_t split) {
         FUZZ_CHECK(offsets.size() == 1 && offsets[0] == 0);
         return;
     }
-    if (IsStatefulPage(CodepageID(encoding)))
+    if (fuzz::IsStatefulPage(CodepageID(encoding)))
         return;
 
     // The boundary chosen by the input, and the last one (the shortest tail, often a cut

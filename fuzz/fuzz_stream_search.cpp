@@ -29,22 +29,6 @@
 
 namespace {
 
-bool IsStatefulPage(int32_t id) {
-    switch (id) {
-    case 50220:
-    case 50221:
-    case 50222:
-    case 50225:
-    case 50227:
-    case 50229:
-    case 52936:
-    case 65000:
-        return true;
-    default:
-        return id >= 57002 && id <= 57011;
-    }
-}
-
 struct Decoded {
     QString units;
     QString keys;
@@ -287,7 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString folded = FoldPattern(pattern, encoding, caseSensitive);
     const bool supported = encoding < 0 || IsCodepageSupported(encoding);
     const bool stateful =
-        encoding >= 0 && IsStatefulPage(platform::ResolveCodepage(CodepageID(encoding)));
+        encoding >= 0 && fuzz::IsStatefulPage(platform::ResolveCodepage(CodepageID(encoding)));
     const bool fixed = encoding < 0 || (supported && IsOneUnitPerByte(encoding));
     // Forward blocks of a multi-byte page start at a boundary found by decoding, so they decode as
     // the whole stream does; backward blocks guess their first boundary.
