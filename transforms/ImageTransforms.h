@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
-// Every function works on [bytes, bytes + n) only; nothing outside it is touched.
+// Every function works on [bytes, bytes + n) only; nothing outside it is touched. Any alignment of
+// bytes is fine.
 
 // Full byte reversal.
 void MirrorBytes(uint8_t* bytes, int64_t n);
@@ -17,3 +19,12 @@ void MirrorWords(uint8_t* bytes, int64_t n, bool highByteFirst);
 void MirrorByDataSize(uint8_t* bytes, int64_t n, int dataSizeIndex, bool lowByteFirst);
 // Every bit inverted.
 void InvertBytes(uint8_t* bytes, int64_t n);
+
+// The instruction sets the functions above can run on, all giving the same bytes: plain 64-bit
+// integers, the target's 16-byte vectors (SSE2 on every x86-64) and AVX2.
+enum class TransformPath { Portable, Vector16, Avx2 };
+// The paths this processor runs, slowest first; the last one is used unless another is chosen.
+std::vector<TransformPath> AvailableTransformPaths();
+// Makes every later call take path, which must be one of AvailableTransformPaths(). For tests and
+// benchmarks that compare the paths; not meant to race with transformations on other threads.
+void UseTransformPath(TransformPath path);
