@@ -10,3 +10,5 @@ for b in build-bench/bench/*_bench; do
 done
 # vornex-tool end to end on a 256 MiB file, next to dd and srec_cat.
 bench/tool_bench.sh build-bench/tool/vornex-tool
+# Start-up to the main window mapped, next to a minimal Qt window.
+bench/startup_bench.sh build-bench
