@@ -38,6 +38,12 @@ void ShowException(const std::exception& e) {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     platform::RegisterFontSubstitutes();
     setApplicationName(ApplicationTitle());
+}
+
+void TApplication::FinishStartup() {
+    if (StartupFinished)
+        return;
+    StartupFinished = true;
     setWindowIcon(QIcon(QStringLiteral(":/vornex.png")));
     if (LoadToolkitTranslation(ToolkitTranslation))
         installTranslator(&ToolkitTranslation);

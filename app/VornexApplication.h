@@ -35,10 +35,16 @@ template <class F> void RunCommand(F&& command) {
 
 class TApplication : public QApplication {
 public:
+    // Sets what building and showing the main window needs: the title and the font substitutes.
     TApplication(int& argc, char** argv);
+    // The rest, for once the main window is shown, since its first frame uses neither: the window
+    // icon (decoding it scans the image format plugins) and the toolkit's Russian texts (dialogs
+    // and message boxes only). Further calls do nothing.
+    void FinishStartup();
     // Catches what escapes an event handler and shows it, as the default error display.
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
     QTranslator ToolkitTranslation;
+    bool StartupFinished = false;
 };

@@ -1,12 +1,21 @@
 // vornex.cpp — the entry point: the application object and the main window.
+#include "Fonts.h"
 #include "VornexApplication.h"
 #include "main.h"
 
+#include <QTimer>
+
 int main(int argc, char** argv) {
+    // Read while the application object connects to the display; the window's layout needs it
+    // right after.
+    platform::TFontConfigPreload fontConfig;
     TApplication app(argc, argv);
+    fontConfig.Wait();
     TForm1 form;
     Form1 = &form;
     form.show();
+    // From the event loop, once the window is on the screen.
+    QTimer::singleShot(0, &app, [&app] { app.FinishStartup(); });
     const int rc = app.exec();
     Form1 = nullptr;
     return rc;

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the benchmarks need; quiet when all are there.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libfontconfig-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core
           qt6-translations-l10n
           # the Designer plugin and QUiLoader
