@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -19,7 +20,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: map_timer PROGRAM [ARG...]\n");
         return 2;
     }
-    Display* display = XOpenDisplay(nullptr);
+    // A server just started may refuse the first connections for a moment.
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 20 && !display; ++attempt) {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            usleep(100000);
+    }
     if (!display) {
         std::fprintf(stderr, "map_timer: no X display\n");
         return 2;
