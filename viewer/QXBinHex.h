@@ -16,6 +16,7 @@
 #include <QAbstractScrollArea>
 #include <QCursor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
 #include <QRawFont>
@@ -222,6 +223,13 @@ public:
         std::array<quint32, 17> Digits{};
         std::array<qreal, 17> Advances{};
         bool DigitsOk = false;
+        // Glyph (0: the font lacks it) and advance of each character the character column of the
+        // fixed-width modes has shown in the page font.
+        struct TCharGlyph {
+            quint32 Glyph = 0;
+            qreal Advance = 0;
+        };
+        QHash<char16_t, TCharGlyph> CharGlyphs;
         // Off: every cell and offset is drawn as a string of its own (the plain path).
         bool UseGlyphRuns = true;
         // Off: every drawing draws the whole page.
@@ -691,6 +699,9 @@ private:
     bool PrepareDigitGlyphs(const QFont& font);
     void DrawCellGlyphs(TPageCanvas& page, const binhex::TLineLayout& layout, TOffset linePos,
                         int y, int count);
+    // Draws the prepared string as one glyph run when the page font has all its characters and none
+    // of them is shaped with its neighbours; false (nothing drawn) otherwise.
+    bool DrawSimpleGlyphs(TPageCanvas& page, const QString& prepared, int x, int y);
 
     // ---- Text modes (QXBinHexText.cpp) ----
     bool InBufferAndData(TOffset pos) const;

@@ -25,6 +25,20 @@ QString HexOffsetText(TOffset value, int digits) {
 }
 
 constexpr char16_t DigitChars[] = u"0123456789ABCDEF:";
+
+// The glyph of a character in the font alone, 0 when the font lacks it or shaping may draw it
+// other than as that glyph at the sum of the advances before it: marks, surrogates, the scripts
+// that join or reorder, and the punctuation and symbols from U+2000 on (measured to differ).
+TQXBinHex::TPageCache::TCharGlyph CharGlyph(const QRawFont& raw, QChar c) {
+    const char16_t u = c.unicode();
+    if (u == 0 || c.isSurrogate() || c.isMark() || (u >= 0x0590 && u < 0x1E00) || u >= 0x2000 ||
+        !raw.supportsCharacter(c))
+        return {};
+    const QList<quint32> glyphs = raw.glyphIndexesForString(QString(c));
+    if (glyphs.size() != 1 || glyphs.front() == 0)
+        return {};
+    return {glyphs.front(), raw.advancesForGlyphIndexes(glyphs).front().x()};
+}
 constexpr int ColonDigit = 16;
 
 } // namespace
@@ -298,7 +312,8 @@ QString TQXBinHex::ColumnText(TOffset linePos, int count, int step) const {
 void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y,
                                TOffset startPos) {
     page.Painter.setPen(page.Colors.Text);
-    DrawOutputText(page.Painter, x, y, page.Options, str);
+    if (!page.GlyphRuns || !DrawSimpleGlyphs(page, PrepareOutputText(str, page.Options), x, y))
+        DrawOutputText(page.Painter, x, y, page.Options, str);
     InvertSelection(page, str, x, y, /*withHighlights=*/true, /*singleCell=*/false, startPos);
     if (page.Positions)
         page.Positions->AddString(str, x, startPos, y);
@@ -412,7 +427,34 @@ bool TQXBinHex::PrepareDigitGlyphs(const QFont& font) {
         PageCache.Digits[static_cast<size_t>(k)] = glyphs[k];
         PageCache.Advances[static_cast<size_t>(k)] = advances[k].x();
     }
+    PageCache.CharGlyphs.clear();
     PageCache.DigitsOk = true;
+    return true;
+}
+
+bool TQXBinHex::DrawSimpleGlyphs(TPageCanvas& page, const QString& prepared, int x, int y) {
+    QList<quint32>& glyphs = PageCache.LineGlyphs[0];
+    QList<QPointF>& positions = PageCache.LinePositions[0];
+    glyphs.clear();
+    positions.clear();
+    qreal at = x;
+    for (const QChar c : prepared) {
+        auto it = PageCache.CharGlyphs.constFind(c.unicode());
+        if (it == PageCache.CharGlyphs.constEnd())
+            it = PageCache.CharGlyphs.insert(c.unicode(), CharGlyph(PageCache.Raw, c));
+        if (it->Glyph == 0)
+            return false;
+        glyphs.push_back(it->Glyph);
+        positions.push_back(QPointF(at, 0));
+        at += it->Advance;
+    }
+    if (glyphs.isEmpty())
+        return true;
+    QGlyphRun run;
+    run.setRawFont(PageCache.Raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    page.Painter.drawGlyphRun(QPointF(0, y + page.Ascent), run);
     return true;
 }
 
