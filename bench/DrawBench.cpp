@@ -1,5 +1,7 @@
-// DrawBench.cpp — drawing a hex page of a 1 MiB source at the main window's viewer size and at
-// full-screen size, and hit-testing a point on a full page.
+// DrawBench.cpp — what the user waits for on a page of a 1 MiB source: a repaint of a hex page at
+// the main window's viewer size and at full-screen size, one line down with its repaint, and
+// moving to a new page of UTF-16 text over random data. Only the control's public API is used, so
+// that the same source measures an older tree too (bench.sh).
 #include "QXBinHex.h"
 
 #include <QBuffer>
@@ -17,49 +19,82 @@ QByteArray Source() {
     return data;
 }
 
-// A shown viewer whose page is width × height, showing the source from a middle offset.
+constexpr int64_t StartPos = 4096;
+
+// A shown viewer whose page is width × height, showing the source from StartPos in mode.
 struct Viewer {
-    Viewer(int width, int height) {
+    Viewer(int width, int height, TQXBinHex::TQXBinHexMode mode) {
         buffer.setData(Source());
         buffer.open(QIODevice::ReadOnly);
-        viewer.setMode(TQXBinHex::vbmodeHex);
+        viewer.setMode(mode);
         viewer.show();
         const QSize frame = viewer.size() - viewer.viewport()->size();
         viewer.resize(width + frame.width(), height + frame.height());
         viewer.OpenStream(&buffer, true);
-        viewer.ReadBuffer(4096);
-        viewer.ViewPos = 4096;
+        viewer.GoToPos(StartPos);
+    }
+    void Repaint() {
+        viewer.viewport()->repaint();
+        benchmark::DoNotOptimize(viewer.PageImage().constBits());
     }
     QBuffer buffer;
     TQXBinHex viewer;
 };
 
-void BM_RedrawHexPage(benchmark::State& state) {
-    Viewer v(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+void BM_RepaintHexPage(benchmark::State& state) {
+    Viewer v(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+             TQXBinHex::vbmodeHex);
     for (auto _ : state) {
         v.viewer.Redraw();
-        benchmark::DoNotOptimize(v.viewer.PageImage().constBits());
+        v.Repaint();
     }
-    state.SetLabel(QStringLiteral("%1 lines").arg(v.viewer.StrPositions.Count).toStdString());
 }
-BENCHMARK(BM_RedrawHexPage)
+BENCHMARK(BM_RepaintHexPage)
     ->Args({641, 297})
     ->Args({1920, 1080})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-void BM_PosFromPoint(benchmark::State& state) {
-    Viewer v(1920, 1080);
-    v.viewer.Redraw();
-    const QFont font = v.viewer.TextFont();
-    const auto options = v.viewer.OutputOptions(false);
-    const auto& rec = v.viewer.StrPositions;
-    const int y = (rec.Count - 1) * v.viewer.LineHeight + 1;
-    const int x = rec.Entries[0].X + 12 * v.viewer.CharWidth + 1;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(rec.PosFromPoint(font, x, y, false, options));
+void BM_LineDownHexPage(benchmark::State& state) {
+    Viewer v(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+             TQXBinHex::vbmodeHex);
+    // Far from the end of the source: a line down never stops there.
+    constexpr int StepsPerRun = 4096;
+    int steps = 0;
+    for (auto _ : state) {
+        if (++steps == StepsPerRun) {
+            state.PauseTiming();
+            v.viewer.GoToPos(StartPos);
+            v.Repaint();
+            steps = 0;
+            state.ResumeTiming();
+        }
+        v.viewer.ScrollLineDown(1);
+        v.Repaint();
+    }
 }
-BENCHMARK(BM_PosFromPoint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LineDownHexPage)
+    ->Args({641, 297})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+void BM_PageUnicodeRandom(benchmark::State& state) {
+    Viewer v(641, 297, TQXBinHex::vbmodeUnicode);
+    // Each step shows a page not shown before (a page holds less than 4 KiB), until the end.
+    constexpr int64_t Step = 4096;
+    int64_t pos = StartPos;
+    for (auto _ : state) {
+        pos = pos + Step < (int64_t(1) << 20) - Step ? pos + Step : StartPos;
+        v.viewer.GoToPos(pos);
+        v.Repaint();
+    }
+}
+BENCHMARK(BM_PageUnicodeRandom)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 } // namespace

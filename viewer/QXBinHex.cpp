@@ -360,6 +360,8 @@ void TQXBinHex::ReadBuffer(TOffset pos) {
 }
 
 void TQXBinHex::FillBuffer(TOffset pos) {
+    // The page image may show bytes this read replaces.
+    PageCache.Valid = false;
     BufferPos = binhex::BufferStartFor(pos, BufMaxOffset, CharSize());
     int bytesRead = 0;
     for (;;) {

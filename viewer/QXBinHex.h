@@ -16,10 +16,13 @@
 #include <QAbstractScrollArea>
 #include <QCursor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QRawFont>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -208,6 +211,55 @@ public:
     TStrPositions StrPositions;
     bool FontMonospaced = false;
     int GutterWidth = 10;
+
+    // What a drawing of the page image keeps for the next one: the hex digits laid out once per
+    // font, and the state the image shows, so that a move by whole lines in the fixed-width modes
+    // shifts the image and draws only the lines it uncovers.
+    struct TPageCache {
+        // Glyphs of "0123456789ABCDEF:" in the page font and their advances; DigitsOk when the
+        // font itself has them all.
+        QString FontKey;
+        QRawFont Raw;
+        std::array<quint32, 17> Digits{};
+        std::array<qreal, 17> Advances{};
+        bool DigitsOk = false;
+        // Glyph (0: the font lacks it) and advance of each character the character column of the
+        // fixed-width modes has shown in the page font.
+        struct TCharGlyph {
+            quint32 Glyph = 0;
+            qreal Advance = 0;
+        };
+        QHash<char16_t, TCharGlyph> CharGlyphs;
+        // Off: every cell and offset is drawn as a string of its own (the plain path).
+        bool UseGlyphRuns = true;
+        // Off: every drawing draws the whole page.
+        bool UseLineShift = true;
+        // Drawings that shifted the image rather than drawing the whole page.
+        int Shifts = 0;
+        // Everything but ViewPos that decides the pixels and the record of a fixed-width page.
+        struct TState {
+            QSize Size;
+            qreal Ratio = 1;
+            int Mode = 0, Cells = 0, OffsetDigits = 0, LineSize = 0;
+            QString FontKey;
+            int LineHeight = 0, CharWidth = 0, Ascent = 0, HViewPos = 0, LeftMargin = 0;
+            std::array<QRgb, 10> Colors{};
+            int Encoding = 0, ByteOrder = 0, TabSize = 0;
+            bool Oem = false, NonPrintable = false, Monospaced = false;
+            uint8_t FirstPrintable = 0;
+            TOffset MarkStart = 0, MarkLength = 0, FileSize = 0;
+            bool operator==(const TState&) const = default;
+        };
+        // The image and StrPositions show State at ViewPos with Highlights (false: unknown).
+        bool Valid = false;
+        TState State;
+        TOffset ViewPos = 0;
+        std::vector<std::pair<TOffset, int64_t>> Highlights;
+        // A line's glyphs, by cell colour, reused from line to line.
+        std::array<QList<quint32>, 2> LineGlyphs;
+        std::array<QList<QPointF>, 2> LinePositions;
+    };
+    TPageCache PageCache;
 
     // ---- Automatic reload (QXBinHexReload.cpp) ----
 
@@ -621,6 +673,7 @@ private:
         if (value == field)
             return;
         field = value;
+        PageCache.Valid = false;
         Redraw();
     }
     // Sets a fit flag; switching it off sets width to unfittedWidth (through the hex width rule).
@@ -637,6 +690,18 @@ private:
     void DrawHighlights(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
     void DrawSeparators(TPageCanvas& page, int y, const binhex::TLineLayout& layout);
     QString ColumnText(TOffset linePos, int count, int step) const;
+    TPageCache::TState PageState(const TPageCanvas& page) const;
+    // Shifts the page image and StrPositions drawn at PageCache.ViewPos to ViewPos and draws the
+    // lines that uncovers; false (nothing touched) when the page must be drawn whole.
+    bool ShiftPage(TPageCanvas& page, const TPageCache::TState& state);
+    void RememberPage(const TPageCanvas& page, const TPageCache::TState& state);
+    // Lays out the digit glyphs of the page font; false when the cells must be drawn as strings.
+    bool PrepareDigitGlyphs(const QFont& font);
+    void DrawCellGlyphs(TPageCanvas& page, const binhex::TLineLayout& layout, TOffset linePos,
+                        int y, int count);
+    // Draws the prepared string as one glyph run when the page font has all its characters and none
+    // of them is shaped with its neighbours; false (nothing drawn) otherwise.
+    bool DrawSimpleGlyphs(TPageCanvas& page, const QString& prepared, int x, int y);
 
     // ---- Text modes (QXBinHexText.cpp) ----
     bool InBufferAndData(TOffset pos) const;

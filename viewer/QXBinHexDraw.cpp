@@ -8,16 +8,38 @@
 #include "QXxSProc.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iterator>
 
 namespace {
 
 QString HexOffsetText(TOffset value, int digits) {
     return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
+
+constexpr char16_t DigitChars[] = u"0123456789ABCDEF:";
+
+// The glyph of a character in the font alone, 0 when the font lacks it or shaping may draw it
+// other than as that glyph at the sum of the advances before it: marks, surrogates, the scripts
+// that join or reorder, and the punctuation and symbols from U+2000 on (measured to differ).
+TQXBinHex::TPageCache::TCharGlyph CharGlyph(const QRawFont& raw, QChar c) {
+    const char16_t u = c.unicode();
+    if (u == 0 || c.isSurrogate() || c.isMark() || (u >= 0x0590 && u < 0x1E00) || u >= 0x2000 ||
+        !raw.supportsCharacter(c))
+        return {};
+    const QList<quint32> glyphs = raw.glyphIndexesForString(QString(c));
+    if (glyphs.size() != 1 || glyphs.front() == 0)
+        return {};
+    return {glyphs.front(), raw.advancesForGlyphIndexes(glyphs).front().x()};
+}
+constexpr int ColonDigit = 16;
 
 } // namespace
 
@@ -29,8 +51,16 @@ struct TQXBinHex::TDrawColors {
 // What one drawing works with: the painter on the target, its size, colours, font and records.
 class TQXBinHex::TPageCanvas {
 public:
-    TPageCanvas(QImage& target, TStrPositions* positions)
-        : Painter(&target), Target(target), Positions(positions) {}
+    TPageCanvas(QImage& target, TStrPositions* positions) : Target(target), Positions(positions) {}
+    // Opens the painter on the target once it has its size.
+    void Begin() {
+        Painter.begin(&Target);
+        Painter.setFont(Font);
+        Painter.setPen(Colors.Text);
+        SeparatorPen = QPen(Colors.Lines);
+        SeparatorPen.setWidth(2);
+        SeparatorPen.setCapStyle(Qt::FlatCap);
+    }
     QPainter Painter;
     QImage& Target;
     // The page in the widget's pixels; the image itself has the device's.
@@ -42,6 +72,11 @@ public:
     int Ascent = 0;
     int LinesNum = 0;
     TQXBinHexOutputOptions Options;
+    QPen SeparatorPen;
+    // The lines of the page to draw (a shifted page draws only those it uncovers).
+    int FirstLine = 0;
+    int EndLine = binhex::MaxPageLines + 1;
+    bool GlyphRuns = false;
 };
 
 // ---- Settings of a drawing ----------------------------------------------------------------------
@@ -139,6 +174,8 @@ void TQXBinHex::PrepareBitmap(QImage& target, int width, int height) {
     // The page has the device's pixels, so that text stays sharp on a high-density screen; it is
     // drawn in the widget's pixels all the same.
     const qreal ratio = viewport()->devicePixelRatioF();
+    if (&target == &PageBitmap)
+        PageCache.Valid = false;
     if (target.deviceIndependentSize().toSize() != QSize(width, height) ||
         target.devicePixelRatio() != ratio) {
         target = QImage(QSizeF(width * ratio, height * ratio).toSize(), QImage::Format_RGB32);
@@ -178,13 +215,8 @@ void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* pos
     ViewPageSize = 0;
     ViewAtEnd = false;
 
-    PrepareBitmap(target, width, height);
-    if (positions)
-        positions->ClearPositions(CharSize());
-
     TPageCanvas page(target, positions);
     page.Font = TextFont();
-    page.Painter.setFont(page.Font);
     const TFontMetricsInfo metrics = ReadFontMetrics(page.Font, TextFontIsOem());
     LineHeight = std::max(1, metrics.LineHeight + FTextLineSpacing);
     CharWidth = std::max(1, metrics.CharWidth);
@@ -201,13 +233,39 @@ void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* pos
     page.Colors.Error = platform::ColorToQColor(EnabledColor(FTextColorError));
     page.Colors.Url = platform::ColorToQColor(EnabledColor(FTextColorURL));
     page.Colors.Hi = platform::ColorToQColor(FTextColorHi);
-    page.Painter.setPen(page.Colors.Text);
     page.Options = OutputOptions(false);
+    page.GlyphRuns = PageCache.UseGlyphRuns && PrepareDigitGlyphs(page.Font);
 
-    const int widthInChars = binhex::ClampTextWidth((width - LeftMargin()) / CharWidth);
-    FitWidths(widthInChars);
-    page.LinesNum = binhex::ClampInt((height - 2) / LineHeight, 0, binhex::MaxPageLines);
-    ViewPageSize = static_cast<TOffset>(page.LinesNum) * LineSize();
+    auto fit = [&] {
+        const int widthInChars = binhex::ClampTextWidth((width - LeftMargin()) / CharWidth);
+        FitWidths(widthInChars);
+        page.LinesNum = binhex::ClampInt((height - 2) / LineHeight, 0, binhex::MaxPageLines);
+        ViewPageSize = static_cast<TOffset>(page.LinesNum) * LineSize();
+    };
+    // Only the control's own page is remembered; the fixed-width modes without a gutter can shift.
+    const bool ownPage = &target == &PageBitmap && positions == &StrPositions;
+    const bool shiftable =
+        ownPage && BufferOK && !FTextGutter && !IsTextLikeMode() && PageCache.UseLineShift;
+    TPageCache::TState state;
+    if (shiftable) {
+        fit();
+        state = PageState(page);
+        state.Size = QSize(width, height);
+        state.Ratio = viewport()->devicePixelRatioF();
+        if (ShiftPage(page, state)) {
+            RememberPage(page, state);
+            ++PageCache.Shifts;
+            return;
+        }
+    }
+    if (ownPage)
+        PageCache.Valid = false;
+
+    PrepareBitmap(target, width, height);
+    if (positions)
+        positions->ClearPositions(CharSize());
+    page.Begin();
+    fit();
 
     if (!BufferOK) {
         DrawReadErrorPage(page);
@@ -227,6 +285,8 @@ void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* pos
         DrawTextLines(page);
         break;
     }
+    if (shiftable)
+        RememberPage(page, state);
 }
 
 // ---- Lines of the fixed layouts -----------------------------------------------------------------
@@ -252,17 +312,15 @@ QString TQXBinHex::ColumnText(TOffset linePos, int count, int step) const {
 void TQXBinHex::DrawColumnText(TPageCanvas& page, const QString& str, int x, int y,
                                TOffset startPos) {
     page.Painter.setPen(page.Colors.Text);
-    DrawOutputText(page.Painter, x, y, page.Options, str);
+    if (!page.GlyphRuns || !DrawSimpleGlyphs(page, PrepareOutputText(str, page.Options), x, y))
+        DrawOutputText(page.Painter, x, y, page.Options, str);
     InvertSelection(page, str, x, y, /*withHighlights=*/true, /*singleCell=*/false, startPos);
     if (page.Positions)
         page.Positions->AddString(str, x, startPos, y);
 }
 
 void TQXBinHex::DrawSeparators(TPageCanvas& page, int y, const binhex::TLineLayout& layout) {
-    QPen pen(page.Colors.Lines);
-    pen.setWidth(2);
-    pen.setCapStyle(Qt::FlatCap);
-    page.Painter.setPen(pen);
+    page.Painter.setPen(page.SeparatorPen);
     const int left = LeftMargin() - HViewPos;
     for (int k = 0; k < layout.SeparatorCount(); ++k) {
         const int x = left + layout.Separator(k) * CharWidth;
@@ -289,22 +347,30 @@ void TQXBinHex::DrawCellLines(TPageCanvas& page, const binhex::TLineLayout& layo
     const int w = CharWidth;
     const int left = LeftMargin() - HViewPos;
     DrawFixedLines(page, n, [&](TOffset linePos, int y) {
-        page.Painter.setPen(page.Colors.Text);
-        page.Painter.drawText(left, y + page.Ascent,
-                              HexOffsetText(linePos, layout.OffsetDigits) + QLatin1Char(':'));
-        page.Painter.fillRect(
-            QRect(left + layout.TintStart() * w, y, w * layout.TintUnits(), LineHeight + 1),
-            page.Colors.HexBack);
-        int count = 0;
         const TOffset lineBytes = FileSize - linePos;
-        for (int j = 0; j < cells && static_cast<TOffset>(unitBytes) * (j + 1) <= lineBytes;
-             ++j, ++count) {
+        const int count = static_cast<int>(std::min<TOffset>(cells, lineBytes / unitBytes));
+        if (page.GlyphRuns) {
+            DrawCellGlyphs(page, layout, linePos, y, count);
+        } else {
+            page.Painter.setPen(page.Colors.Text);
+            page.Painter.drawText(left, y + page.Ascent,
+                                  HexOffsetText(linePos, layout.OffsetDigits) + QLatin1Char(':'));
+            page.Painter.fillRect(
+                QRect(left + layout.TintStart() * w, y, w * layout.TintUnits(), LineHeight + 1),
+                page.Colors.HexBack);
+        }
+        for (int j = 0; j < count; ++j) {
             const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
             const int x = left + layout.CellStart(j) * w;
-            page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
-            const QString cell = GetHex(cellPos);
-            page.Painter.drawText(x, y + page.Ascent, cell);
-            InvertSelection(page, cell, x, y, false, /*singleCell=*/true, cellPos);
+            if (!page.GlyphRuns) {
+                page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
+                const QString cell = GetHex(cellPos);
+                page.Painter.drawText(x, y + page.Ascent, cell);
+                InvertSelection(page, cell, x, y, false, /*singleCell=*/true, cellPos);
+            } else if (cellPos >= MarkStart && cellPos <= MarkStart + MarkLength - unitBytes) {
+                // The glyphs are drawn already; only a selected cell needs its string.
+                InvertSelection(page, GetHex(cellPos), x, y, false, /*singleCell=*/true, cellPos);
+            }
             if (page.Positions)
                 page.Positions->SetHexCell(j, x, cellUnits * w, cells);
         }
@@ -326,8 +392,8 @@ void TQXBinHex::DrawBinaryLines(TPageCanvas& page) {
 
 void TQXBinHex::DrawFixedLines(TPageCanvas& page, int lineSize,
                                const std::function<void(TOffset linePos, int y)>& drawLine) {
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    for (int i = 1; i <= lines; ++i) {
+    const int lines = std::min({page.LinesNum + 1, binhex::MaxPageLines, page.EndLine});
+    for (int i = page.FirstLine + 1; i <= lines; ++i) {
         // Compared as distances from ViewPos, which cannot overflow near the largest offset.
         const TOffset lineOffset = static_cast<TOffset>(i - 1) * lineSize;
         if (lineOffset >= FileSize - ViewPos)
@@ -336,6 +402,256 @@ void TQXBinHex::DrawFixedLines(TPageCanvas& page, int lineSize,
     }
     DrawGutter(page.Painter, page.Height());
     ViewAtEnd = ViewPos >= FileSize - static_cast<TOffset>(page.LinesNum) * lineSize;
+}
+
+// ---- Digit glyphs -------------------------------------------------------------------------------
+
+bool TQXBinHex::PrepareDigitGlyphs(const QFont& font) {
+    const QString key = font.key();
+    if (key == PageCache.FontKey)
+        return PageCache.DigitsOk;
+    PageCache.FontKey = key;
+    PageCache.DigitsOk = false;
+    PageCache.Raw = QRawFont::fromFont(font);
+    if (!PageCache.Raw.isValid())
+        return false;
+    const QString digits = QString::fromUtf16(DigitChars);
+    const QList<quint32> glyphs = PageCache.Raw.glyphIndexesForString(digits);
+    if (glyphs.size() != digits.size())
+        return false;
+    const QList<QPointF> advances = PageCache.Raw.advancesForGlyphIndexes(glyphs);
+    for (qsizetype k = 0; k < glyphs.size(); ++k) {
+        // A digit the font lacks comes from a fallback font: only a shaped string finds it.
+        if (glyphs[k] == 0 || !PageCache.Raw.supportsCharacter(digits.at(k)))
+            return false;
+        PageCache.Digits[static_cast<size_t>(k)] = glyphs[k];
+        PageCache.Advances[static_cast<size_t>(k)] = advances[k].x();
+    }
+    PageCache.CharGlyphs.clear();
+    PageCache.DigitsOk = true;
+    return true;
+}
+
+bool TQXBinHex::DrawSimpleGlyphs(TPageCanvas& page, const QString& prepared, int x, int y) {
+    QList<quint32>& glyphs = PageCache.LineGlyphs[0];
+    QList<QPointF>& positions = PageCache.LinePositions[0];
+    glyphs.clear();
+    positions.clear();
+    qreal at = x;
+    for (const QChar c : prepared) {
+        auto it = PageCache.CharGlyphs.constFind(c.unicode());
+        if (it == PageCache.CharGlyphs.constEnd())
+            it = PageCache.CharGlyphs.insert(c.unicode(), CharGlyph(PageCache.Raw, c));
+        if (it->Glyph == 0)
+            return false;
+        glyphs.push_back(it->Glyph);
+        positions.push_back(QPointF(at, 0));
+        at += it->Advance;
+    }
+    if (glyphs.isEmpty())
+        return true;
+    QGlyphRun run;
+    run.setRawFont(PageCache.Raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    page.Painter.drawGlyphRun(QPointF(0, y + page.Ascent), run);
+    return true;
+}
+
+// The offset, the tint and the cells' digits of one line, each colour in one glyph run, drawn in
+// the order and at the places of the strings of the plain path.
+void TQXBinHex::DrawCellGlyphs(TPageCanvas& page, const binhex::TLineLayout& layout,
+                               TOffset linePos, int y, int count) {
+    auto& glyphs = PageCache.LineGlyphs;
+    auto& positions = PageCache.LinePositions;
+    auto append = [&](int run, int digit, qreal& x) {
+        glyphs[static_cast<size_t>(run)].push_back(PageCache.Digits[static_cast<size_t>(digit)]);
+        positions[static_cast<size_t>(run)].push_back(QPointF(x, 0));
+        x += PageCache.Advances[static_cast<size_t>(digit)];
+    };
+    auto draw = [&](int run, const QColor& color, int baseline) {
+        if (glyphs[static_cast<size_t>(run)].isEmpty())
+            return;
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(PageCache.Raw);
+        glyphRun.setGlyphIndexes(glyphs[static_cast<size_t>(run)]);
+        glyphRun.setPositions(positions[static_cast<size_t>(run)]);
+        page.Painter.setPen(color);
+        page.Painter.drawGlyphRun(QPointF(0, baseline), glyphRun);
+    };
+    for (int run = 0; run < 2; ++run) {
+        glyphs[static_cast<size_t>(run)].clear();
+        positions[static_cast<size_t>(run)].clear();
+    }
+    const int w = CharWidth;
+    const int left = LeftMargin() - HViewPos;
+    const int baseline = y + page.Ascent;
+
+    // The offset: its hex digits, at least OffsetDigits of them, and a colon.
+    std::array<int, 16> offsetDigits{};
+    int n = 0;
+    for (auto v = static_cast<uint64_t>(linePos); v != 0 || n == 0; v >>= 4)
+        offsetDigits[static_cast<size_t>(n++)] = static_cast<int>(v & 0xF);
+    qreal x = left;
+    for (int k = std::max(n, layout.OffsetDigits) - 1; k >= 0; --k)
+        append(0, k < n ? offsetDigits[static_cast<size_t>(k)] : 0, x);
+    append(0, ColonDigit, x);
+    draw(0, page.Colors.Text, baseline);
+    glyphs[0].clear();
+    positions[0].clear();
+
+    page.Painter.fillRect(
+        QRect(left + layout.TintStart() * w, y, w * layout.TintUnits(), LineHeight + 1),
+        page.Colors.HexBack);
+
+    const int unitBytes = layout.UnitBytes();
+    for (int j = 0; j < count; ++j) {
+        const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
+        const int d = BufferOffsetOf(cellPos, "GetHex");
+        const int run = j % 4 < 2 ? 0 : 1;
+        qreal cx = left + layout.CellStart(j) * w;
+        // GetHex's digits: in the two-byte modes the byte at pos + 1 first, while the buffer has
+        // it.
+        if (unitBytes == 2 && d + 1 < BufferAllocSize) {
+            append(run, Buffer[static_cast<size_t>(d) + 1] >> 4, cx);
+            append(run, Buffer[static_cast<size_t>(d) + 1] & 0xF, cx);
+        }
+        append(run, Buffer[static_cast<size_t>(d)] >> 4, cx);
+        append(run, Buffer[static_cast<size_t>(d)] & 0xF, cx);
+    }
+    draw(0, page.Colors.Hex, baseline);
+    draw(1, page.Colors.Hex2, baseline);
+}
+
+// ---- Shifting the page by whole lines -----------------------------------------------------------
+
+TQXBinHex::TPageCache::TState TQXBinHex::PageState(const TPageCanvas& page) const {
+    TPageCache::TState st;
+    const binhex::TLineLayout layout = LineLayout();
+    st.Mode = FMode;
+    st.Cells = layout.Cells;
+    st.OffsetDigits = layout.OffsetDigits;
+    st.LineSize = LineSize();
+    st.FontKey = page.Font.key();
+    st.LineHeight = LineHeight;
+    st.CharWidth = CharWidth;
+    st.Ascent = page.Ascent;
+    st.HViewPos = HViewPos;
+    st.LeftMargin = LeftMargin();
+    const TDrawColors& c = page.Colors;
+    st.Colors = {c.Back.rgba(),  c.HexBack.rgba(),
+                 c.Text.rgba(),  c.Hex.rgba(),
+                 c.Hex2.rgba(),  c.Lines.rgba(),
+                 c.Error.rgba(), c.Url.rgba(),
+                 c.Hi.rgba(),    static_cast<QRgb>(page.GlyphRuns)};
+    st.Encoding = FTextEncoding;
+    st.ByteOrder = FileUnicodeFmt;
+    st.TabSize = page.Options.TabSize;
+    st.Oem = TextFontIsOem();
+    st.NonPrintable = page.Options.ShowNonPrintable;
+    st.Monospaced = page.Options.Monospaced;
+    st.FirstPrintable = FirstPrintable;
+    st.MarkStart = MarkStart;
+    st.MarkLength = MarkLength;
+    st.FileSize = FileSize;
+    return st;
+}
+
+void TQXBinHex::RememberPage(const TPageCanvas& page, const TPageCache::TState& state) {
+    // URLs are found per page; such a page is always drawn whole.
+    PageCache.Valid = UrlTable.front().Url.isEmpty() && page.Positions == &StrPositions;
+    PageCache.State = state;
+    PageCache.ViewPos = ViewPos;
+    PageCache.Highlights.clear();
+    for (const THighlight& h : SearchHighlights)
+        PageCache.Highlights.emplace_back(h.HiStart, h.HiLength);
+}
+
+bool TQXBinHex::ShiftPage(TPageCanvas& page, const TPageCache::TState& state) {
+    if (!PageCache.Valid || !(PageCache.State == state) || !UrlTable.front().Url.isEmpty())
+        return false;
+    const TOffset lineSize = state.LineSize;
+    const TOffset delta = ViewPos - PageCache.ViewPos;
+    if (delta == 0 || delta % lineSize != 0)
+        return false;
+    const int height = state.Size.height();
+    const int lineHeight = LineHeight;
+    const int drawn = std::min(page.LinesNum + 1, binhex::MaxPageLines);
+    const int whole = height / lineHeight; // lines wholly inside the image
+    const TOffset steps = delta / lineSize;
+    if (std::abs(steps) >= whole - 1 || drawn * lineHeight < height)
+        return false;
+    const int k = static_cast<int>(std::abs(steps));
+    // Both pages full of data: the end of the data is drawn whole.
+    const TOffset pageBytes = drawn * lineSize;
+    if (std::max(ViewPos, PageCache.ViewPos) > FileSize - pageBytes)
+        return false;
+    // The highlights in the part both pages show must be the same.
+    const TOffset keepStart = std::max(ViewPos, PageCache.ViewPos);
+    const TOffset keepEnd = std::min(ViewPos, PageCache.ViewPos) + pageBytes;
+    std::vector<std::pair<TOffset, int64_t>> now;
+    auto inKept = [&](const std::pair<TOffset, int64_t>& h) {
+        return h.first < keepEnd && h.first + h.second * CharSize() > keepStart;
+    };
+    for (const THighlight& h : SearchHighlights)
+        if (inKept({h.HiStart, h.HiLength}))
+            now.emplace_back(h.HiStart, h.HiLength);
+    std::vector<std::pair<TOffset, int64_t>> before;
+    std::copy_if(PageCache.Highlights.begin(), PageCache.Highlights.end(),
+                 std::back_inserter(before), inKept);
+    if (now != before)
+        return false;
+    // The image moves by whole device rows only.
+    const qreal rows = k * lineHeight * state.Ratio;
+    if (rows != std::floor(rows))
+        return false;
+    QImage& image = page.Target;
+    const int shift = static_cast<int>(rows);
+    const qsizetype stride = image.bytesPerLine();
+    uchar* bits = image.bits();
+    const int kept = image.height() - shift;
+    const bool down = steps > 0;
+    if (down)
+        std::memmove(bits, bits + shift * stride, static_cast<size_t>(kept * stride));
+    else
+        std::memmove(bits + shift * stride, bits, static_cast<size_t>(kept * stride));
+
+    // The lines that were whole, with whole lines around them, keep their pixels and records after
+    // the move; the others are drawn under a clip, together with the line beyond each side of it:
+    // a line's tint, separators and glyphs may reach into its neighbours.
+    TStrPositions& record = *page.Positions;
+    std::array<TStrEntry, TStrPositions::MaxStrings> entries = record.Entries;
+    const int count = record.Count;
+    const int offsetY = (down ? -k : k) * lineHeight;
+    QRect clip;
+    record.Count = 0;
+    page.Begin();
+    if (down) {
+        // The first line whose old place was not whole or had no whole line below.
+        const int first = whole - k - 1;
+        for (int i = 0; i + 1 < first; ++i) {
+            TStrEntry e = entries[static_cast<size_t>(i + k)];
+            record.AddString(e.Str, e.X, e.Pos, e.Y + offsetY);
+        }
+        page.FirstLine = first - 1;
+        clip = QRect(0, first * lineHeight, state.Size.width(), height);
+    } else {
+        page.EndLine = k + 2;
+        clip = QRect(0, 0, state.Size.width(), (k + 1) * lineHeight);
+    }
+    page.Painter.setClipRect(clip);
+    page.Painter.fillRect(clip, page.Colors.Back);
+    if (FMode == vbmodeBinary)
+        DrawBinaryLines(page);
+    else
+        DrawCellLines(page, LineLayout());
+    if (!down) {
+        for (int i = k + 2; i < drawn && i - k < count; ++i) {
+            TStrEntry e = entries[static_cast<size_t>(i - k)];
+            record.AddString(e.Str, e.X, e.Pos, e.Y + offsetY);
+        }
+    }
+    return true;
 }
 
 // ---- Lines of the text modes --------------------------------------------------------------------

@@ -1,0 +1,181 @@
+// QXBinHexPageCacheTest.cpp — the page drawn by its quick paths against the page drawn whole by
+// the plain path: moving by whole lines, and the hex digits drawn as glyph runs.
+#include "DrawFixture.h"
+#include "QXStreamSearch.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Random bytes with "needle" every 1000 bytes from offset 300, for the search highlights.
+QByteArray Source(int size) {
+    QByteArray data(size, Qt::Uninitialized);
+    uint32_t x = 2024;
+    for (auto& c : data) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    for (int at = 300; at + 6 <= size; at += 1000)
+        data.replace(at, 6, "needle");
+    return data;
+}
+
+constexpr int SourceSize = 1 << 16;
+
+// The state a page is drawn in.
+struct PageSetup {
+    TQXBinHex::TQXBinHexMode Mode = TQXBinHex::vbmodeHex;
+    QSize Size{641, 297};
+    TOffset Start = 4096;
+    TOffset SelStart = 0, SelLength = 0;
+    bool Search = false;
+    int ScrollRight = 0;
+    bool Enabled = true;
+};
+
+void Prepare(DrawFixture& f, const PageSetup& s) {
+    f.SetPageSize(s.Size.width(), s.Size.height());
+    f.Show(Source(SourceSize));
+    if (s.Search) {
+        f.viewer.Search().SetStream(&f.stream);
+        ASSERT_TRUE(f.viewer.Search().FindFirst(QStringLiteral("needle"), 0, soHighlightAll, 0));
+    }
+    f.viewer.GoToPos(s.Start);
+    if (s.SelLength > 0)
+        f.viewer.SetSelection(s.SelStart, s.SelLength, /*scroll=*/false, /*fireEvent=*/false,
+                              /*redraw=*/false);
+    if (s.ScrollRight > 0)
+        f.viewer.ScrollRight(s.ScrollRight);
+    f.viewer.setEnabled(s.Enabled);
+    f.viewer.Redraw();
+}
+
+// The first row where two images differ, -1 when they are equal.
+int FirstDifferentRow(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return 0;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y),
+                        static_cast<size_t>(a.bytesPerLine())) != 0)
+            return y;
+    return -1;
+}
+
+void ExpectSameRecord(const TStrPositions& got, const TStrPositions& want) {
+    ASSERT_EQ(got.Count, want.Count);
+    for (int i = 0; i < want.Count; ++i) {
+        const TStrEntry& g = got.Entries[static_cast<size_t>(i)];
+        const TStrEntry& w = want.Entries[static_cast<size_t>(i)];
+        EXPECT_EQ(g.Str, w.Str) << "line " << i;
+        EXPECT_EQ(g.X, w.X) << "line " << i;
+        EXPECT_EQ(g.Y, w.Y) << "line " << i;
+        EXPECT_EQ(g.Pos, w.Pos) << "line " << i;
+    }
+    EXPECT_EQ(got.CellCount, want.CellCount);
+    EXPECT_EQ(got.CellWidth, want.CellWidth);
+    EXPECT_EQ(got.CellX, want.CellX);
+    EXPECT_EQ(got.TextColumnX, want.TextColumnX);
+    EXPECT_EQ(got.CharSize, want.CharSize);
+}
+
+struct ShiftCase {
+    const char* Name;
+    PageSetup Setup;
+    int Lines; // > 0 down, < 0 up
+    bool Shifts;
+};
+
+void PrintTo(const ShiftCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class LineShiftTest : public ::testing::TestWithParam<ShiftCase> {};
+
+TEST_P(LineShiftTest, EqualsTheWholePageDrawnAnew) {
+    const ShiftCase& c = GetParam();
+    DrawFixture f(c.Setup.Mode);
+    Prepare(f, c.Setup);
+    const int shifts = f.viewer.PageCache.Shifts;
+    if (c.Lines > 0)
+        f.viewer.ScrollLineDown(c.Lines);
+    else
+        f.viewer.ScrollLineUp(-c.Lines);
+    EXPECT_EQ(f.viewer.PageCache.Shifts - shifts, c.Shifts ? 1 : 0);
+    const QImage shifted = f.Page().copy();
+    const TStrPositions shiftedRecord = f.viewer.StrPositions;
+    const TOffset pos = f.viewer.ViewPos;
+    const bool atEnd = f.viewer.ViewAtEnd;
+    const TOffset pageSize = f.viewer.ViewPageSize;
+
+    f.viewer.PageCache.Valid = false;
+    f.viewer.Redraw();
+    ASSERT_EQ(f.viewer.ViewPos, pos);
+    EXPECT_EQ(f.viewer.ViewAtEnd, atEnd);
+    EXPECT_EQ(f.viewer.ViewPageSize, pageSize);
+    EXPECT_EQ(FirstDifferentRow(shifted, f.Page()), -1);
+    ExpectSameRecord(shiftedRecord, f.viewer.StrPositions);
+}
+
+constexpr TQXBinHex::TQXBinHexMode Hex = TQXBinHex::vbmodeHex;
+constexpr TQXBinHex::TQXBinHexMode UHex = TQXBinHex::vbmodeUHex;
+constexpr TQXBinHex::TQXBinHexMode Binary = TQXBinHex::vbmodeBinary;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineShiftTest,
+    ::testing::Values(
+        ShiftCase{"HexDownOne", {Hex}, 1, true}, ShiftCase{"HexUpOne", {Hex}, -1, true},
+        ShiftCase{"HexDownSeveral", {Hex}, 5, true}, ShiftCase{"HexUpSeveral", {Hex}, -4, true},
+        ShiftCase{"HexFullScreenDown", {Hex, {1920, 1080}}, 3, true},
+        ShiftCase{"HexIntoTheEnd", {Hex, {641, 297}, SourceSize - 20 * 16}, 3, false},
+        ShiftCase{"HexSelectionAcrossTheBottom",
+                  {Hex, {641, 297}, 4096, 4096 + 17 * 16 + 5, 60},
+                  2,
+                  true},
+        ShiftCase{"HexSelectionAcrossTheTop", {Hex, {641, 297}, 4096, 4096 - 40, 70}, -2, true},
+        ShiftCase{"HexHighlights", {Hex, {641, 297}, 4000, 0, 0, true}, 1, true},
+        ShiftCase{"HexHighlightsUp", {Hex, {641, 297}, 4320, 0, 0, true}, -3, true},
+        ShiftCase{"HexScrolledRight", {Hex, {300, 297}, 4096, 0, 0, false, 60}, 2, true},
+        ShiftCase{"HexDisabled", {Hex, {641, 297}, 4096, 0, 0, false, 0, false}, 1, true},
+        ShiftCase{"HexWholePage", {Hex}, 40, false}, ShiftCase{"UHexDownOne", {UHex}, 1, true},
+        ShiftCase{"UHexUpSeveral", {UHex, {800, 400}, 8192, 8200, 30}, -3, true},
+        ShiftCase{"BinaryDownOne", {Binary}, 1, true},
+        ShiftCase{"BinaryUpSeveral", {Binary, {641, 297}, 8192, 0, 0, true}, -6, true}),
+    [](const ::testing::TestParamInfo<ShiftCase>& info) { return std::string(info.param.Name); });
+
+struct GlyphCase {
+    const char* Name;
+    PageSetup Setup;
+};
+
+void PrintTo(const GlyphCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class CellGlyphsTest : public ::testing::TestWithParam<GlyphCase> {};
+
+TEST_P(CellGlyphsTest, EqualTheCellsDrawnAsStrings) {
+    const GlyphCase& c = GetParam();
+    DrawFixture f(c.Setup.Mode);
+    Prepare(f, c.Setup);
+    ASSERT_TRUE(f.viewer.PageCache.DigitsOk) << "the test font has the hex digits";
+    const QImage runs = f.Page().copy();
+    const TStrPositions runsRecord = f.viewer.StrPositions;
+
+    f.viewer.PageCache.UseGlyphRuns = false;
+    f.viewer.Redraw();
+    EXPECT_EQ(FirstDifferentRow(runs, f.Page()), -1);
+    ExpectSameRecord(runsRecord, f.viewer.StrPositions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CellGlyphsTest,
+    ::testing::Values(GlyphCase{"Hex", {Hex}}, GlyphCase{"HexFullScreen", {Hex, {1920, 1080}}},
+                      GlyphCase{"HexSelection", {Hex, {641, 297}, 4096, 4100, 37}},
+                      GlyphCase{"HexHighlights", {Hex, {641, 297}, 4000, 0, 0, true}},
+                      GlyphCase{"HexScrolledRight", {Hex, {300, 297}, 4096, 0, 0, false, 45}},
+                      GlyphCase{"HexDisabled", {Hex, {641, 297}, 4096, 0, 0, false, 0, false}},
+                      GlyphCase{"HexNearTheEnd", {Hex, {900, 200}, SourceSize - 100}},
+                      GlyphCase{"UHex", {UHex, {800, 400}, 8192, 8200, 30}}),
+    [](const ::testing::TestParamInfo<GlyphCase>& info) { return std::string(info.param.Name); });
+
+} // namespace
