@@ -116,10 +116,10 @@ void TQXBinHex::Redraw() {
         RedrawPending = false;
         const QSize size = viewport()->size().expandedTo(QSize(1, 1));
         if (FileSize < CharSize()) {
-            VertScrollInfo = {};
-            HorzScrollInfo = {};
-            SetScrollBar(verticalScrollBar(), VertScrollInfo);
-            SetScrollBar(horizontalScrollBar(), HorzScrollInfo);
+            ScrollBars.VertInfo = {};
+            ScrollBars.HorzInfo = {};
+            SetScrollBar(verticalScrollBar(), ScrollBars.VertInfo);
+            SetScrollBar(horizontalScrollBar(), ScrollBars.HorzInfo);
             PrepareBitmap(PageBitmap, size.width(), size.height());
             // An empty page has nothing to hit.
             StrPositions.ClearPositions(CharSize());
@@ -158,7 +158,7 @@ void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
     if (LineNumbersShown()) {
         canvas.setFont(FFontGutter);
         const int numberWidth =
-            QFontMetrics(FFontGutter).horizontalAdvance(QString::number(LineCount + 1));
+            QFontMetrics(FFontGutter).horizontalAdvance(QString::number(TextModel.LineCount + 1));
         GutterWidth = std::max(10, numberWidth + 2);
     }
     canvas.fillRect(QRect(0, 0, GutterWidth, height), platform::ColorToQColor(FTextColorGutter));
@@ -424,7 +424,7 @@ void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
 
 void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int y,
                                TOffset startPos) {
-    const bool anyUrl = !UrlTable.front().Url.isEmpty();
+    const bool anyUrl = !TextModel.UrlTable.front().Url.isEmpty();
     const bool anyHit = !SearchHighlights.empty() && SearchHighlights.front().HiLength != 0;
     if (!anyUrl && !anyHit)
         return;
@@ -440,7 +440,7 @@ void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int
         return from <= MaxExtentChars;
     };
     const int cs = CharSize();
-    for (const TQXUrl& url : UrlTable) {
+    for (const TQXUrl& url : TextModel.UrlTable) {
         if (url.Url.isEmpty())
             break;
         const TOffset s = (url.Pos - startPos) / cs;
@@ -511,8 +511,8 @@ void TQXBinHex::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setClipRect(event->rect());
     painter.drawImage(QPoint(0, 0), PageBitmap);
-    if (AutoScrollMode)
-        painter.drawPixmap(AutoScrollOrigin - QPoint(16, 16), MoveBitmap());
+    if (Scroll.AutoScrollMode)
+        painter.drawPixmap(Scroll.AutoScrollOrigin - QPoint(16, 16), MoveBitmap());
 }
 
 void TQXBinHex::resizeEvent(QResizeEvent* event) {
@@ -520,10 +520,11 @@ void TQXBinHex::resizeEvent(QResizeEvent* event) {
     const int height = ClientHeight();
     // After a reset no resize has been seen yet: the page as last drawn is the height the view
     // was laid out for, so a bar appearing beside it (same height) does not count as growth.
-    const int before = LastClientHeight > 0 ? LastClientHeight
-                                            : PageBitmap.deviceIndependentSize().toSize().height();
+    const int before = Scroll.LastClientHeight > 0
+                           ? Scroll.LastClientHeight
+                           : PageBitmap.deviceIndependentSize().toSize().height();
     const bool grew = height > before;
-    LastClientHeight = height;
+    Scroll.LastClientHeight = height;
     if (Drawing) {
         RedrawPending = true;
         return;
