@@ -464,6 +464,7 @@ protected:
     uint8_t FirstPrintable = 32;
     // Largest selection SelText returns without a limit of its own, in MiB.
     int SelTextLimitMb = 16;
+    // Sets SelTextLimitMb; tests that copy a whole huge source keep it small this way.
     void setSelTextLimitMb(int mb) { SelTextLimitMb = mb; }
 
     // Drawing.
@@ -540,7 +541,7 @@ private:
     bool LoadStreamSource();
     void FreeData();
     // Resets the source, the page and the per-source state of the concerns (Scroll, Mouse,
-    // TextModel); the properties and the scroll bars stay.
+    // TextModel); the properties, the display metrics and the scroll bars stay.
     void InitData();
     void AllocBuffer();
     void DetectUnicodeFmt();
