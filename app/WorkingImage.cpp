@@ -15,28 +15,24 @@ int32_t ImageSize = 0;
 std::string SourceFileName;
 
 QString IoErrorMessage(int code) {
-    switch (code) {
-    case platform::IoFileNotFound:
-        return QStringLiteral("File not found");
-    case platform::IoInvalidFilename:
-        return QStringLiteral("Invalid filename");
-    case platform::IoTooManyOpenFiles:
-        return QStringLiteral("Too many open files");
-    case platform::IoAccessDenied:
-        return QStringLiteral("File access denied");
-    case platform::IoReadBeyondEnd:
-        return QStringLiteral("Read beyond end of file");
-    case platform::IoDiskFull:
-        return QStringLiteral("Disk full");
-    case 106:
-        return QStringLiteral("Invalid numeric input");
-    case IoFileTooLarge:
-        return QStringLiteral("File too large");
-    case IoLinkLoop:
-        return QStringLiteral("Too many levels of symbolic links");
-    default:
-        return QStringLiteral("I/O error %1").arg(code);
-    }
+    static constexpr struct {
+        int Code;
+        const char* Text;
+    } Messages[] = {
+        {platform::IoFileNotFound, "File not found"},
+        {platform::IoInvalidFilename, "Invalid filename"},
+        {platform::IoTooManyOpenFiles, "Too many open files"},
+        {platform::IoAccessDenied, "File access denied"},
+        {platform::IoReadBeyondEnd, "Read beyond end of file"},
+        {platform::IoDiskFull, "Disk full"},
+        {106, "Invalid numeric input"},
+        {IoFileTooLarge, "File too large"},
+        {IoLinkLoop, "Too many levels of symbolic links"},
+    };
+    for (const auto& message : Messages)
+        if (message.Code == code)
+            return QString::fromLatin1(message.Text);
+    return QStringLiteral("I/O error %1").arg(code);
 }
 
 EInOutError::EInOutError(int code) : EInOutError(code, IoErrorMessage(code)) {}

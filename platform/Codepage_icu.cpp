@@ -401,10 +401,10 @@ const Page* FindPage(int id) {
     static std::mutex mutex;
     static std::unordered_map<int, std::unique_ptr<Page>> pages;
     const std::lock_guard lock(mutex);
-    auto it = pages.find(id);
-    if (it == pages.end())
-        it = pages.emplace(id, BuildPage(id)).first;
-    return it->second.get();
+    if (const auto it = pages.find(id); it != pages.end())
+        return it->second.get();
+    // A page that cannot be built is kept as null, so that it is not tried again.
+    return pages.emplace(id, BuildPage(id)).first->second.get();
 }
 
 // A converter keeps state while it works, so every thread has its own, opened once per page.

@@ -389,17 +389,22 @@ void RunScramble(const Invocation& call) {
     });
 }
 
+// A command that copies operand 0 to operand 1 with each block of bytes changed in place.
+CommandRule ByteChangeCommand(std::string_view name, void (*change)(uint8_t*, int64_t)) {
+    return {name,
+            {"--in-format", "--out-format", "--fill", "--base"},
+            2,
+            2,
+            [change](const Invocation& call) {
+                Transform(call, [change](ByteSource& image, ImageWriter& writer) {
+                    StreamChanged(image, writer, change);
+                });
+            }};
+}
+
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = {
-        {"convert",
-         {"--in-format", "--out-format", "--fill", "--base"},
-         2,
-         2,
-         [](const Invocation& call) {
-             Transform(call, [](ByteSource& image, ImageWriter& writer) {
-                 StreamChanged(image, writer, [](uint8_t*, int64_t) {});
-             });
-         }},
+        ByteChangeCommand("convert", [](uint8_t*, int64_t) {}),
         {"mirror",
          {"--in-format", "--out-format", "--fill", "--base", "--size", "--order"},
          2,
@@ -411,15 +416,7 @@ const std::vector<CommandRule>& Commands() {
                  StreamMirror(image, writer, size - 1, low);
              });
          }},
-        {"invert",
-         {"--in-format", "--out-format", "--fill", "--base"},
-         2,
-         2,
-         [](const Invocation& call) {
-             Transform(call, [](ByteSource& image, ImageWriter& writer) {
-                 StreamChanged(image, writer, InvertBytes);
-             });
-         }},
+        ByteChangeCommand("invert", InvertBytes),
         {"swap",
          {"--in-format", "--out-format", "--fill", "--base", "--size", "--pad"},
          2,
@@ -435,15 +432,7 @@ const std::vector<CommandRule>& Commands() {
                            [size](uint8_t* bytes, int64_t n) { SwapWordBytes(bytes, n, size); });
              output.finish();
          }},
-        {"bitrev",
-         {"--in-format", "--out-format", "--fill", "--base"},
-         2,
-         2,
-         [](const Invocation& call) {
-             Transform(call, [](ByteSource& image, ImageWriter& writer) {
-                 StreamChanged(image, writer, ReverseBitsInBytes);
-             });
-         }},
+        ByteChangeCommand("bitrev", ReverseBitsInBytes),
         {"split",
          {"--in-format", "--out-format", "--fill", "--base", "--ways", "--width", "--pad"},
          2,

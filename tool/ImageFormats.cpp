@@ -159,6 +159,31 @@ void DecodeRecord(std::string_view digits, int64_t line, std::vector<uint8_t>& b
     }
 }
 
+// The non-blank lines of a record file, one at a time, and the bytes of the current one decoded
+// into a buffer reused from record to record.
+class RecordReader {
+public:
+    explicit RecordReader(ByteSource& text) : lines_(text) {}
+    bool next() {
+        while (lines_.next(line_))
+            if (!line_.empty())
+                return true;
+        return false;
+    }
+    std::string_view line() const { return line_; }
+    int64_t number() const { return lines_.number(); }
+    // The bytes of the current record's hex digits after its start mark of markLength characters.
+    const std::vector<uint8_t>& decode(size_t markLength) {
+        DecodeRecord(line_.substr(markLength), lines_.number(), bytes_);
+        return bytes_;
+    }
+
+private:
+    LineReader lines_;
+    std::string_view line_;
+    std::vector<uint8_t> bytes_;
+};
+
 uint32_t BigEndian(const uint8_t* bytes, int count) {
     uint32_t value = 0;
     for (int i = 0; i < count; ++i)
@@ -225,16 +250,13 @@ SparseImage ParseIntelHexFrom(ByteSource& text, uint8_t fill) {
     // The extended address: a segment (times 16) or the upper 16 bits of a linear address.
     int64_t extended = 0;
     bool ended = false;
-    LineReader lines(text);
-    std::string_view line;
-    std::vector<uint8_t> r;
-    while (!ended && lines.next(line)) {
-        const int64_t number = lines.number();
-        if (line.empty())
-            continue;
+    RecordReader records(text);
+    while (!ended && records.next()) {
+        const std::string_view line = records.line();
+        const int64_t number = records.number();
         if (line[0] != ':')
             throw FormatError(number, "a record must start with ':'");
-        DecodeRecord(line.substr(1), number, r);
+        const std::vector<uint8_t>& r = records.decode(1);
         if (r.size() < 5 || r.size() != 5u + r[0])
             throw FormatError(number, "the record's length does not match its byte count");
         uint8_t sum = 0;
@@ -263,16 +285,13 @@ SparseImage ParseIntelHexFrom(ByteSource& text, uint8_t fill) {
             ended = true;
             break;
         case 0x02:
+        case 0x04:
             expectCount(2);
-            extended = int64_t{BigEndian(data, 2)} << 4;
+            extended = int64_t{BigEndian(data, 2)} << (r[3] == 0x02 ? 4 : 16);
             break;
         case 0x03:
             expectCount(4);
             entry = (BigEndian(data, 2) << 4) + BigEndian(data + 2, 2);
-            break;
-        case 0x04:
-            expectCount(2);
-            extended = int64_t{BigEndian(data, 2)} << 16;
             break;
         case 0x05:
             expectCount(4);
@@ -297,17 +316,14 @@ SparseImage ParseSRecordFrom(ByteSource& text, uint8_t fill) {
     // there, the count still proving that no data record is missing.
     bool counted = false;
     bool ended = false;
-    LineReader lines(text);
-    std::string_view line;
-    std::vector<uint8_t> r;
-    while (!ended && lines.next(line)) {
-        const int64_t number = lines.number();
-        if (line.empty())
-            continue;
+    RecordReader records(text);
+    while (!ended && records.next()) {
+        const std::string_view line = records.line();
+        const int64_t number = records.number();
         if (line.size() < 2 || (line[0] != 'S' && line[0] != 's') || line[1] < '0' || line[1] > '9')
             throw FormatError(number, "a record must start with S0 to S9");
         const int type = line[1] - '0';
-        DecodeRecord(line.substr(2), number, r);
+        const std::vector<uint8_t>& r = records.decode(2);
         // Address length in bytes per record type; 0 marks a type that does not exist.
         static constexpr int AddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
         const int addressBytes = AddressBytes[type];

@@ -20,13 +20,13 @@ InputFile::InputFile(const std::string& path) : name_(path == "-" ? "standard in
         throw ToolError(ExitFileError, name_ + ": " + std::strerror(EISDIR));
     // FILE streams rather than the window's file calls: pipes, FIFOs and process substitutions are
     // ordinary inputs for a build script.
-    file_ = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    file_.reset(path == "-" ? stdin : std::fopen(path.c_str(), "rb"));
     if (!file_)
         throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
     // Blocks are large; a stream buffer would only add a copy.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
-    if (std::fseek(file_, 0, SEEK_END) == 0) {
-        const long end = std::ftell(file_);
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+    if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
+        const long end = std::ftell(file_.get());
         if (end >= 0) {
             seekable_ = true;
             size_ = end;
@@ -38,10 +38,10 @@ InputFile::InputFile(const std::string& path) : name_(path == "-" ? "standard in
                             std::to_string(MaxInputSize >> 30) + " GiB the tool takes");
     if (seekable_)
         return;
-    std::clearerr(file_);
+    std::clearerr(file_.get());
     uint8_t block[1 << 16];
     for (;;) {
-        const size_t got = std::fread(block, 1, sizeof block, file_);
+        const size_t got = std::fread(block, 1, sizeof block, file_.get());
         held_.insert(held_.end(), block, block + got);
         if (static_cast<int64_t>(held_.size()) > MaxUnseekableInput)
             throw ToolError(ExitFileError, name_ + ": longer than the " +
@@ -50,14 +50,14 @@ InputFile::InputFile(const std::string& path) : name_(path == "-" ? "standard in
         if (got < sizeof block)
             break;
     }
-    if (std::ferror(file_))
+    if (std::ferror(file_.get()))
         throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
     size_ = static_cast<int64_t>(held_.size());
 }
 
-InputFile::~InputFile() {
-    if (file_ && file_ != stdin)
-        std::fclose(file_);
+void InputFile::CloseInput::operator()(std::FILE* file) const {
+    if (file != stdin)
+        std::fclose(file);
 }
 
 void InputFile::read(int64_t offset, uint8_t* to, int64_t n) {
@@ -67,10 +67,10 @@ void InputFile::read(int64_t offset, uint8_t* to, int64_t n) {
         std::memcpy(to, held_.data() + offset, static_cast<size_t>(n));
         return;
     }
-    if (std::fseek(file_, offset, SEEK_SET) != 0)
+    if (std::fseek(file_.get(), offset, SEEK_SET) != 0)
         throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
-    const size_t got = std::fread(to, 1, static_cast<size_t>(n), file_);
-    if (std::ferror(file_))
+    const size_t got = std::fread(to, 1, static_cast<size_t>(n), file_.get());
+    if (std::ferror(file_.get()))
         throw ToolError(ExitFileError, name_ + ": " + std::strerror(errno));
     if (static_cast<int64_t>(got) < n)
         throw ToolError(ExitFileError, name_ + ": the file became shorter while it was read");

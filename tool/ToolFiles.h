@@ -36,9 +36,6 @@ inline constexpr int64_t MaxUnseekableInput = int64_t{256} << 20;
 class InputFile : public ByteSource {
 public:
     explicit InputFile(const std::string& path);
-    ~InputFile() override;
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
 
     int64_t size() const override { return size_; }
     void read(int64_t offset, uint8_t* to, int64_t n) override;
@@ -46,8 +43,12 @@ public:
     const std::string& name() const { return name_; }
 
 private:
+    // Closes the file unless it is standard input.
+    struct CloseInput {
+        void operator()(std::FILE* file) const;
+    };
     std::string name_;
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<std::FILE, CloseInput> file_;
     int64_t size_ = 0;
     // The whole content of an input that cannot be read at an offset.
     std::vector<uint8_t> held_;

@@ -64,15 +64,15 @@ TQXBinHex::TQXBinHex(QWidget* parent)
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { ScrollBarAction(Qt::Horizontal, action); });
     connect(verticalScrollBar(), &QScrollBar::sliderPressed, this,
-            [this] { VThumbTrackPos = verticalScrollBar()->sliderPosition(); });
+            [this] { ScrollBars.VThumbTrackPos = verticalScrollBar()->sliderPosition(); });
     connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this,
-            [this] { HThumbTrackPos = horizontalScrollBar()->sliderPosition(); });
+            [this] { ScrollBars.HThumbTrackPos = horizontalScrollBar()->sliderPosition(); });
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
-        VScroll(SB_THUMBPOSITION, VThumbTrackPos);
+        VScroll(SB_THUMBPOSITION, ScrollBars.VThumbTrackPos);
         VScroll(SB_ENDSCROLL, 0);
     });
     connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
-        HScroll(SB_THUMBPOSITION, HThumbTrackPos);
+        HScroll(SB_THUMBPOSITION, ScrollBars.HThumbTrackPos);
         HScroll(SB_ENDSCROLL, 0);
     });
     InitData();
@@ -286,25 +286,13 @@ void TQXBinHex::InitData() {
     ViewPos = 0;
     ViewPageSize = 0;
     HViewPos = 0;
-    HScrollMax = 0;
     MarkStart = 0;
     MarkLength = 0;
     ViewAtEnd = false;
-    LineStarts = {};
-    LineCount = 0;
-    ClearUrls();
-    AutoScrollMode = false;
-    AutoScrollOrigin = QPoint(0, 0);
-    DragScrollDirection = dsNone;
-    LastClientHeight = 0;
-    MouseSelecting = false;
-    SelDragStart = -1;
-    SelAnchor = -1;
-    ClickPos = -1;
-    DblClickDone = false;
-    TripleClickArmed = false;
-    DblClickTick = 0;
-    PopupPoint = QPoint(-1, -1);
+    // The scroll bars themselves (ScrollBars) belong to the widget and stay as they are.
+    Scroll = {};
+    Mouse = {};
+    TextModel = {};
 }
 
 void TQXBinHex::AllocBuffer() {
@@ -375,8 +363,8 @@ void TQXBinHex::FillBuffer(TOffset pos) {
         TRedrawLockHold hold(RedrawLock);
         // Nor may the scrolling timers move the view meanwhile (each step could ask again).
         DragScrollTimer.stop();
-        if (AutoScrollMode) {
-            AutoScrollMode = false;
+        if (Scroll.AutoScrollMode) {
+            Scroll.AutoScrollMode = false;
             AutoScrollTimer.stop();
             viewport()->setCursor(CursorById(crIBeam));
         }

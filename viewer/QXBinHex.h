@@ -4,11 +4,14 @@
 
 #include "QXBinHexLayout.h"
 #include "QXBinHexOutput.h"
+#include "QXBinHexPageCache.h"
+#include "QXBinHexScrollState.h"
+#include "QXBinHexSelectState.h"
+#include "QXBinHexTextState.h"
 #include "QXFileNotification.h"
 #include "QXFileNotificationSimple.h"
 #include "QXStrPositions.h"
 #include "QXStreamSearch.h"
-#include "QXUrlScan.h"
 #include "QXxFProc.h"
 #include "QXxSProc.h"
 #include "SysColors.h"
@@ -125,6 +128,9 @@ public:
     using TQXBinHexDrawLine = std::function<void(
         QObject* ASender, QPainter* ACanvas, const QString& AStr, const QString& AStrAll,
         const QRect& ARect, const QPoint& ATextPnt, bool& ADone)>;
+    using TQXBinHexDrawLine2 =
+        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr,
+                           const QPoint& APnt, const TQXBinHexOutputOptions& AOptions)>;
     using TQXBinHexClickURL = std::function<void(QObject* ASender, const QByteArray& AString)>;
 
     explicit TQXBinHex(QWidget* parent = nullptr);
@@ -136,7 +142,15 @@ public:
     TNotifyEvent OnOptionsChange;
     TNotifyEvent OnScroll;
     TQXBinHexDrawLine OnDrawLine;
+    // Called after the control drew a text line: the line prepared without the line-end glyph, its
+    // point (shifted by HViewPos) and the options it was drawn with.
+    TQXBinHexDrawLine2 OnDrawLine2;
     TQXBinHexClickURL OnClickURL;
+    // The progress event of Search.
+    TQXStreamSearchProgress OnSearchProgress() const;
+    void setOnSearchProgress(TQXStreamSearchProgress handler);
+
+    // ---- Source and page buffer (QXBinHex.cpp) ----
 
     // Makes the named file the source and shows its first page. A name equal (case-sensitively) to
     // the file currently open does nothing and returns true; an empty name closes the source. A
@@ -158,12 +172,6 @@ public:
     // that brings fewer bytes than the source was believed to hold makes the control take the
     // source's size anew (SourceShrank).
     void ReadBuffer(TOffset pos);
-    // Re-reads the size of the source; when it is smaller than FileSize, the control shows the
-    // source as it now is: the selection is cut to it, the view clamped to its last page, the page
-    // buffer re-read. True when the size was lowered.
-    bool SourceShrank();
-    // Reads the page buffer around pos, whether or not it covers pos already.
-    void FillBuffer(TOffset pos);
     // The character at pos from the page buffer, with non-printable codes turned into ".".
     char16_t GetChar(TOffset pos);
     // Two (one-byte modes) or four (two-byte modes, the byte at pos + 1 first) hex digits at pos.
@@ -174,138 +182,92 @@ public:
     TOffset PosLast() const { return LastCharPos(FileSize, CharSize()); }
     int LineSize() const;
     int LinesNum() const;
-    TByteOrder SourceByteOrder() const {
-        return FileUnicodeFmt == vfUnicodeBE ? TByteOrder::BigEndian : TByteOrder::LittleEndian;
-    }
+    // Bytes per character: 2 in the UTF-16 modes, 1 in the others.
     int CharSize() const { return binhex::CharSizeOf(binhex::TViewMode(FMode)); }
-    // Shift, Ctrl, Alt and Meta of an input event, the keys that tell its shift state.
-    static Qt::KeyboardModifiers ShiftKeys(Qt::KeyboardModifiers modifiers) {
-        return modifiers &
-               (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    }
-    // The columns of a line of the fixed-width modes, as the next drawing lays them out.
-    binhex::TLineLayout LineLayout() const;
-    const QImage& PageImage() const { return PageBitmap; }
+
+    // The source and the page as the control last left them; callers read them, the control alone
+    // writes them.
+    QString FileName;
+    TOffset FileSize = 0;
+    TFileSourceType FileSourceType = vfSrcNone;
+    QIODevice* Stream = nullptr;
+    // The page buffer holds the source from BufferPos on, 2 × BufMaxOffset bytes around the page.
+    TOffset BufferPos = 0;
+    int BufMaxOffset = 0;
+    bool BufferOK = true;
+    TFileUnicodeFmt FileUnicodeFmt = vfUnicodeUnknown;
+    TOffset ViewPos = 0;
+    int HViewPos = 0;
+    bool ViewAtEnd = false;
+    TOffset ViewPageSize = 0;
+    TOffset MarkStart = 0;
+    TOffset MarkLength = 0;
+    int HexOffsetLen = 8;
+    // Display metrics until the first drawing measures the font.
+    int LineHeight = 8;
+    int CharWidth = 4;
+
+    // ---- Drawing (QXBinHexDraw.cpp) ----
 
     // Draws the page from ViewPos into target at the given size and records what went where in
     // positions (when given). Sets ViewAtEnd, ViewPageSize and the fitted widths. Throws
     // EAssertionFailed("Positions out of range: DrawTo...") when the view lies outside the buffer.
     void DrawTo(QImage& target, int width, int height, TStrPositions* positions);
-    TQXBinHexOutputOptions OutputOptions(bool lineEnd) const;
-    // Characters that fit across the page: (page width − LeftMargin) div CharWidth, within 2..300.
-    int WidthInChars() const;
-    int LeftMargin() const { return FTextGutter ? GutterWidth + 2 : 2; }
-    // The font the page is drawn with: the OEM font in the one-byte modes when the OEM encoding and
-    // TextOemSpecial are chosen, the control's font otherwise; and its colour.
-    QFont TextFont() const;
-    TColor TextFontColor() const;
-    bool TextFontIsOem() const;
-    // The encoding of the one-byte modes' characters: TextEncoding, or ANSI for the UTF-16 ones.
-    TQXEncoding OneByteEncoding() const {
-        return FTextEncoding >= 0 ? FTextEncoding : EncodingANSI;
-    }
-    // The colour itself while the control is enabled, the system grey-text colour while disabled.
-    TColor EnabledColor(TColor color) const;
-
+    const QImage& PageImage() const { return PageBitmap; }
     // What the last drawing put where.
     TStrPositions StrPositions;
-    bool FontMonospaced = false;
-    int GutterWidth = 10;
+    TQXBinHexOutputOptions OutputOptions(bool lineEnd) const;
+    int LeftMargin() const { return FTextGutter ? GutterWidth + 2 : 2; }
+    // The font the page is drawn with: the OEM font in the one-byte modes when the OEM encoding and
+    // TextOemSpecial are chosen, the control's font otherwise.
+    QFont TextFont() const;
 
-    // What a drawing of the page image keeps for the next one: the hex digits laid out once per
-    // font, and the state the image shows, so that a move by whole lines in the fixed-width modes
-    // shifts the image and draws only the lines it uncovers.
-    struct TPageCache {
-        // Glyphs of "0123456789ABCDEF:" in the page font and their advances; DigitsOk when the
-        // font itself has them all.
-        QString FontKey;
-        QRawFont Raw;
-        std::array<quint32, 17> Digits{};
-        std::array<qreal, 17> Advances{};
-        bool DigitsOk = false;
-        // Glyph (0: the font lacks it) and advance of each character the character column of the
-        // fixed-width modes has shown in the page font.
-        struct TCharGlyph {
-            quint32 Glyph = 0;
-            qreal Advance = 0;
-        };
-        QHash<char16_t, TCharGlyph> CharGlyphs;
-        // Off: every cell and offset is drawn as a string of its own (the plain path).
-        bool UseGlyphRuns = true;
-        // Off: every drawing draws the whole page.
-        bool UseLineShift = true;
-        // Drawings that shifted the image rather than drawing the whole page.
-        int Shifts = 0;
-        // Everything but ViewPos that decides the pixels and the record of a fixed-width page.
-        struct TState {
-            QSize Size;
-            qreal Ratio = 1;
-            int Mode = 0, Cells = 0, OffsetDigits = 0, LineSize = 0;
-            QString FontKey;
-            int LineHeight = 0, CharWidth = 0, Ascent = 0, HViewPos = 0, LeftMargin = 0;
-            std::array<QRgb, 10> Colors{};
-            int Encoding = 0, ByteOrder = 0, TabSize = 0;
-            bool Oem = false, NonPrintable = false, Monospaced = false;
-            uint8_t FirstPrintable = 0;
-            TOffset MarkStart = 0, MarkLength = 0, FileSize = 0;
-            bool operator==(const TState&) const = default;
-        };
-        // The image and StrPositions show State at ViewPos with Highlights (false: unknown).
-        bool Valid = false;
-        TState State;
-        TOffset ViewPos = 0;
-        std::vector<std::pair<TOffset, int64_t>> Highlights;
-        // A line's glyphs, by cell colour, reused from line to line.
-        std::array<QList<quint32>, 2> LineGlyphs;
-        std::array<QList<QPointF>, 2> LinePositions;
+    // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
+
+    // Moves the top of the page to pos (ignored when negative or unchanged), clamped to PosLast and
+    // aligned down to a line (a character in the text modes); the buffer follows.
+    void SetViewPos(TOffset pos, bool redraw);
+    void ScrollUpBytes(TOffset n);
+    void ScrollDownBytes(TOffset n);
+    void ScrollLineUp(int n);
+    void ScrollLineDown(int n);
+    void ScrollPageUp();
+    void ScrollPageDown();
+    void ScrollToBegin();
+    void ScrollToEnd();
+    // Puts pos on the page: the start or the end for positions beyond either, the text line holding
+    // pos at the top in the text modes, the line of pos at the top in the fixed layouts.
+    void GoToPos(TOffset pos);
+    void SetHorzPos(int x, bool redraw);
+    void ScrollLeft(int px);
+    void ScrollRight(int px);
+    void UpdateVertScrollBar();
+    void UpdateHorzScrollBar();
+    void SetAutoScrollMode(bool on);
+    // Makes the text font one visible step larger or smaller; false when it cannot change.
+    bool FontSizeStep(bool larger);
+    int ClientWidth() const { return viewport()->width(); }
+    int ClientHeight() const { return viewport()->height(); }
+
+    // Scroll-bar codes of the vertical and horizontal bar actions.
+    enum TScrollCode {
+        SB_LINEUP = 0,
+        SB_LINEDOWN = 1,
+        SB_PAGEUP = 2,
+        SB_PAGEDOWN = 3,
+        SB_THUMBPOSITION = 4,
+        SB_THUMBTRACK = 5,
+        SB_TOP = 6,
+        SB_BOTTOM = 7,
+        SB_ENDSCROLL = 8
     };
-    TPageCache PageCache;
-
-    // ---- Automatic reload (QXBinHexReload.cpp) ----
-
-    // Switches watching the file named by FileName on or off (whatever the current source), with
-    // the watcher AutoReloadSimple selects.
-    void SetAutoReload(bool value);
-    void StopWatching();
-    void StartWatching();
-    // A watcher's change: re-opens the file keeping position and selection (or following its end),
-    // or empties the control when the file is gone; ignored during a mouse selection, and only
-    // reported while a page is drawn.
-    void HandleFileChange(QObject* sender);
-    void DoFileReload();
-    TQXFileNotification& FileNotificationWatcher() const { return *FileNotification; }
-    TQXFileNotificationSimple& FileNotificationSimpleWatcher() const {
-        return *FileNotificationSimple;
-    }
-
-    // ---- Search (QXBinHexSearch.cpp) ----
-
-    // Matches of the remembered search painted on the page (offset, length in characters), at
-    // most MaxSearchHighlights; refilled by FindHighlights before every drawing of a page with
-    // data.
-    struct THighlight {
-        TOffset HiStart = 0;
-        int64_t HiLength = 0;
-    };
-    static constexpr int MaxSearchHighlights = 1000;
-    std::vector<THighlight> SearchHighlights;
-
-    // The engine through which searches in the viewer's source run. The caller gives it the source
-    // (SetFileName(FileName) or SetStream(Stream)) and runs FindFirst/FindNext; the viewer paints
-    // the remembered search's matches when it has soHighlightAll. Closing a file source frees the
-    // engine's file and keeps the remembered search; closing a stream source forgets it.
-    TQXStreamSearch& Search() const { return *FSearch; }
-    // The progress event of Search.
-    TQXStreamSearchProgress OnSearchProgress() const;
-    void setOnSearchProgress(TQXStreamSearchProgress handler);
-    // Scans the page and a margin around it for the remembered search's matches.
-    void FindHighlights();
-    // Searches the viewer's own source for text, from the end of the selection (or the top of the
-    // page when nothing is selected) in the direction of the options, and selects a match with
-    // scrolling. A read failure is reported in a box. True when found.
-    bool FindText(const QString& text, TQXEncoding encoding, TQXSearchOptions options);
-    // Continues the last FindText (the other way when previous); true when found.
-    bool FindTextNext(bool previous);
+    // The scroll-bar messages: code is one of TScrollCode, pos the 16-bit thumb position.
+    void VScroll(int code, int pos);
+    void HScroll(int code, int pos);
+    // One auto-scroll step for the pointer at a client point (the timer passes the mouse position).
+    void AutoScrollStep(QPoint client);
+    // One drag-scroll step towards the side a selecting drag left, with the pointer at client y.
+    void DragScrollStep(int clientY);
 
     // ---- Selection, clipboard and context menu (QXBinHexSelect.cpp) ----
 
@@ -326,48 +288,15 @@ public:
     void CopyLink();
     // Selects the line under the point where the context menu was asked for.
     void SelectLine();
-    // Selects the run of characters around pos up to the delimiters (pos itself always included).
-    void SelectAround(const QString& delims, TOffset pos);
-    // The last character before a delimiter from pos in the direction, within the page buffer and
-    // at most 8192 characters away.
-    TOffset ExtendToDelimiter(const QString& delims, bool forward, TOffset pos);
+    // Shows the code page menu (or, in the two-byte modes, the byte order menu) at a screen point.
+    void EncodingMenu(QPoint screenPos);
     // Brings pos onto the page indentLines lines below the top, and horizontally into view with
     // indentChars characters to its left.
     void ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz);
     // The text of the line that holds pos (between line breaks), from the page buffer.
     QString TextAround(TOffset pos);
-    // Extends a dragged selection from the press offset to the offset under a client point.
-    void ExtendSelectionTo(QPoint client);
-    // Shows the code page menu (or, in the two-byte modes, the byte order menu) at a screen point.
-    void EncodingMenu(QPoint screenPos);
-    // The code page or byte order menu as it is when it opens (built on first use, refreshed).
-    QMenu* PrepareEncodingMenu();
-    // Recomputes the context menu's visible and enabled items.
-    void UpdatePopupMenu();
-    QAction* PopupItem(TQXPopupCommand command) const;
 
-    // Delimiters of line and word selection.
-    static const QString LineDelimiters;
-    static const QString WordDelimiters;
-
-    QMenu* ViewerPopupMenu = nullptr;
-    bool MouseSelecting = false;
-    TOffset SelDragStart = -1;
-    TOffset SelAnchor = -1;
-    TOffset ClickPos = -1;
-    bool DblClickDone = false;
-    bool TripleClickArmed = false;
-    uint32_t DblClickTick = 0;
-    QPoint PopupPoint{-1, -1};
-
-    // ---- Text modes: line model, line numbers, URLs (QXBinHexText.cpp) ----
-
-    using TQXBinHexDrawLine2 =
-        std::function<void(QObject* ASender, QPainter* ACanvas, const QString& AStr,
-                           const QPoint& APnt, const TQXBinHexOutputOptions& AOptions)>;
-    // Called after the control drew a text line: the line prepared without the line-end glyph, its
-    // point (shifted by HViewPos) and the options it was drawn with.
-    TQXBinHexDrawLine2 OnDrawLine2;
+    // ---- Text modes (QXBinHexText.cpp) ----
 
     // A display line read from the page buffer: Count source characters taken (the next display
     // line starts after them); Str the characters shown, converted to UTF-16; Length the source
@@ -377,163 +306,36 @@ public:
         int Length = 0;
         QString Str;
     };
-    // Reads the characters of a line from pos forward up to the next line break, or backward from
-    // pos (included) down to the previous one, collected in the order read; at most MaxLength and
-    // only within the page buffer and the data. With TextWrap on, a line wider than the page is cut
-    // after the last space, tab or backslash that fits (or at the fit). Nothing for pos < 0 or pos
-    // outside the buffer; going backward, pos past the last character counts as the last character.
-    TLineChars ReadLineChars(bool forward, TOffset pos);
-    // The position (1-based) where a line of str cut after k fitting characters ends: the last
-    // space, tab or backslash from position k + 1 (at most the length) down to 1, else k.
-    static int WrapPoint(const QString& str, int k);
     // The start of the display line after the one at pos (forward) or of the one before it; with
     // start set, a position at a line start stays there going backward. A position on the LF of a
     // CR LF counts as the CR; going backward, one past the last character counts as the last one.
     // -1 when there is none within the page buffer and the data. Forward, line (when given)
     // receives the characters of the display line at pos.
     TOffset FindLineStart(TOffset pos, bool forward, bool start, TLineChars* line = nullptr);
-    // True when a line break follows the length source characters of the line at pos.
-    bool EndsWithBreak(TOffset pos, int length);
-    // True when pos starts a text line: nothing precedes it in the buffer and the data, or a line
-    // break does.
-    bool StartsTextLine(TOffset pos);
 
-    // Line numbers are shown in a text mode with TextGutter and TextGutterLines on, unless the
-    // extension filter is on and the source is not a file with a listed extension.
-    bool LineNumbersShown() const;
-    // Rebuilds the line table from the first byteCount bytes of the source (read afresh); false,
-    // with an empty table, when the read fails.
-    bool BuildLineTable(int byteCount);
-    // The number of the text line starting at pos: 1 at 0, from the line table beyond; 0 when pos
-    // is not a line start the table knows.
-    int LineNumber(TOffset pos) const;
-    // Starts of text lines 2, 3, … (LineCount valid entries, in increasing order).
-    std::vector<int32_t> LineStarts;
-    int LineCount = 0;
+    // ---- Search (QXBinHexSearch.cpp) ----
 
-    // The URLs of the page buffer (those around the position read when there are more than fit),
-    // filled after each page read while TextUrlHilight is on.
-    TQXUrlArray UrlTable;
-    void ClearUrls();
-    // The URL covering pos; empty when none does.
-    QByteArray UrlAt(TOffset pos) const;
-    // Reports the URL at pos through OnClickURL (when assigned); a bare e-mail address (no "://",
-    // no leading "www.") gets "mailto:" in front.
-    void ClickUrl(TOffset pos);
+    // The engine through which searches in the viewer's source run. The caller gives it the source
+    // (SetFileName(FileName) or SetStream(Stream)) and runs FindFirst/FindNext; the viewer paints
+    // the remembered search's matches when it has soHighlightAll. Closing a file source frees the
+    // engine's file and keeps the remembered search; closing a stream source forgets it.
+    TQXStreamSearch& Search() const { return *FSearch; }
+    // Scans the page and a margin around it for the remembered search's matches.
+    void FindHighlights();
+    // Searches the viewer's own source for text, from the end of the selection (or the top of the
+    // page when nothing is selected) in the direction of the options, and selects a match with
+    // scrolling. A read failure is reported in a box. True when found.
+    bool FindText(const QString& text, TQXEncoding encoding, TQXSearchOptions options);
+    // Continues the last FindText (the other way when previous); true when found.
+    bool FindTextNext(bool previous);
 
-    // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
+    // ---- Automatic reload (QXBinHexReload.cpp) ----
 
-    // Cursor ids of the auto-scroll directions; CursorById also knows crIBeam and crHandPoint.
-    static constexpr int crIBeam = -4;
-    static constexpr int crHandPoint = -21;
-    static constexpr int crMoveCenter = -30;
-    static constexpr int crMoveUp = -31;
-    static constexpr int crMoveDown = -32;
-    static constexpr int crMoveLeft = -33;
-    static constexpr int crMoveRight = -34;
-    static QCursor CursorById(int id);
-    // The auto-scroll mark drawn around the middle-button press point.
-    static const QPixmap& MoveBitmap();
-
-    // Scroll-bar codes of the vertical and horizontal bar actions.
-    enum TScrollCode {
-        SB_LINEUP = 0,
-        SB_LINEDOWN = 1,
-        SB_PAGEUP = 2,
-        SB_PAGEDOWN = 3,
-        SB_THUMBPOSITION = 4,
-        SB_THUMBTRACK = 5,
-        SB_TOP = 6,
-        SB_BOTTOM = 7,
-        SB_ENDSCROLL = 8
-    };
-    static constexpr int HorzLineStep = 200;
-    // vbmodeText and vbmodeUnicode, whose lines have variable widths.
-    bool IsTextLikeMode() const { return binhex::IsTextLike(binhex::TViewMode(FMode)); }
-
-    // Moves the top of the page to pos (ignored when negative or unchanged), clamped to PosLast and
-    // aligned down to a line (a character in the text modes); the buffer follows.
-    void SetViewPos(TOffset pos, bool redraw);
-    void ScrollUpBytes(TOffset n);
-    void ScrollDownBytes(TOffset n);
-    void ScrollLineUp(int n);
-    void ScrollLineDown(int n);
-    void ScrollPageUp();
-    void ScrollPageDown();
-    void ScrollToBegin();
-    void ScrollToEnd();
-    // ScrollToEnd, and once more when the end is still not on the page after it.
-    void ScrollToEndRepeat();
-    // Puts pos on the page: the start or the end for positions beyond either, the text line holding
-    // pos at the top in the text modes, the line of pos at the top in the fixed layouts.
-    void GoToPos(TOffset pos);
-    void SetHorzPos(int x, bool redraw);
-    void ScrollLeft(int px);
-    void ScrollRight(int px);
-    // Moves n display lines from `from` in the text modes; forward is down.
-    void TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from);
-    // The top position at which the last line is the page's bottom line (fixed layouts).
-    TOffset PosLastPage() const;
-    int TextExtentMax() const;
-    int HViewPosMax() const;
-    int ClientWidth() const { return viewport()->width(); }
-    int ClientHeight() const { return viewport()->height(); }
-    void UpdateVertScrollBar();
-    void UpdateHorzScrollBar();
-    // The scroll-bar messages: code is one of TScrollCode, pos the 16-bit thumb position.
-    void VScroll(int code, int pos);
-    void HScroll(int code, int pos);
-    void SetAutoScrollMode(bool on);
-    // One auto-scroll step for the pointer at a client point (the timer passes the mouse position).
-    void AutoScrollStep(QPoint client);
-    // One drag-scroll step in DragScrollDirection with the pointer at client y.
-    void DragScrollStep(int clientY);
-    // Makes the text font one visible step larger or smaller; false when it cannot change.
-    bool FontSizeStep(bool larger);
-
-    // The window scroll bar model: nMax, nPage and nPos (all zero hides the bar).
-    struct TScrollInfo {
-        int nMax = 0;
-        int nPage = 0;
-        int nPos = 0;
-    };
-    TScrollInfo VertScrollInfo;
-    TScrollInfo HorzScrollInfo;
-
-    bool AutoScrollMode = false;
-    QPoint AutoScrollOrigin{0, 0};
-    enum TDragScrollDirection : uint8_t { dsNone, dsUp, dsDown, dsLeft, dsRight };
-    TDragScrollDirection DragScrollDirection = dsNone;
-    int LastClientHeight = 0;
-
-    // Source and buffer state; callers read it, the control alone writes it.
-    QString FileName;
-    platform::UniqueFile FileHandle; // the open file of the file source; closes itself
-    TOffset FileSize = 0;
-    TFileSourceType FileSourceType = vfSrcNone;
-    QIODevice* Stream = nullptr;
-    std::unique_ptr<uint8_t[]> Buffer;
-    int BufMaxOffset = 0;
-    int BufferAllocSize = 0;
-    TOffset BufferPos = 0;
-    bool BufferOK = true;
-    TFileUnicodeFmt FileUnicodeFmt = vfUnicodeUnknown;
-    TOffset ViewPos = 0;
-    int HViewPos = 0;
-    int HScrollMax = 0;
-    bool ViewAtEnd = false;
-    TOffset ViewPageSize = 0;
-    TOffset MarkStart = 0;
-    TOffset MarkLength = 0;
-    int HexOffsetLen = 8;
-    int RedrawLock = 0;
-    int MaxLength = binhex::MaxLength;
-    // Display metrics until the first drawing measures the font.
-    int LineHeight = 8;
-    int CharWidth = 4;
-    uint8_t FirstPrintable = 32;
-    // Largest selection SelText returns without a limit of its own, in MiB.
-    int SelTextLimitMb = 16;
+    // Switches watching the file named by FileName on or off (whatever the current source), with
+    // the watcher AutoReloadSimple selects.
+    void SetAutoReload(bool value);
+    // Reports a reload through OnFileReload.
+    void DoFileReload();
 
     // Property access.
     int TextLineSpacing() const { return FTextLineSpacing; }
@@ -652,15 +454,151 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
+    // The internal state and rules below are protected so that a subclass (the tests' probe) can
+    // read them; only the control writes them.
+
+    // The page buffer: BufferAllocSize bytes of the source from BufferPos (FileHandle is the open
+    // file of the file source and closes itself).
+    platform::UniqueFile FileHandle;
+    std::unique_ptr<uint8_t[]> Buffer;
+    int BufferAllocSize = 0;
+    // Nesting depth of drawings and re-opens; a change on disk meanwhile is only reported.
+    int RedrawLock = 0;
+    int MaxLength = binhex::MaxLength;
+    uint8_t FirstPrintable = 32;
+    // Largest selection SelText returns without a limit of its own, in MiB.
+    int SelTextLimitMb = 16;
+    // Sets SelTextLimitMb; tests that copy a whole huge source keep it small this way.
+    void setSelTextLimitMb(int mb) { SelTextLimitMb = mb; }
+
+    // Drawing.
+    using TPageCache = binhex::TPageCache;
+    TPageCache PageCache;
+    // Chooses the drawing's quick paths (both on unless a caller says otherwise) and forgets the
+    // page image drawn, so that the next drawing draws the whole page; the tests compare each
+    // quick path with the plain one this way.
+    void SetPagePaths(bool glyphRuns, bool lineShift) {
+        PageCache.UseGlyphRuns = glyphRuns;
+        PageCache.UseLineShift = lineShift;
+        PageCache.Valid = false;
+    }
+    // The columns of a line of the fixed-width modes, as the next drawing lays them out.
+    binhex::TLineLayout LineLayout() const;
+    bool TextFontIsOem() const;
+    bool FontMonospaced = false;
+    int GutterWidth = 10;
+
+    // Scrolling.
+    binhex::TScrollBarState ScrollBars;
+    binhex::TScrollState Scroll;
+    // Cursor ids of the auto-scroll directions; CursorById also knows crIBeam and crHandPoint.
+    static constexpr int crIBeam = -4;
+    static constexpr int crHandPoint = -21;
+    static constexpr int crMoveCenter = -30;
+    static constexpr int crMoveUp = -31;
+    static constexpr int crMoveDown = -32;
+    static constexpr int crMoveLeft = -33;
+    static constexpr int crMoveRight = -34;
+    static QCursor CursorById(int id);
+    // ScrollToEnd, and once more when the end is still not on the page after it.
+    void ScrollToEndRepeat();
+    // The top position at which the last line is the page's bottom line (fixed layouts).
+    TOffset PosLastPage() const;
+    int HViewPosMax() const;
+
+    // Selection and context menu.
+    using enum binhex::TDragScrollDirection;
+    binhex::TMouseSelection Mouse;
+    QMenu* ViewerPopupMenu = nullptr;
+    // The code page or byte order menu as it is when it opens (built on first use, refreshed).
+    QMenu* PrepareEncodingMenu();
+    // Recomputes the context menu's visible and enabled items.
+    void UpdatePopupMenu();
+    QAction* PopupItem(TQXPopupCommand command) const;
+
+    // Text modes: the line model, line numbers and URLs.
+    binhex::TTextLineModel TextModel;
+    // True when pos starts a text line: nothing precedes it in the buffer and the data, or a line
+    // break does.
+    bool StartsTextLine(TOffset pos);
+    // Line numbers are shown in a text mode with TextGutter and TextGutterLines on, unless the
+    // extension filter is on and the source is not a file with a listed extension.
+    bool LineNumbersShown() const;
+    // The number of the text line starting at pos: 1 at 0, from the line table beyond; 0 when pos
+    // is not a line start the table knows.
+    int LineNumber(TOffset pos) const;
+    // The URL covering pos; empty when none does.
+    QByteArray UrlAt(TOffset pos) const;
+    // Reports the URL at pos through OnClickURL (when assigned); a bare e-mail address (no "://",
+    // no leading "www.") gets "mailto:" in front.
+    void ClickUrl(TOffset pos);
+
+    // Search: matches of the remembered search painted on the page (offset, length in characters),
+    // at most MaxSearchHighlights; refilled by FindHighlights before every drawing of a page with
+    // data.
+    struct THighlight {
+        TOffset HiStart = 0;
+        int64_t HiLength = 0;
+    };
+    static constexpr int MaxSearchHighlights = 1000;
+    std::vector<THighlight> SearchHighlights;
+
+    // Reload: a watcher's change re-opens the file keeping position and selection (or following
+    // its end), or empties the control when the file is gone; ignored during a mouse selection,
+    // and only reported while a page is drawn.
+    void HandleFileChange(QObject* sender);
+    TQXFileNotification& FileNotificationWatcher() const { return *FileNotification; }
+
 private:
+    // ---- Source and page buffer (QXBinHex.cpp) ----
     bool LoadFileSource(bool reopen);
     bool LoadStreamSource();
     void FreeData();
+    // Resets the source, the page and the per-source state of the concerns (Scroll, Mouse,
+    // TextModel); the properties, the display metrics and the scroll bars stay.
     void InitData();
     void AllocBuffer();
     void DetectUnicodeFmt();
+    // Re-reads the size of the source; when it is smaller than FileSize, the control shows the
+    // source as it now is: the selection is cut to it, the view clamped to its last page, the page
+    // buffer re-read. True when the size was lowered.
+    bool SourceShrank();
+    // Reads the page buffer around pos, whether or not it covers pos already.
+    void FillBuffer(TOffset pos);
+    int BufferOffsetOf(TOffset pos, const char* routine) const;
+    TByteOrder SourceByteOrder() const {
+        return FileUnicodeFmt == vfUnicodeBE ? TByteOrder::BigEndian : TByteOrder::LittleEndian;
+    }
+    // vbmodeText and vbmodeUnicode, whose lines have variable widths.
+    bool IsTextLikeMode() const { return binhex::IsTextLike(binhex::TViewMode(FMode)); }
+    // Raises RedrawLock for its lifetime, also when an exception passes.
+    class TRedrawLockHold {
+    public:
+        explicit TRedrawLockHold(int& lock) : Lock(lock) { ++Lock; }
+        ~TRedrawLockHold() { --Lock; }
+        TRedrawLockHold(const TRedrawLockHold&) = delete;
+        TRedrawLockHold& operator=(const TRedrawLockHold&) = delete;
+
+    private:
+        int& Lock;
+    };
+    // True while Redraw draws (RedrawLock also counts a re-open after a change on disk).
+    bool Drawing = false;
+    // A resize that arrives while a page is drawn (the bars appearing or hiding) asks for one more.
+    bool RedrawPending = false;
+
+    // ---- Drawing (QXBinHexDraw.cpp) ----
     struct TDrawColors;
     class TPageCanvas;
+    // Characters that fit across the page: (page width − LeftMargin) div CharWidth, within 2..300.
+    int WidthInChars() const;
+    TColor TextFontColor() const;
+    // The encoding of the one-byte modes' characters: TextEncoding, or ANSI for the UTF-16 ones.
+    TQXEncoding OneByteEncoding() const {
+        return FTextEncoding >= 0 ? FTextEncoding : EncodingANSI;
+    }
+    // The colour itself while the control is enabled, the system grey-text colour while disabled.
+    TColor EnabledColor(TColor color) const;
     void PrepareBitmap(QImage& target, int width, int height);
     void DrawGutter(QPainter& canvas, int height);
     void FitWidths(int widthInChars);
@@ -710,12 +648,47 @@ private:
     QString LineToUnicode(const QString& chars) const;
     void SkipBackOverCRLF(TOffset& pos);
     bool StepToLineStart(TOffset& pos);
+    // Reads the characters of a line from pos forward up to the next line break, or backward from
+    // pos (included) down to the previous one, collected in the order read; at most MaxLength and
+    // only within the page buffer and the data. With TextWrap on, a line wider than the page is cut
+    // after the last space, tab or backslash that fits (or at the fit). Nothing for pos < 0 or pos
+    // outside the buffer; going backward, pos past the last character counts as the last character.
+    TLineChars ReadLineChars(bool forward, TOffset pos);
+    // The position (1-based) where a line of str cut after k fitting characters ends: the last
+    // space, tab or backslash from position k + 1 (at most the length) down to 1, else k.
+    static int WrapPoint(const QString& str, int k);
+    // True when a line break follows the length source characters of the line at pos.
+    bool EndsWithBreak(TOffset pos, int length);
+    // Rebuilds the line table from the first byteCount bytes of the source (read afresh); false,
+    // with an empty table, when the read fails.
+    bool BuildLineTable(int byteCount);
     // Fills the URL table from the page buffer, around pos when the buffer holds more than fit.
     void DetectUrls(TOffset pos);
+    void ClearUrls();
     void DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine);
 
-    // ---- Scrolling (QXBinHexScroll.cpp) ----
-    // The selection's part of the keys, the mouse press and the drag (QXBinHexSelect.cpp).
+    // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
+    static constexpr int HorzLineStep = 200;
+    // The auto-scroll mark drawn around the middle-button press point.
+    static const QPixmap& MoveBitmap();
+    // Moves n display lines from `from` in the text modes; forward is down.
+    void TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from);
+    int TextExtentMax() const;
+    using TScrollInfo = binhex::TScrollInfo;
+    void SetScrollBar(QScrollBar* bar, const TScrollInfo& info);
+    void ScrollBarAction(Qt::Orientation orientation, int action);
+    bool HandleScrollKey(QKeyEvent* event);
+    bool HandleAutoScrollPress(QMouseEvent* event);
+    void AutoScrollTimerTick();
+    void DragScrollTimerTick();
+    QTimer DragScrollTimer;
+    QTimer AutoScrollTimer;
+
+    // ---- Selection, clipboard and context menu (QXBinHexSelect.cpp) ----
+    // Delimiters of line and word selection.
+    static const QString LineDelimiters;
+    static const QString WordDelimiters;
+    // The selection's part of the keys, the mouse press and the drag.
     bool HandleSelectionKey(QKeyEvent* event);
     // How a client point is hit-tested: Near takes the nearest character of the line under it,
     // Strict only a character drawn under the point.
@@ -723,42 +696,34 @@ private:
     // The offset under a client point in the last drawing's record (-1 for none).
     TOffset PosAtPoint(QPoint client, THitTest mode) const;
     void HandleSelectionPress(QMouseEvent* event);
+    // Extends a dragged selection from the press offset to the offset under a client point.
+    void ExtendSelectionTo(QPoint client);
+    // Selects the run of characters around pos up to the delimiters (pos itself always included).
+    void SelectAround(const QString& delims, TOffset pos);
+    // The last character before a delimiter from pos in the direction, within the page buffer and
+    // at most 8192 characters away.
+    TOffset ExtendToDelimiter(const QString& delims, bool forward, TOffset pos);
     // CopyToClipboard's text placed in the clipboard of the kind.
     void CopySelection(bool asHex, platform::ClipboardKind kind);
     void ShowPopupMenu(QPoint client, QPoint global);
     void ChooseCodepage(int encoding);
     void ChooseByteOrder(TFileUnicodeFmt format);
-    void SetScrollBar(QScrollBar* bar, const TScrollInfo& info);
-    void ScrollBarAction(Qt::Orientation orientation, int action);
-    bool HandleScrollKey(QKeyEvent* event);
-    bool HandleAutoScrollPress(QMouseEvent* event);
-    void AutoScrollTimerTick();
-    void DragScrollTimerTick();
-    // Scroll-bar values are set by the control only; their own signals are ignored meanwhile.
-    bool SettingScrollBars = false;
-    // Where the user last put each bar's thumb (at its press, then at every drag step): a release
-    // reports this position, not the bar's value, which shows the view rounded down to the bar's
-    // steps.
-    int VThumbTrackPos = 0;
-    int HThumbTrackPos = 0;
-    // A resize that arrives while a page is drawn (the bars appearing or hiding) asks for one more.
-    bool RedrawPending = false;
-    // Raises RedrawLock for its lifetime, also when an exception passes.
-    class TRedrawLockHold {
-    public:
-        explicit TRedrawLockHold(int& lock) : Lock(lock) { ++Lock; }
-        ~TRedrawLockHold() { --Lock; }
-        TRedrawLockHold(const TRedrawLockHold&) = delete;
-        TRedrawLockHold& operator=(const TRedrawLockHold&) = delete;
 
-    private:
-        int& Lock;
-    };
-    // True while Redraw draws (RedrawLock also counts a re-open after a change on disk).
-    bool Drawing = false;
-    int WheelRemainder = 0;
-    int BufferOffsetOf(TOffset pos, const char* routine) const;
+    // ---- Search (QXBinHexSearch.cpp) ----
+    std::unique_ptr<TQXStreamSearch> FSearch;
+    std::unique_ptr<TQXStreamSearch> PageSearch;
+    // Gives Search the viewer's source unless it already has it.
+    void AttachSearchSource();
+    bool SelectFound(bool found);
 
+    // ---- Automatic reload (QXBinHexReload.cpp) ----
+    std::unique_ptr<TQXFileNotification> FileNotification;
+    std::unique_ptr<TQXFileNotificationSimple> FileNotificationSimple;
+    void InitWatchers();
+    void StopWatching();
+    void StartWatching();
+
+    // ---- Properties ----
     int FTextLineSpacing = 0;
     bool FTextEnableSel = true;
     QFont FFontOEM;
@@ -808,16 +773,6 @@ private:
     uint FFontFooterColor = platform::clBlack;
 
     QImage PageBitmap{200, 150, QImage::Format_RGB32};
-    std::unique_ptr<TQXStreamSearch> FSearch;
-    std::unique_ptr<TQXStreamSearch> PageSearch;
-    std::unique_ptr<TQXFileNotification> FileNotification;
-    std::unique_ptr<TQXFileNotificationSimple> FileNotificationSimple;
-    void InitWatchers();
-    // Gives Search the viewer's source unless it already has it.
-    void AttachSearchSource();
-    bool SelectFound(bool found);
-    QTimer DragScrollTimer;
-    QTimer AutoScrollTimer;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TQXBinHex::TQXPopupCommands)

@@ -29,7 +29,7 @@ constexpr char16_t DigitChars[] = u"0123456789ABCDEF:";
 // The glyph of a character in the font alone, 0 when the font lacks it or shaping may draw it
 // other than as that glyph at the sum of the advances before it: marks, surrogates, the scripts
 // that join or reorder, and the punctuation and symbols from U+2000 on (measured to differ).
-TQXBinHex::TPageCache::TCharGlyph CharGlyph(const QRawFont& raw, QChar c) {
+binhex::TPageCache::TCharGlyph CharGlyph(const QRawFont& raw, QChar c) {
     const char16_t u = c.unicode();
     if (u == 0 || c.isSurrogate() || c.isMark() || (u >= 0x0590 && u < 0x1E00) || u >= 0x2000 ||
         !raw.supportsCharacter(c))
@@ -151,10 +151,10 @@ void TQXBinHex::Redraw() {
         RedrawPending = false;
         const QSize size = viewport()->size().expandedTo(QSize(1, 1));
         if (FileSize < CharSize()) {
-            VertScrollInfo = {};
-            HorzScrollInfo = {};
-            SetScrollBar(verticalScrollBar(), VertScrollInfo);
-            SetScrollBar(horizontalScrollBar(), HorzScrollInfo);
+            ScrollBars.VertInfo = {};
+            ScrollBars.HorzInfo = {};
+            SetScrollBar(verticalScrollBar(), ScrollBars.VertInfo);
+            SetScrollBar(horizontalScrollBar(), ScrollBars.HorzInfo);
             PrepareBitmap(PageBitmap, size.width(), size.height());
             // An empty page has nothing to hit.
             StrPositions.ClearPositions(CharSize());
@@ -195,7 +195,7 @@ void TQXBinHex::DrawGutter(QPainter& canvas, int height) {
     if (LineNumbersShown()) {
         canvas.setFont(FFontGutter);
         const int numberWidth =
-            QFontMetrics(FFontGutter).horizontalAdvance(QString::number(LineCount + 1));
+            QFontMetrics(FFontGutter).horizontalAdvance(QString::number(TextModel.LineCount + 1));
         GutterWidth = std::max(10, numberWidth + 2);
     }
     canvas.fillRect(QRect(0, 0, GutterWidth, height), platform::ColorToQColor(FTextColorGutter));
@@ -559,7 +559,7 @@ TQXBinHex::TPageCache::TState TQXBinHex::PageState(const TPageCanvas& page) cons
 
 void TQXBinHex::RememberPage(const TPageCanvas& page, const TPageCache::TState& state) {
     // URLs are found per page; such a page is always drawn whole.
-    PageCache.Valid = UrlTable.front().Url.isEmpty() && page.Positions == &StrPositions;
+    PageCache.Valid = TextModel.UrlTable.front().Url.isEmpty() && page.Positions == &StrPositions;
     PageCache.State = state;
     PageCache.ViewPos = ViewPos;
     PageCache.Highlights.clear();
@@ -568,7 +568,8 @@ void TQXBinHex::RememberPage(const TPageCanvas& page, const TPageCache::TState& 
 }
 
 bool TQXBinHex::ShiftPage(TPageCanvas& page, const TPageCache::TState& state) {
-    if (!PageCache.Valid || !(PageCache.State == state) || !UrlTable.front().Url.isEmpty())
+    if (!PageCache.Valid || !(PageCache.State == state) ||
+        !TextModel.UrlTable.front().Url.isEmpty())
         return false;
     const TOffset lineSize = state.LineSize;
     const TOffset delta = ViewPos - PageCache.ViewPos;
@@ -740,7 +741,7 @@ void TQXBinHex::DrawReadErrorPage(TPageCanvas& page) {
 
 void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int y,
                                TOffset startPos) {
-    const bool anyUrl = !UrlTable.front().Url.isEmpty();
+    const bool anyUrl = !TextModel.UrlTable.front().Url.isEmpty();
     const bool anyHit = !SearchHighlights.empty() && SearchHighlights.front().HiLength != 0;
     if (!anyUrl && !anyHit)
         return;
@@ -756,7 +757,7 @@ void TQXBinHex::DrawHighlights(TPageCanvas& page, const QString& str, int x, int
         return from <= MaxExtentChars;
     };
     const int cs = CharSize();
-    for (const TQXUrl& url : UrlTable) {
+    for (const TQXUrl& url : TextModel.UrlTable) {
         if (url.Url.isEmpty())
             break;
         const TOffset s = (url.Pos - startPos) / cs;
@@ -827,8 +828,8 @@ void TQXBinHex::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setClipRect(event->rect());
     painter.drawImage(QPoint(0, 0), PageBitmap);
-    if (AutoScrollMode)
-        painter.drawPixmap(AutoScrollOrigin - QPoint(16, 16), MoveBitmap());
+    if (Scroll.AutoScrollMode)
+        painter.drawPixmap(Scroll.AutoScrollOrigin - QPoint(16, 16), MoveBitmap());
 }
 
 void TQXBinHex::resizeEvent(QResizeEvent* event) {
@@ -836,10 +837,11 @@ void TQXBinHex::resizeEvent(QResizeEvent* event) {
     const int height = ClientHeight();
     // After a reset no resize has been seen yet: the page as last drawn is the height the view
     // was laid out for, so a bar appearing beside it (same height) does not count as growth.
-    const int before = LastClientHeight > 0 ? LastClientHeight
-                                            : PageBitmap.deviceIndependentSize().toSize().height();
+    const int before = Scroll.LastClientHeight > 0
+                           ? Scroll.LastClientHeight
+                           : PageBitmap.deviceIndependentSize().toSize().height();
     const bool grew = height > before;
-    LastClientHeight = height;
+    Scroll.LastClientHeight = height;
     if (Drawing) {
         RedrawPending = true;
         return;

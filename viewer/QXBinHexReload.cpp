@@ -48,7 +48,7 @@ void TQXBinHex::HandleFileChange(QObject* sender) {
     // stream or another file is shown now); such a late report must not re-open the old file.
     if (sender == FileNotification.get() && !FileNotification->Active())
         return;
-    if (MouseSelecting)
+    if (Mouse.Selecting)
         return;
     if (RedrawLock == 0) {
         TRedrawLockHold hold(RedrawLock);

@@ -23,7 +23,7 @@ constexpr int DragScrollHorzStep = 20;
 enum class Shift { None, ShiftOnly, CtrlOnly, Other };
 
 Shift ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
-    const auto mods = TQXBinHex::ShiftKeys(modifiers);
+    const auto mods = binhex::ShiftKeys(modifiers);
     if (buttons != Qt::NoButton)
         return Shift::Other;
     if (mods == Qt::NoModifier)
@@ -208,7 +208,7 @@ void TQXBinHex::ScrollRight(int px) {
 // ---- Scroll bars --------------------------------------------------------------------------------
 
 void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
-    SettingScrollBars = true;
+    ScrollBars.SettingScrollBars = true;
     // The window bar's thumb runs up to nMax − nPage + 1 (nPage 0 counting as 1), so all zeros
     // leave no range and hide the bar.
     const int maximum = std::max(0, info.nMax - std::max(info.nPage - 1, 0));
@@ -216,7 +216,7 @@ void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
     bar->setPageStep(std::max(1, info.nPage));
     bar->setSingleStep(1);
     bar->setValue(std::min(info.nPos, maximum));
-    SettingScrollBars = false;
+    ScrollBars.SettingScrollBars = false;
 }
 
 void TQXBinHex::UpdateVertScrollBar() {
@@ -228,7 +228,7 @@ void TQXBinHex::UpdateVertScrollBar() {
             binhex::VertThumbFor(FileSize, ViewPos, LineSize(), LinesNum(), IsTextLikeMode());
         info = {thumb.Range, thumb.Page, thumb.Pos};
     }
-    VertScrollInfo = info;
+    ScrollBars.VertInfo = info;
     SetScrollBar(verticalScrollBar(), info);
 }
 
@@ -240,15 +240,15 @@ void TQXBinHex::UpdateHorzScrollBar() {
         // The widest line seen only grows, so the bar does not jump while lines of other widths
         // scroll by; the client width counts only as it is now, so that a vertical bar appearing
         // (and narrowing the page) does not leave a horizontal bar over nothing.
-        HScrollMax = std::max(HScrollMax, TextExtentMax());
-        info = {std::max(HScrollMax, ClientWidth() + HViewPos), ClientWidth() + 1, HViewPos};
+        Scroll.HScrollMax = std::max(Scroll.HScrollMax, TextExtentMax());
+        info = {std::max(Scroll.HScrollMax, ClientWidth() + HViewPos), ClientWidth() + 1, HViewPos};
     }
-    HorzScrollInfo = info;
+    ScrollBars.HorzInfo = info;
     SetScrollBar(horizontalScrollBar(), info);
 }
 
 void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
-    if (SettingScrollBars)
+    if (ScrollBars.SettingScrollBars)
         return;
     QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
     // The slider's actions as the window bar's scroll codes; other actions scroll nothing.
@@ -267,13 +267,15 @@ void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
     const int code = found->second;
     const int position = bar->sliderPosition();
     if (code == SB_THUMBTRACK)
-        (orientation == Qt::Vertical ? VThumbTrackPos : HThumbTrackPos) = position;
+        (orientation == Qt::Vertical ? ScrollBars.VThumbTrackPos : ScrollBars.HThumbTrackPos) =
+            position;
     if (orientation == Qt::Vertical)
         VScroll(code, position);
     else
         HScroll(code, position);
     // The bar shows what the handlers decided, never its own step.
-    bar->setSliderPosition(orientation == Qt::Vertical ? VertScrollInfo.nPos : HorzScrollInfo.nPos);
+    bar->setSliderPosition(orientation == Qt::Vertical ? ScrollBars.VertInfo.nPos
+                                                       : ScrollBars.HorzInfo.nPos);
 }
 
 void TQXBinHex::VScroll(int code, int pos) {
@@ -422,11 +424,11 @@ void TQXBinHex::wheelEvent(QWheelEvent* event) {
     event->accept();
     const QPoint delta = event->angleDelta();
     // Only the vertical wheel counts: a sideways tilt or swipe is not a line step.
-    WheelRemainder += delta.y();
+    ScrollBars.WheelRemainder += delta.y();
     const Shift shift = ShiftState(event->modifiers(), event->buttons());
-    while (std::abs(WheelRemainder) >= WheelNotch) {
-        const bool up = WheelRemainder > 0;
-        WheelRemainder += up ? -WheelNotch : WheelNotch;
+    while (std::abs(ScrollBars.WheelRemainder) >= WheelNotch) {
+        const bool up = ScrollBars.WheelRemainder > 0;
+        ScrollBars.WheelRemainder += up ? -WheelNotch : WheelNotch;
         switch (shift) {
         case Shift::None:
             if (up)
@@ -479,9 +481,9 @@ bool TQXBinHex::FontSizeStep(bool larger) {
 // ---- Auto-scroll and drag-scroll ----------------------------------------------------------------
 
 void TQXBinHex::SetAutoScrollMode(bool on) {
-    if (on == AutoScrollMode)
+    if (on == Scroll.AutoScrollMode)
         return;
-    AutoScrollMode = on;
+    Scroll.AutoScrollMode = on;
     if (on)
         AutoScrollTimer.start();
     else
@@ -491,12 +493,12 @@ void TQXBinHex::SetAutoScrollMode(bool on) {
 }
 
 bool TQXBinHex::HandleAutoScrollPress(QMouseEvent* event) {
-    if (AutoScrollMode) {
+    if (Scroll.AutoScrollMode) {
         SetAutoScrollMode(false);
         return true;
     }
     if (event->button() == Qt::MiddleButton) {
-        AutoScrollOrigin = event->position().toPoint();
+        Scroll.AutoScrollOrigin = event->position().toPoint();
         SetAutoScrollMode(true);
         return true;
     }
@@ -520,8 +522,8 @@ void TQXBinHex::AutoScrollTimerTick() {
 }
 
 void TQXBinHex::AutoScrollStep(QPoint client) {
-    const int dx = client.x() - AutoScrollOrigin.x();
-    const int dy = client.y() - AutoScrollOrigin.y();
+    const int dx = client.x() - Scroll.AutoScrollOrigin.x();
+    const int dy = client.y() - Scroll.AutoScrollOrigin.y();
     if (std::sqrt(double(dx) * dx + double(dy) * dy) <= AutoScrollDeadZone) {
         viewport()->setCursor(CursorById(crMoveCenter));
         return;
@@ -552,7 +554,7 @@ void TQXBinHex::DragScrollTimerTick() {
 }
 
 void TQXBinHex::DragScrollStep(int clientY) {
-    switch (DragScrollDirection) {
+    switch (Mouse.DragScroll) {
     case dsUp:
         ScrollLineUp(1);
         ExtendSelectionTo(QPoint(0, -1));

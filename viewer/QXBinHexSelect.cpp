@@ -141,13 +141,13 @@ QString TQXBinHex::TextAround(TOffset pos) {
 }
 
 void TQXBinHex::ExtendSelectionTo(QPoint client) {
-    if (SelDragStart < 0)
+    if (Mouse.DragStart < 0)
         return;
     const TOffset pos = PosAtPoint(client, THitTest::Near);
     if (pos < 0)
         return;
-    const TOffset a = std::min(SelDragStart, pos);
-    const TOffset b = std::max(SelDragStart, pos);
+    const TOffset a = std::min(Mouse.DragStart, pos);
+    const TOffset b = std::max(Mouse.DragStart, pos);
     SetSelection(a, b - a, false, /*fireEvent=*/false, /*redraw=*/true);
 }
 
@@ -219,16 +219,16 @@ void TQXBinHex::CopySelection(bool asHex, TQXClipboardKind kind) {
 }
 
 void TQXBinHex::CopyLink() {
-    const TOffset pos = PosAtPoint(PopupPoint, THitTest::Strict);
+    const TOffset pos = PosAtPoint(Mouse.PopupPoint, THitTest::Strict);
     const QByteArray url = UrlAt(pos);
     if (!url.isEmpty())
         PutClipboardTextInEncoding(url, 0);
 }
 
 void TQXBinHex::SelectLine() {
-    if (PopupPoint.x() < 0 || PopupPoint.y() < 0)
+    if (Mouse.PopupPoint.x() < 0 || Mouse.PopupPoint.y() < 0)
         return;
-    const TOffset pos = PosAtPoint(PopupPoint, THitTest::Near);
+    const TOffset pos = PosAtPoint(Mouse.PopupPoint, THitTest::Near);
     if (pos >= 0)
         SelectAround(LineDelimiters, pos);
 }
@@ -263,7 +263,7 @@ void TQXBinHex::UpdatePopupMenu() {
     }
     const bool empty = IsFileEmpty();
     const bool sel = MarkLength > 0;
-    const TOffset linkPos = PosAtPoint(PopupPoint, THitTest::Strict);
+    const TOffset linkPos = PosAtPoint(Mouse.PopupPoint, THitTest::Strict);
     const TOffset evenSize = FileSize - FileSize % CharSize();
     auto set = [this](TQXPopupCommand command, bool enabled) {
         QAction* a = PopupItem(command);
@@ -279,7 +279,7 @@ void TQXBinHex::UpdatePopupMenu() {
 }
 
 void TQXBinHex::ShowPopupMenu(QPoint client, QPoint global) {
-    PopupPoint = client;
+    Mouse.PopupPoint = client;
     UpdatePopupMenu();
     platform::ExecMenu(ViewerPopupMenu, global);
 }
@@ -391,7 +391,7 @@ TOffset TQXBinHex::PosAtPoint(QPoint client, THitTest mode) const {
 }
 
 bool TQXBinHex::HandleSelectionKey(QKeyEvent* event) {
-    const auto mods = ShiftKeys(event->modifiers());
+    const auto mods = binhex::ShiftKeys(event->modifiers());
     if (mods == Qt::ControlModifier && event->key() == Qt::Key_A) {
         SelectAll();
         return true;
@@ -414,68 +414,68 @@ void TQXBinHex::HandleSelectionPress(QMouseEvent* event) {
         return;
     const QPoint at = event->position().toPoint();
     const TOffset pos = PosAtPoint(at, THitTest::Near);
-    const auto mods = ShiftKeys(event->modifiers());
+    const auto mods = binhex::ShiftKeys(event->modifiers());
     if (mods == Qt::ShiftModifier && event->buttons() == Qt::LeftButton) {
-        SetSelection(std::max<TOffset>(0, std::min(SelAnchor, pos)), std::abs(pos - SelAnchor),
-                     false,
+        SetSelection(std::max<TOffset>(0, std::min(Mouse.Anchor, pos)),
+                     std::abs(pos - Mouse.Anchor), false,
                      /*fireEvent=*/true, /*redraw=*/true);
         return;
     }
     const uint32_t now = TickCount();
     const auto doubleClickTime =
         static_cast<uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    if (TripleClickArmed && now - DblClickTick <= doubleClickTime) {
-        DblClickDone = false;
-        TripleClickArmed = false;
-        DblClickTick = 0;
-        SelectAround(LineDelimiters, ClickPos);
-    } else if (DblClickDone) {
-        DblClickDone = false;
-        TripleClickArmed = true;
-        DblClickTick = now;
+    if (Mouse.TripleClickArmed && now - Mouse.DblClickTick <= doubleClickTime) {
+        Mouse.DblClickDone = false;
+        Mouse.TripleClickArmed = false;
+        Mouse.DblClickTick = 0;
+        SelectAround(LineDelimiters, Mouse.ClickPos);
+    } else if (Mouse.DblClickDone) {
+        Mouse.DblClickDone = false;
+        Mouse.TripleClickArmed = true;
+        Mouse.DblClickTick = now;
     } else {
         SelectNone(/*fireEvent=*/false);
     }
-    MouseSelecting = true;
-    SelDragStart = pos;
-    SelAnchor = pos;
-    ClickPos = pos - CharSize();
-    DblClickDone = false;
+    Mouse.Selecting = true;
+    Mouse.DragStart = pos;
+    Mouse.Anchor = pos;
+    Mouse.ClickPos = pos - CharSize();
+    Mouse.DblClickDone = false;
 }
 
 void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
     // The second press of a double click arrives as this event: the word is selected first, then
     // the press is handled as any other.
-    if (event->button() == Qt::LeftButton && ClickPos >= 0 && !AutoScrollMode) {
-        DblClickDone = true;
-        TripleClickArmed = false;
-        DblClickTick = 0;
-        SelectAround(WordDelimiters, ClickPos);
+    if (event->button() == Qt::LeftButton && Mouse.ClickPos >= 0 && !Scroll.AutoScrollMode) {
+        Mouse.DblClickDone = true;
+        Mouse.TripleClickArmed = false;
+        Mouse.DblClickTick = 0;
+        SelectAround(WordDelimiters, Mouse.ClickPos);
     }
     mousePressEvent(event);
 }
 
 void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (!AutoScrollMode) {
+    if (!Scroll.AutoScrollMode) {
         const TOffset pos = PosAtPoint(at, THitTest::Strict);
         viewport()->setCursor(CursorById(UrlAt(pos).isEmpty() ? crIBeam : crHandPoint));
     }
-    if (!MouseSelecting) {
+    if (!Mouse.Selecting) {
         DragScrollTimer.stop();
         return;
     }
     if (at.y() <= 0)
-        DragScrollDirection = dsUp;
+        Mouse.DragScroll = dsUp;
     else if (at.y() >= ClientHeight() - 1)
-        DragScrollDirection = dsDown;
+        Mouse.DragScroll = dsDown;
     else if (LeftMargin() < at.x() && at.x() < ClientWidth() - 1)
-        DragScrollDirection = dsNone;
+        Mouse.DragScroll = dsNone;
     else if (at.x() >= ClientWidth() - 1)
-        DragScrollDirection = dsRight;
+        Mouse.DragScroll = dsRight;
     else
-        DragScrollDirection = dsLeft;
-    if (DragScrollDirection == dsNone) {
+        Mouse.DragScroll = dsLeft;
+    if (Mouse.DragScroll == dsNone) {
         DragScrollTimer.stop();
         ExtendSelectionTo(at);
     } else if (!DragScrollTimer.isActive()) {
@@ -487,13 +487,13 @@ void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
-    if (SelDragStart >= 0 && PosAtPoint(at, THitTest::Near) == SelDragStart)
-        ClickUrl(SelDragStart);
-    const bool selectedWithMouse = MouseSelecting;
-    MouseSelecting = false;
-    SelDragStart = -1;
+    if (Mouse.DragStart >= 0 && PosAtPoint(at, THitTest::Near) == Mouse.DragStart)
+        ClickUrl(Mouse.DragStart);
+    const bool selectedWithMouse = Mouse.Selecting;
+    Mouse.Selecting = false;
+    Mouse.DragStart = -1;
     DragScrollTimer.stop();
-    DragScrollDirection = dsNone;
+    Mouse.DragScroll = dsNone;
     // As in every X11 text view: what the mouse selected is what a middle click elsewhere pastes.
     if (selectedWithMouse && MarkLength > 0 && HasPrimarySelection())
         CopySelection(/*asHex=*/false, TQXClipboardKind::PrimarySelection);

@@ -187,8 +187,8 @@ bool TQXBinHex::LineNumbersShown() const {
 }
 
 bool TQXBinHex::BuildLineTable(int byteCount) {
-    LineCount = 0;
-    LineStarts.assign(static_cast<size_t>(FTextGutterLinesCount), 0);
+    TextModel.LineCount = 0;
+    TextModel.LineStarts.assign(static_cast<size_t>(FTextGutterLinesCount), 0);
     std::vector<uint8_t> block(static_cast<size_t>(std::max(byteCount, 1)));
     int got = 0;
     if (!ReadSource(block.data(), byteCount, got, 0))
@@ -215,9 +215,9 @@ bool TQXBinHex::BuildLineTable(int byteCount) {
         if (p < end2 && code(p) == 13 && code(p + cs) == 10)
             p += cs;
         p += cs;
-        if (p > end1 || LineCount >= FTextGutterLinesCount - 1)
+        if (p > end1 || TextModel.LineCount >= FTextGutterLinesCount - 1)
             break;
-        LineStarts[static_cast<size_t>(LineCount++)] = p;
+        TextModel.LineStarts[static_cast<size_t>(TextModel.LineCount++)] = p;
     }
     return true;
 }
@@ -225,9 +225,10 @@ bool TQXBinHex::BuildLineTable(int byteCount) {
 int TQXBinHex::LineNumber(TOffset pos) const {
     if (pos == 0)
         return 1;
-    const auto first = LineStarts.begin();
+    const auto first = TextModel.LineStarts.begin();
     const auto last =
-        first + std::min<ptrdiff_t>(LineCount, static_cast<ptrdiff_t>(LineStarts.size()));
+        first + std::min<ptrdiff_t>(TextModel.LineCount,
+                                    static_cast<ptrdiff_t>(TextModel.LineStarts.size()));
     const auto it =
         std::lower_bound(first, last, pos, [](int32_t start, TOffset p) { return start < p; });
     return it != last && *it == pos ? static_cast<int>(it - first) + 2 : 0;
@@ -236,7 +237,7 @@ int TQXBinHex::LineNumber(TOffset pos) const {
 // ---- URLs ---------------------------------------------------------------------------------------
 
 void TQXBinHex::ClearUrls() {
-    UrlTable.fill(TQXUrl{});
+    TextModel.UrlTable.fill(TQXUrl{});
 }
 
 void TQXBinHex::DetectUrls(TOffset pos) {
@@ -249,20 +250,20 @@ void TQXBinHex::DetectUrls(TOffset pos) {
     valid -= valid % cs;
     if (cs == 1) {
         const QByteArrayView bytes(Buffer.get(), static_cast<qsizetype>(valid));
-        FillUrlTable(FindUrls(bytes, BufferPos), pos, UrlTable);
+        FillUrlTable(FindUrls(bytes, BufferPos), pos, TextModel.UrlTable);
         return;
     }
     const TByteOrder order = SourceByteOrder();
     std::u16string units(static_cast<size_t>(valid / 2), u'\0');
     for (size_t i = 0; i < units.size(); ++i)
         units[i] = Utf16Unit(Buffer[2 * i], Buffer[2 * i + 1], order);
-    FillUrlTable(FindUrls(units, BufferPos), pos, UrlTable);
+    FillUrlTable(FindUrls(units, BufferPos), pos, TextModel.UrlTable);
 }
 
 QByteArray TQXBinHex::UrlAt(TOffset pos) const {
     if (pos < 0)
         return {};
-    for (const TQXUrl& entry : UrlTable) {
+    for (const TQXUrl& entry : TextModel.UrlTable) {
         if (entry.Url.isEmpty())
             break;
         if (entry.Pos <= pos &&

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -34,6 +35,17 @@ QByteArray AsQt(const Bytes& b) {
 
 Bytes FromQt(const QByteArray& b) {
     return Bytes(b.begin(), b.end());
+}
+
+// The descriptors this process holds open on a file.
+int OpenDescriptorsOn(const std::string& path) {
+    const std::filesystem::path file = std::filesystem::canonical(path);
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        n += std::filesystem::read_symlink(entry.path(), error) == file ? 1 : 0;
+    }
+    return n;
 }
 
 // Sets the block size for the life of the object and restores the default afterwards.
@@ -224,4 +236,14 @@ TEST(Streaming, InputOverFourGiBIsRefusedUnreadAndLeavesNoOutput) {
               ExitFileError);
     EXPECT_NE(err.find("big.bin: 4294967297 bytes, more than the 4 GiB"), std::string::npos) << err;
     EXPECT_EQ(QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden), QStringList({"big.bin"}));
+}
+
+TEST(Streaming, RefusedInputFileIsClosed) {
+    test::ScratchDir dir;
+    QFile big(dir.path("big.bin"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize((int64_t{4} << 30) + 1));
+    big.close();
+    EXPECT_THROW(InputFile input(dir.native("big.bin")), ToolError);
+    EXPECT_EQ(OpenDescriptorsOn(dir.native("big.bin")), 0);
 }

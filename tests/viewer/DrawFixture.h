@@ -1,8 +1,8 @@
 // DrawFixture.h — a viewer of a known size showing a memory stream, for page and record checks.
 #pragma once
 
-#include "QXBinHex.h"
 #include "SysColors.h"
+#include "ViewerProbe.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -61,6 +61,6 @@ public:
     }
     static QColor Rgb(uint32_t bgr) { return platform::ColorToQColor(bgr); }
 
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     QBuffer stream;
 };

@@ -1,11 +1,11 @@
 // QXBinHexCoreTest.cpp — the viewer's sources, page buffer and primitive reads.
 #include "DrawFixture.h"
 #include "MessageBox.h"
-#include "QXBinHex.h"
 #include "QXViewerMsg.h"
 #include "QXxAssert.h"
 #include "SyntheticDevice.h"
 #include "TestSupport.h"
+#include "ViewerProbe.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -29,14 +29,14 @@ QByteArray RandomBytes(int n, unsigned seed) {
 // The same checks run over a file source and a stream source.
 struct FileSource {
     test::ScratchDir dir;
-    bool Open(TQXBinHex& viewer, const QByteArray& data) {
+    bool Open(TViewerProbe& viewer, const QByteArray& data) {
         return viewer.Open(dir.write("src.bin", data), /*redraw=*/true);
     }
 };
 
 struct StreamSource {
     QBuffer buffer;
-    bool Open(TQXBinHex& viewer, const QByteArray& data) {
+    bool Open(TViewerProbe& viewer, const QByteArray& data) {
         buffer.setData(data);
         buffer.open(QIODevice::ReadOnly);
         return viewer.OpenStream(&buffer, /*redraw=*/true);
@@ -45,7 +45,7 @@ struct StreamSource {
 
 template <class Source> class SourceTest : public ::testing::Test {
 protected:
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     Source source;
 };
 
@@ -106,7 +106,7 @@ TYPED_TEST(SourceTest, ByteOrderMarkChoosesByteOrder) {
 TEST(ViewerByteOrder, LittleEndianMarkOrNoneReadLittleEndian) {
     for (const QByteArray& data :
          {QByteArray("\xFF\xFE\x41\x00", 4), QByteArray("\x41\x00\x42\x00", 4)}) {
-        TQXBinHex viewer;
+        TViewerProbe viewer;
         viewer.setMode(TQXBinHex::vbmodeUnicode);
         QBuffer buffer;
         buffer.setData(data);
@@ -118,7 +118,7 @@ TEST(ViewerByteOrder, LittleEndianMarkOrNoneReadLittleEndian) {
 }
 
 TEST(ViewerChars, OneByteInUnicodeModeIsEmpty) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.setMode(TQXBinHex::vbmodeUnicode);
     QBuffer buffer;
     buffer.setData("A", 1);
@@ -129,7 +129,7 @@ TEST(ViewerChars, OneByteInUnicodeModeIsEmpty) {
 }
 
 TEST(ViewerChars, NonPrintableCodesBecomeDots) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     QBuffer buffer;
     buffer.setData(QByteArray("\x09\x0A\x0D\x1E\x1F\x01\x41\x20", 8));
     buffer.open(QIODevice::ReadOnly);
@@ -153,7 +153,7 @@ TEST(ViewerChars, NonPrintableCodesBecomeDots) {
 }
 
 TEST(ViewerChars, ReadsOutsideTheBufferAreContractBreaches) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.setMode(TQXBinHex::vbmodeHex);
     SyntheticDevice device(1000000);
     viewer.OpenStream(&device, false);
@@ -190,7 +190,7 @@ TEST(ViewerChars, ReadsOutsideTheBufferAreContractBreaches) {
 TEST(ViewerSource, OpenSameNameDoesNothingEmptyNameCloses) {
     test::ScratchDir dir;
     const QString path = dir.write("a.bin", test::Ramp(10));
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     ASSERT_TRUE(viewer.Open(path, true));
     dir.write("a.bin", test::Ramp(20));
     EXPECT_TRUE(viewer.Open(path, true));
@@ -206,7 +206,7 @@ TEST(ViewerSource, FileIsClosedWhenAStreamReplacesItAndWithTheViewer) {
     QBuffer stream;
     stream.setData(test::Ramp(4));
     ASSERT_TRUE(stream.open(QIODevice::ReadOnly));
-    auto viewer = std::make_unique<TQXBinHex>();
+    auto viewer = std::make_unique<TViewerProbe>();
     ASSERT_TRUE(viewer->Open(dir.write("a.bin", test::Ramp(10)), true));
     const int first = viewer->FileHandle.get();
     ASSERT_TRUE(isOpen(first));
@@ -222,7 +222,7 @@ TEST(ViewerSource, FileIsClosedWhenAStreamReplacesItAndWithTheViewer) {
 TEST(ViewerSource, FailedOpenIsToldAndRetriedLater) {
     test::ScratchDir dir;
     const QString path = dir.path("later.bin");
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     {
         test::MessageBoxRecorder boxes(platform::IDOK);
         EXPECT_FALSE(viewer.Open(path, true));
@@ -241,7 +241,7 @@ TEST(ViewerSource, FailedOpenIsToldAndRetriedLater) {
 TEST(ViewerSource, FolderAndFifoAreNotOpened) {
     test::ScratchDir dir;
     ASSERT_EQ(::mkfifo(dir.native("pipe").c_str(), 0600), 0);
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     test::MessageBoxRecorder boxes(platform::IDOK);
     EXPECT_FALSE(viewer.Open(dir.path({}), true));
     EXPECT_FALSE(viewer.Open(dir.path("pipe"), true));
@@ -254,7 +254,7 @@ TEST(ViewerSource, StreamReferenceRules) {
     QBuffer stream;
     stream.setData(test::Ramp(100));
     stream.open(QIODevice::ReadOnly);
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     ASSERT_TRUE(viewer.OpenStream(&stream, true));
     stream.buffer().append(test::Ramp(50));
     EXPECT_TRUE(viewer.OpenStream(&stream, true));
@@ -274,7 +274,7 @@ TEST(ViewerSource, StreamReferenceRules) {
 
 TEST(ViewerSource, ModeChangeKeepsFilePositionButResetsStream) {
     test::ScratchDir dir;
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.setMode(TQXBinHex::vbmodeHex);
     ASSERT_TRUE(viewer.Open(dir.write("f.bin", RandomBytes(300000, 9)), true));
     viewer.ReadBuffer(200000);
@@ -305,7 +305,7 @@ TEST(ViewerSource, ModeChangeKeepsFilePositionButResetsStream) {
 
 TEST(ViewerSource, OffsetDigitsOfSparseFilesAroundFourGiB) {
     test::ScratchDir dir;
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     for (const auto& [size, digits] :
          {std::pair<qint64, int>{4294967295LL, 8}, {4294967296LL, 10}}) {
         QFile f(dir.path(QString::number(size)));
@@ -321,7 +321,7 @@ TEST(ViewerSource, OffsetDigitsOfSparseFilesAroundFourGiB) {
 TEST(ViewerSource, SyntheticEightGiBStreamReadsAtTheEnd) {
     const int64_t size = int64_t(8) << 30;
     SyntheticDevice device(size);
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.setMode(TQXBinHex::vbmodeHex);
     viewer.OpenStream(&device, true);
     EXPECT_EQ(viewer.HexOffsetLen, 10);
@@ -339,7 +339,7 @@ TEST(ViewerSource, SyntheticEightGiBStreamReadsAtTheEnd) {
 
 TEST(ViewerRetry, CancelLeavesZerosAndBufferNotOk) {
     FailingDevice device(1000);
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     test::MessageBoxRecorder boxes(platform::IDCANCEL);
     boxes.answers = {platform::IDRETRY};
     viewer.OpenStream(&device, false);
@@ -353,7 +353,7 @@ TEST(ViewerRetry, CancelLeavesZerosAndBufferNotOk) {
 
 TEST(ViewerRetry, RetrySucceedsOnceTheSourceRecovers) {
     FailingDevice device(1000);
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     test::MessageBoxRecorder boxes;
     int shown = 0;
     platform::SetMessageBoxHandler([&](const QString&, const QString&, uint32_t) {
@@ -369,7 +369,7 @@ TEST(ViewerRetry, RetrySucceedsOnceTheSourceRecovers) {
 
 TEST(ViewerRetry, SilencedMessagesAbandonTheRead) {
     FailingDevice device(1000);
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     ViewerMessagesEnabled = false;
     viewer.OpenStream(&device, false);
     ViewerMessagesEnabled = true;
@@ -377,7 +377,7 @@ TEST(ViewerRetry, SilencedMessagesAbandonTheRead) {
 }
 
 TEST(ViewerProperties, DefaultsAndClamping) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     EXPECT_EQ(viewer.Mode(), TQXBinHex::vbmodeText);
     EXPECT_EQ(viewer.width(), 200);
     EXPECT_EQ(viewer.height(), 150);
@@ -417,7 +417,7 @@ TEST(ViewerProperties, EncodingOutsideTheListKeepsThePreviousOne) {
 }
 
 TEST(ViewerProperties, LineSizeFollowsMode) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     EXPECT_EQ(viewer.LineSize(), 1);
     viewer.setMode(TQXBinHex::vbmodeBinary);
     EXPECT_EQ(viewer.LineSize(), 80);
@@ -430,7 +430,7 @@ TEST(ViewerProperties, LineSizeFollowsMode) {
 }
 
 TEST(ViewerPaint, EmptyPageIsTheBackgroundColour) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.resize(300, 200);
     viewer.setColor(0x00336699);
     viewer.show();

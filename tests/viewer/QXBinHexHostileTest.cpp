@@ -78,7 +78,7 @@ TEST(ViewerHostile, DevicesFoldersAndOverlongPathsAreRefusedAtOnce) {
     const QString overlong = dir.path(QString(4000, QLatin1Char('x')));
     for (const QString& path :
          {QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"), dir.path({}), overlong}) {
-        TQXBinHex viewer;
+        TViewerProbe viewer;
         test::MessageBoxRecorder boxes(platform::IDOK);
         EXPECT_FALSE(viewer.Open(path, /*redraw=*/true)) << path.left(40).toStdString();
         EXPECT_EQ(boxes.boxes.size(), 1u);

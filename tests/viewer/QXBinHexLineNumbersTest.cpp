@@ -78,7 +78,7 @@ TEST(LineNumbers, LinesBeyondTheScannedPrefixShowDots) {
     f.viewer.setTextGutterLinesBufSize(1024);
     f.Show(TenByteLines(300));
     // The prefix holds the starts 10 … 1020; 1030 lies beyond it.
-    EXPECT_EQ(f.viewer.LineCount, 102);
+    EXPECT_EQ(f.viewer.TextModel.LineCount, 102);
     EXPECT_EQ(f.viewer.LineNumber(1020), 103);
     EXPECT_EQ(f.viewer.LineNumber(1030), 0);
 
@@ -93,7 +93,7 @@ TEST(LineNumbers, TableCapacityLimitsTheNumbers) {
     GutterFixture f;
     f.viewer.setTextGutterLinesCount(10);
     f.Show(TenByteLines(30));
-    EXPECT_EQ(f.viewer.LineCount, 9);
+    EXPECT_EQ(f.viewer.TextModel.LineCount, 9);
     EXPECT_EQ(f.viewer.LineNumber(90), 10);
     EXPECT_EQ(f.viewer.LineNumber(100), 0);
 }
@@ -103,7 +103,7 @@ TEST(LineNumbers, Utf16CountsOnlyAsciiBreaks) {
     f.viewer.setMode(TQXBinHex::vbmodeUnicode);
     // a LF b U+0D0A c LF d: the unit 0D0A holds the bytes of a line feed but is no break.
     f.Show(QByteArray::fromHex("61000a0062000a0d63000a006400"));
-    EXPECT_EQ(f.viewer.LineCount, 2);
+    EXPECT_EQ(f.viewer.TextModel.LineCount, 2);
     EXPECT_EQ(f.viewer.LineNumber(4), 2);
     EXPECT_EQ(f.viewer.LineNumber(12), 3);
 }
@@ -112,7 +112,7 @@ TEST(LineNumbers, NoTableWithoutGutterOrInHexMode) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.Show(TenByteLines(20));
     EXPECT_FALSE(f.viewer.LineNumbersShown());
-    EXPECT_EQ(f.viewer.LineCount, 0);
+    EXPECT_EQ(f.viewer.TextModel.LineCount, 0);
     f.viewer.setTextGutter(true);
     f.viewer.setMode(TQXBinHex::vbmodeHex);
     EXPECT_FALSE(f.viewer.LineNumbersShown());
@@ -120,13 +120,13 @@ TEST(LineNumbers, NoTableWithoutGutterOrInHexMode) {
 
 TEST(LineNumbers, ExtensionFilterAdmitsListedFilesOnly) {
     test::ScratchDir dir;
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.setTextGutter(true);
     viewer.setTextGutterLinesExtUse(true);
     viewer.setTextGutterLinesExtList(QStringLiteral("txt,LOG"));
     ASSERT_TRUE(viewer.Open(dir.write(QStringLiteral("a.Log"), TenByteLines(20)), false));
     EXPECT_TRUE(viewer.LineNumbersShown());
-    EXPECT_EQ(viewer.LineCount, 19);
+    EXPECT_EQ(viewer.TextModel.LineCount, 19);
     ASSERT_TRUE(viewer.Open(dir.write(QStringLiteral("a.bin"), TenByteLines(20)), false));
     EXPECT_FALSE(viewer.LineNumbersShown());
 

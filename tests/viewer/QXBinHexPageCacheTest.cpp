@@ -107,7 +107,7 @@ TEST_P(LineShiftTest, EqualsTheWholePageDrawnAnew) {
     const bool atEnd = f.viewer.ViewAtEnd;
     const TOffset pageSize = f.viewer.ViewPageSize;
 
-    f.viewer.PageCache.Valid = false;
+    f.viewer.SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
     f.viewer.Redraw();
     ASSERT_EQ(f.viewer.ViewPos, pos);
     EXPECT_EQ(f.viewer.ViewAtEnd, atEnd);
@@ -161,7 +161,7 @@ TEST_P(CellGlyphsTest, EqualTheCellsDrawnAsStrings) {
     const QImage runs = f.Page().copy();
     const TStrPositions runsRecord = f.viewer.StrPositions;
 
-    f.viewer.PageCache.UseGlyphRuns = false;
+    f.viewer.SetPagePaths(/*glyphRuns=*/false, /*lineShift=*/true);
     f.viewer.Redraw();
     EXPECT_EQ(FirstDifferentRow(runs, f.Page()), -1);
     ExpectSameRecord(runsRecord, f.viewer.StrPositions);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -127,7 +128,7 @@ TEST(ReloadRules, ChangeDuringAMouseSelectionIsIgnored) {
     f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
     QTest::mousePress(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
-    ASSERT_TRUE(f.viewer.MouseSelecting);
+    ASSERT_TRUE(f.viewer.Mouse.Selecting);
     dir.write("f.bin", QByteArray(200, 'b'));
     f.viewer.HandleFileChange(nullptr);
     EXPECT_EQ(reloads, 0);
@@ -140,14 +141,20 @@ TEST(ReloadRules, ChangeDuringAMouseSelectionIsIgnored) {
 
 TEST(ReloadRules, ChangeDuringARedrawIsOnlyReported) {
     test::ScratchDir dir;
-    DrawFixture f;
+    DrawFixture f(TQXBinHex::vbmodeText);
     int reloads = 0;
     f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
     dir.write("f.bin", QByteArray(200, 'b'));
-    f.viewer.RedrawLock = 1;
-    f.viewer.HandleFileChange(nullptr);
-    f.viewer.RedrawLock = 0;
+    // The change arrives while the page is being drawn.
+    bool reported = false;
+    f.viewer.OnDrawLine = [&](QObject*, QPainter*, const QString&, const QString&, const QRect&,
+                              const QPoint&, bool&) {
+        if (!std::exchange(reported, true))
+            f.viewer.HandleFileChange(nullptr);
+    };
+    f.viewer.Redraw();
+    ASSERT_TRUE(reported);
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(f.viewer.FileSize, 100);
 }

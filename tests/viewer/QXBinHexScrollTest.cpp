@@ -25,7 +25,7 @@ void WheelOver(QWidget* target, QPoint delta, Qt::KeyboardModifiers mods,
     QApplication::sendEvent(target, &event);
 }
 
-void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods,
+void Wheel(TViewerProbe& viewer, int delta, Qt::KeyboardModifiers mods,
            Qt::MouseButtons buttons = Qt::NoButton) {
     WheelOver(viewer.viewport(), QPoint(0, delta), mods, buttons);
 }
@@ -61,11 +61,11 @@ QImage CursorImage(const QCursor& cursor) {
 TEST(Scroll, ThumbMapsOntoTheWholeImage) {
     DrawFixture f;
     f.Show(QByteArray(1 << 20, 'x'));
-    ASSERT_EQ(f.viewer.VertScrollInfo.nMax, 32767);
+    ASSERT_EQ(f.viewer.ScrollBars.VertInfo.nMax, 32767);
     for (int p : {1, 10000, 20000}) {
         f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
         EXPECT_EQ(f.viewer.ViewPos, (int64_t(1048576) * p / 32767) / 16 * 16) << p;
-        EXPECT_EQ(f.viewer.VertScrollInfo.nPos, f.viewer.ViewPos * 32767 / 1048576);
+        EXPECT_EQ(f.viewer.ScrollBars.VertInfo.nPos, f.viewer.ViewPos * 32767 / 1048576);
     }
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 32767);
     EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
@@ -77,7 +77,7 @@ TEST(Scroll, ThumbDraggedDownAtTheEndDoesNothing) {
     f.Show(QByteArray(1 << 20, 'x'));
     f.viewer.ScrollToEndRepeat();
     const int64_t end = f.viewer.ViewPos;
-    ASSERT_GT(32760, f.viewer.VertScrollInfo.nPos);
+    ASSERT_GT(32760, f.viewer.ScrollBars.VertInfo.nPos);
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 32760);
     EXPECT_EQ(f.viewer.ViewPos, end);
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 100);
@@ -105,7 +105,7 @@ TEST(Scroll, ReleasingTheDraggedThumbKeepsTheView) {
     ASSERT_GT(dragged, 0);
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(f.viewer.ViewPos, dragged);
-    EXPECT_EQ(bar->value(), f.viewer.VertScrollInfo.nPos);
+    EXPECT_EQ(bar->value(), f.viewer.ScrollBars.VertInfo.nPos);
 }
 
 TEST(Scroll, LinesStopWithTheLastLineAtTheBottom) {
@@ -128,7 +128,7 @@ TEST(Scroll, OnePageSourceDoesNotMoveAndHidesTheBar) {
     f.viewer.ScrollLineDown(1);
     f.viewer.ScrollPageDown();
     EXPECT_EQ(f.viewer.ViewPos, 0);
-    EXPECT_EQ(f.viewer.VertScrollInfo.nPage, f.viewer.VertScrollInfo.nMax + 1);
+    EXPECT_EQ(f.viewer.ScrollBars.VertInfo.nPage, f.viewer.ScrollBars.VertInfo.nMax + 1);
     EXPECT_EQ(f.viewer.verticalScrollBar()->maximum(), 0);
     EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible());
 }
@@ -251,7 +251,7 @@ TEST(Scroll, ScrollBarActionsGoThroughTheHandlers) {
     EXPECT_EQ(f.viewer.ViewPos, 16);
     f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(f.viewer.ViewPos, 16 + 16 * f.viewer.LinesNum());
-    EXPECT_EQ(f.viewer.verticalScrollBar()->value(), f.viewer.VertScrollInfo.nPos);
+    EXPECT_EQ(f.viewer.verticalScrollBar()->value(), f.viewer.ScrollBars.VertInfo.nPos);
     f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_TRUE(f.viewer.ViewAtEnd);
     EXPECT_EQ(scrolls, 3);
@@ -263,29 +263,29 @@ TEST(Scroll, AutoScrollDirectionsAndDeadZone) {
     DrawFixture f;
     f.Show(QByteArray(1 << 16, 'x'));
     QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(100, 100));
-    ASSERT_TRUE(f.viewer.AutoScrollMode);
-    EXPECT_EQ(f.viewer.AutoScrollOrigin, QPoint(100, 100));
+    ASSERT_TRUE(f.viewer.Scroll.AutoScrollMode);
+    EXPECT_EQ(f.viewer.Scroll.AutoScrollOrigin, QPoint(100, 100));
     f.viewer.AutoScrollStep(QPoint(100, 115));
     EXPECT_EQ(f.viewer.ViewPos, 0);
     EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
-              CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveCenter)));
+              CursorImage(TViewerProbe::CursorById(TViewerProbe::crMoveCenter)));
     f.viewer.AutoScrollStep(QPoint(100, 117));
     EXPECT_EQ(f.viewer.ViewPos, 16);
     EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
-              CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveDown)));
+              CursorImage(TViewerProbe::CursorById(TViewerProbe::crMoveDown)));
     f.viewer.AutoScrollStep(QPoint(100, 60));
     EXPECT_EQ(f.viewer.ViewPos, 0);
     EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
-              CursorImage(TQXBinHex::CursorById(TQXBinHex::crMoveUp)));
+              CursorImage(TViewerProbe::CursorById(TViewerProbe::crMoveUp)));
     // The mark is drawn around the origin while the mode is on.
     QImage screen(f.viewer.viewport()->size(), QImage::Format_RGB32);
     f.viewer.viewport()->render(&screen);
     EXPECT_NE(screen.pixel(100, 100), f.Page().pixel(100, 100));
     QTest::keyClick(&f.viewer, Qt::Key_A);
-    EXPECT_FALSE(f.viewer.AutoScrollMode) << "any key ends it";
+    EXPECT_FALSE(f.viewer.Scroll.AutoScrollMode) << "any key ends it";
     QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(10, 10));
     QTest::mouseClick(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_FALSE(f.viewer.AutoScrollMode) << "any press ends it";
+    EXPECT_FALSE(f.viewer.Scroll.AutoScrollMode) << "any press ends it";
 }
 
 TEST(Scroll, GrowingAtTheEndKeepsTheEndInView) {
@@ -380,7 +380,7 @@ TEST(Scroll, VerticalBarAppearingBringsNoHorizontalBar) {
     f.viewer.Redraw();
     QApplication::processEvents();
     EXPECT_TRUE(f.viewer.verticalScrollBar()->isVisible());
-    EXPECT_GT(f.viewer.HorzScrollInfo.nPage, f.viewer.HorzScrollInfo.nMax);
+    EXPECT_GT(f.viewer.ScrollBars.HorzInfo.nPage, f.viewer.ScrollBars.HorzInfo.nMax);
     EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
 }
 
@@ -390,12 +390,12 @@ TEST(Scroll, ReadQuestionStopsAutoScroll) {
     DrawFixture f;
     f.viewer.OpenStream(&device, true);
     QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(100, 100));
-    ASSERT_TRUE(f.viewer.AutoScrollMode);
+    ASSERT_TRUE(f.viewer.Scroll.AutoScrollMode);
     device.failing = true;
     test::MessageBoxRecorder boxes;
     bool modeDuringQuestion = true;
     platform::SetMessageBoxHandler([&](const QString&, const QString&, uint32_t) {
-        modeDuringQuestion = f.viewer.AutoScrollMode;
+        modeDuringQuestion = f.viewer.Scroll.AutoScrollMode;
         return platform::IDCANCEL;
     });
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 20000);

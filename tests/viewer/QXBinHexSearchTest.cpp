@@ -16,7 +16,7 @@ QByteArray Filler(int n) {
 } // namespace
 
 TEST(ViewerSearch, IndentsAreClamped) {
-    TQXBinHex viewer;
+    TViewerProbe viewer;
     viewer.setTextSearchIndentVert(-3);
     EXPECT_EQ(viewer.TextSearchIndentVert(), 0);
     viewer.setTextSearchIndentVert(200);

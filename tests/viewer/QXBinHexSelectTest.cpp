@@ -91,7 +91,7 @@ TEST_F(SelectTest, DragSelectsAndReleaseTellsOnce) {
     EXPECT_EQ(f.viewer.MarkLength, 18);
     Release(CharPoint(20));
     EXPECT_EQ(changes, 1);
-    EXPECT_FALSE(f.viewer.MouseSelecting);
+    EXPECT_FALSE(f.viewer.Mouse.Selecting);
 }
 
 TEST_F(SelectTest, DragOnTheHexCellsSelectsWholeBytes) {
@@ -284,7 +284,7 @@ TEST_F(SelectTest, KeyboardMenuHasNoPointToActOn) {
     QTest::keyClick(&f.viewer, Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0], f.viewer.ViewerPopupMenu);
-    EXPECT_EQ(f.viewer.PopupPoint, QPoint(-1, -1));
+    EXPECT_EQ(f.viewer.Mouse.PopupPoint, QPoint(-1, -1));
     EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdCopyLink)->isEnabled());
     f.viewer.PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
     EXPECT_EQ(f.viewer.MarkLength, 0);
@@ -293,7 +293,7 @@ TEST_F(SelectTest, KeyboardMenuHasNoPointToActOn) {
                             f.viewer.viewport()->mapToGlobal(CharPoint(12)));
     QApplication::sendEvent(f.viewer.viewport(), &event);
     ASSERT_EQ(menus.size(), 2u);
-    EXPECT_EQ(f.viewer.PopupPoint, CharPoint(12));
+    EXPECT_EQ(f.viewer.Mouse.PopupPoint, CharPoint(12));
     f.viewer.PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
     EXPECT_EQ(f.viewer.MarkStart, 10);
     EXPECT_EQ(f.viewer.MarkLength, 8);

@@ -5,7 +5,7 @@
 #include "SyntheticDevice.h"
 #include "TestSupport.h"
 
-#include "QXBinHex.h"
+#include "ViewerProbe.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -174,7 +174,7 @@ public:
             viewer_.SelectAll();
             // A whole huge source is copied up to the selection limit; a smaller one keeps the
             // run short.
-            viewer_.SelTextLimitMb = 1;
+            viewer_.setSelTextLimitMb(1);
             viewer_.CopyToClipboard(/*asHex=*/Pick(2) == 0);
             break;
         case 12: {
@@ -206,7 +206,7 @@ public:
 
     // The invariants every public operation keeps.
     void Check(const std::string& step) {
-        const TQXBinHex& v = viewer_;
+        const TViewerProbe& v = viewer_;
         if (!v.SourceAssigned() || v.IsFileEmpty()) {
             EXPECT_EQ(v.ViewPos, 0) << step;
             return;
@@ -249,7 +249,7 @@ private:
 
     std::mt19937_64 rng_;
     std::vector<Source> sources_;
-    TQXBinHex viewer_;
+    TViewerProbe viewer_;
     std::unique_ptr<QBuffer> stream_;
     QByteArray current_;
     int64_t currentSize_ = 0;

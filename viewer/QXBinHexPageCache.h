@@ -1,0 +1,66 @@
+// QXBinHexPageCache.h — what a drawing of TQXBinHex's page image keeps for the next one.
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace binhex {
+
+// What a drawing of the page image keeps for the next one: the hex digits laid out once per
+// font, and the state the image shows, so that a move by whole lines in the fixed-width modes
+// shifts the image and draws only the lines it uncovers.
+struct TPageCache {
+    // Glyphs of "0123456789ABCDEF:" in the page font and their advances; DigitsOk when the
+    // font itself has them all.
+    QString FontKey;
+    QRawFont Raw;
+    std::array<quint32, 17> Digits{};
+    std::array<qreal, 17> Advances{};
+    bool DigitsOk = false;
+    // Glyph (0: the font lacks it) and advance of each character the character column of the
+    // fixed-width modes has shown in the page font.
+    struct TCharGlyph {
+        quint32 Glyph = 0;
+        qreal Advance = 0;
+    };
+    QHash<char16_t, TCharGlyph> CharGlyphs;
+    // Off: every cell and offset is drawn as a string of its own (the plain path).
+    bool UseGlyphRuns = true;
+    // Off: every drawing draws the whole page.
+    bool UseLineShift = true;
+    // Drawings that shifted the image rather than drawing the whole page.
+    int Shifts = 0;
+    // Everything but ViewPos that decides the pixels and the record of a fixed-width page.
+    struct TState {
+        QSize Size;
+        qreal Ratio = 1;
+        int Mode = 0, Cells = 0, OffsetDigits = 0, LineSize = 0;
+        QString FontKey;
+        int LineHeight = 0, CharWidth = 0, Ascent = 0, HViewPos = 0, LeftMargin = 0;
+        std::array<QRgb, 10> Colors{};
+        int Encoding = 0, ByteOrder = 0, TabSize = 0;
+        bool Oem = false, NonPrintable = false, Monospaced = false;
+        uint8_t FirstPrintable = 0;
+        int64_t MarkStart = 0, MarkLength = 0, FileSize = 0;
+        bool operator==(const TState&) const = default;
+    };
+    // The image and StrPositions show State at ViewPos with Highlights (false: unknown).
+    bool Valid = false;
+    TState State;
+    int64_t ViewPos = 0;
+    std::vector<std::pair<int64_t, int64_t>> Highlights;
+    // A line's glyphs, by cell colour, reused from line to line.
+    std::array<QList<quint32>, 2> LineGlyphs;
+    std::array<QList<QPointF>, 2> LinePositions;
+};
+
+} // namespace binhex
