@@ -201,8 +201,9 @@ int64_t TQXStreamSearch::SearchFrom(const QString& Text, TQXEncoding Encoding,
 }
 
 // Blocks of fixed size that overlap by the text's length plus one character: UTF-16, and code pages
-// with one byte per character, which are searched in their bytes. A byte stands for its comparison
-// form's first byte, so one memory search finds exactly the characters that compare equal.
+// with one byte per character, which are searched in their bytes as read. A byte stands for its
+// comparison form's first byte, so one memory search finds exactly the characters that compare
+// equal.
 int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
     const int32_t charSize = FCharSize;
     const auto length = static_cast<qsizetype>(run.text.size());
@@ -211,7 +212,7 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
     QByteArray needle;
     bool possible = true;
     bool translate = false;
-    std::array<unsigned char, 256> canonical{};
+    qxsearch::ByteClasses canonical{};
     QString wideNeedle;
     if (page) {
         const qxsearch::FoldTable& fold = qxsearch::AnsiFold();
@@ -242,7 +243,7 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
                                      wideNeedle.size())
                      .toByteArray();
     }
-    const qxsearch::NeedleFinder finder(needle, charSize);
+    const qxsearch::NeedleFinder finder(needle, charSize, translate ? &canonical : nullptr);
     const bool swap =
         (run.encoding == EncodingUnicodeBE) != (std::endian::native == std::endian::big);
 
@@ -270,12 +271,6 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             QByteArrayView hay(raw, rules.units * charSize);
             std::function<bool(qsizetype)> separatorAt;
             if (page) {
-                if (translate) {
-                    for (qsizetype i = 0; i < hay.size(); ++i)
-                        run.scratch[i] =
-                            static_cast<char>(canonical[static_cast<unsigned char>(raw[i])]);
-                    hay = QByteArrayView(run.scratch.data(), hay.size());
-                }
                 separatorAt = [&](qsizetype i) {
                     return page->separator[static_cast<unsigned char>(raw[i])];
                 };

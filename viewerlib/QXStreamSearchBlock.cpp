@@ -5,9 +5,15 @@
 #include "Codepage.h"
 
 #include <QChar>
+#include <bit>
 #include <bitset>
+#include <cstring>
 #include <map>
 #include <mutex>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 const std::array<char16_t, 65> WordSeparators = [] {
     std::array<char16_t, 65> result{};
@@ -184,22 +190,168 @@ const BytePage* BytePageOf(TQXEncoding encoding) {
     return it->second.get();
 }
 
-NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize)
-    : needle_(needle.begin(), needle.end()), unitSize_(unitSize) {
-    qsizetype end = static_cast<qsizetype>(needle_.size());
-    while (end > 1 && needle_[static_cast<std::size_t>(end - 1)] == 0)
-        --end;
-    forwardCore_ = needle_.substr(0, static_cast<std::size_t>(end));
-    while (leadingZeros_ + 1 < NeedleSize() &&
-           needle_[static_cast<std::size_t>(leadingZeros_)] == 0)
-        ++leadingZeros_;
-    backwardCore_.assign(needle_.rbegin(), needle_.rend() - leadingZeros_);
-    forward_.emplace(forwardCore_.cbegin(), forwardCore_.cend());
-    backward_.emplace(backwardCore_.cbegin(), backwardCore_.cend());
+namespace {
+
+// How common a byte is in text, from 0 up: the zero half of Latin UTF-16 units, white space,
+// lower-case letters, the lead bytes of two-byte UTF-8 characters, continuation bytes, digits and
+// punctuation, capitals, and the rest.
+int Commonness(unsigned char b) {
+    if (b == 0)
+        return 6;
+    if (b == ' ' || b == '\n' || b == '\r' || b == '\t')
+        return 5;
+    if (b >= 'a' && b <= 'z')
+        return 4;
+    if (b >= 0xC2 && b <= 0xDF)
+        return 3;
+    if (b >= 0x80 && b <= 0xBF)
+        return 2;
+    if (b >= 'A' && b <= 'Z')
+        return 0;
+    return b < 0x80 ? 1 : 0;
+}
+
+bool Holds(const std::array<unsigned char, 4>& bytes, int count, unsigned char b) {
+    return std::find(bytes.begin(), bytes.begin() + count, b) != bytes.begin() + count;
+}
+
+#if defined(__SSE2__)
+// Lanes set where the 16 bytes at p equal any of the anchor's bytes.
+struct AnchorLanes {
+    __m128i bytes[4]{}; // NOLINT: std::array would drop the vector type's alignment attributes
+    int count = 0;
+    qsizetype place = 0;
+
+    __m128i At(const char* p) const {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + place));
+        __m128i m = _mm_cmpeq_epi8(v, bytes[0]);
+        for (int i = 1; i < count; ++i)
+            m = _mm_or_si128(m, _mm_cmpeq_epi8(v, bytes[i]));
+        return m;
+    }
+};
+#endif
+
+} // namespace
+
+NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasses* classes)
+    : needle_(needle.begin(), needle.end()), classed_(classes != nullptr), unitSize_(unitSize) {
+    for (int b = 0; b < 256; ++b)
+        classes_[static_cast<std::size_t>(b)] =
+            classes ? (*classes)[static_cast<std::size_t>(b)] : static_cast<unsigned char>(b);
+    // Every place whose class has few enough bytes to test at once can anchor the search; the two
+    // rarest, of different bytes if the needle has them, do.
+    std::vector<Anchor> usable;
+    for (qsizetype k = 0; k < NeedleSize(); ++k) {
+        Anchor a;
+        a.place = k;
+        const auto key = static_cast<unsigned char>(needle_[static_cast<std::size_t>(k)]);
+        for (int b = 0; b < 256 && a.count <= 4; ++b) {
+            if (classes_[static_cast<std::size_t>(b)] == key) {
+                if (a.count < 4)
+                    a.bytes[static_cast<std::size_t>(a.count)] = static_cast<unsigned char>(b);
+                ++a.count;
+            }
+        }
+        if (a.count >= 1 && a.count <= 4)
+            usable.push_back(a);
+    }
+    const auto score = [](const Anchor& a) {
+        int worst = 0;
+        for (int i = 0; i < a.count; ++i)
+            worst = std::max(worst, Commonness(a.bytes[static_cast<std::size_t>(i)]));
+        return worst * 8 + a.count;
+    };
+    const auto rarest = [&](auto&& allowed) {
+        const Anchor* best = nullptr;
+        for (const Anchor& a : usable) {
+            if (allowed(a) && (!best || score(a) < score(*best)))
+                best = &a;
+        }
+        return best;
+    };
+    if (const Anchor* a = rarest([](const Anchor&) { return true; })) {
+        first_ = *a;
+        const Anchor* b = rarest([&](const Anchor& c) { return c.bytes != a->bytes; });
+        if (!b)
+            b = rarest([&](const Anchor& c) { return c.place != a->place; });
+        second_ = b ? *b : *a;
+    }
 }
 
 bool NeedleFinder::MatchesAt(const char* at) const {
-    return std::equal(needle_.begin(), needle_.end(), at);
+    if (!classed_)
+        return std::memcmp(needle_.data(), at, needle_.size()) == 0;
+    for (std::size_t k = 0; k < needle_.size(); ++k) {
+        if (classes_[static_cast<unsigned char>(at[k])] != static_cast<unsigned char>(needle_[k]))
+            return false;
+    }
+    return true;
+}
+
+template <typename Check>
+qsizetype NeedleFinder::Scan(const char* base, qsizetype begin, qsizetype end, bool forward,
+                             Check&& check) const {
+    const qsizetype lastAt = end - NeedleSize();
+    const auto anchored = [&](qsizetype at) {
+        if (first_.count == 0)
+            return true;
+        return Holds(first_.bytes, first_.count,
+                     static_cast<unsigned char>(base[at + first_.place])) &&
+               Holds(second_.bytes, second_.count,
+                     static_cast<unsigned char>(base[at + second_.place]));
+    };
+    qsizetype at = forward ? begin : lastAt;
+#if defined(__SSE2__)
+    if (first_.count > 0) {
+        std::array<AnchorLanes, 2> lanes;
+        for (std::size_t i = 0; i < 2; ++i) {
+            const Anchor& a = i == 0 ? first_ : second_;
+            lanes[i].count = a.count;
+            lanes[i].place = a.place;
+            for (int k = 0; k < a.count; ++k)
+                lanes[i].bytes[k] =
+                    _mm_set1_epi8(static_cast<char>(a.bytes[static_cast<std::size_t>(k)]));
+        }
+        // The 16 candidates from p on; each reads its anchors, which lie before end.
+        const auto mask = [&](qsizetype p) {
+            return static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(lanes[0].At(base + p), lanes[1].At(base + p))));
+        };
+        const qsizetype reach = std::max(first_.place, second_.place) + 16;
+        if (forward) {
+            for (; at + reach <= end; at += 16) {
+                for (unsigned m = mask(at); m != 0; m &= m - 1) {
+                    const qsizetype c = at + std::countr_zero(m);
+                    if (c <= lastAt && check(c))
+                        return c;
+                }
+            }
+        } else {
+            for (; at - 15 >= begin; at -= 16) {
+                const qsizetype window = at - 15;
+                for (unsigned m = mask(window); m != 0;) {
+                    const int bit = 31 - std::countl_zero(m);
+                    if (check(window + bit))
+                        return window + bit;
+                    m &= ~(1U << bit);
+                }
+            }
+        }
+    }
+#endif
+    if (forward) {
+        for (; at <= lastAt; ++at) {
+            if (anchored(at) && check(at))
+                return at;
+        }
+    } else {
+        for (; at >= begin; --at) {
+            if (anchored(at) && check(at))
+                return at;
+        }
+    }
+    return -1;
 }
 
 qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
@@ -212,37 +364,10 @@ qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, 
     const qsizetype end = std::min(hay.size(), last * unitSize_ + n);
     if (end - begin < n)
         return -1;
-    // A candidate is where the whole needle fits between begin and end.
-    const auto candidate = [&](qsizetype at) {
-        return at >= begin && at + n <= end && at % unitSize_ == 0 && MatchesAt(base + at) &&
-               accept(at / unitSize_);
-    };
-    if (forward) {
-        const char* from = base + begin;
-        const char* to = base + end;
-        while (from < to) {
-            const char* hit = (*forward_)(from, to).first;
-            if (hit == to)
-                return -1;
-            if (candidate(hit - base))
-                return (hit - base) / unitSize_;
-            from = hit + 1;
-        }
-        return -1;
-    }
-    Reverse from(base + end);
-    const Reverse to(base + begin);
-    const auto core = static_cast<qsizetype>(backwardCore_.size());
-    while (from < to) {
-        const Reverse hit = (*backward_)(from, to).first;
-        if (hit == to)
-            return -1;
-        const qsizetype at = (hit.base() - base) - core - leadingZeros_;
-        if (candidate(at))
-            return at / unitSize_;
-        from = hit + 1;
-    }
-    return -1;
+    const qsizetype at = Scan(base, begin, end, forward, [&](qsizetype c) {
+        return c % unitSize_ == 0 && MatchesAt(base + c) && accept(c / unitSize_);
+    });
+    return at < 0 ? -1 : at / unitSize_;
 }
 
 } // namespace qxsearch

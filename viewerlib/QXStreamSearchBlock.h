@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,11 +64,16 @@ struct BlockRules {
     }
 };
 
+// Per byte, the byte that stands for its class: bytes that compare equal share one.
+using ByteClasses = std::array<unsigned char, 256>;
+
 // Searches bytes for a needle whose matches must start at a multiple of the unit size (1 or 2):
-// a one-byte block, or UTF-16 units in memory order. Built once per search.
+// a one-byte block, or UTF-16 units in memory order. With classes, the needle holds class bytes
+// and a hay byte matches when its class equals the needle's byte, so the hay is searched as read.
+// Built once per search.
 class NeedleFinder {
 public:
-    NeedleFinder(QByteArrayView needle, int unitSize);
+    NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasses* classes = nullptr);
     NeedleFinder(const NeedleFinder&) = delete;
     NeedleFinder& operator=(const NeedleFinder&) = delete;
 
@@ -82,18 +85,27 @@ public:
                    const std::function<bool(qsizetype)>& accept) const;
 
 private:
-    using Reverse = std::reverse_iterator<const char*>;
+    // The hay bytes that match the needle byte at one place of it.
+    struct Anchor {
+        qsizetype place = 0;
+        int count = 0;
+        std::array<unsigned char, 4> bytes{};
+    };
     bool MatchesAt(const char* at) const;
+    // The candidates at begin..end (the needle's start) are those where both anchors match; each
+    // is checked whole, in the search direction, until check(at) holds.
+    template <typename Check>
+    qsizetype Scan(const char* base, qsizetype begin, qsizetype end, bool forward,
+                   Check&& check) const;
 
-    // The skip search keys on the byte it meets first: UTF-16 text of Latin letters has a zero
-    // every other byte, so the zero bytes at that end of the needle are left for the check.
     std::string needle_;
-    std::string forwardCore_;  // needle_ without its trailing zero bytes
-    std::string backwardCore_; // needle_ without its leading zero bytes, reversed
-    qsizetype leadingZeros_ = 0;
+    ByteClasses classes_{};
+    bool classed_ = false;
     int unitSize_;
-    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> forward_;
-    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> backward_;
+    // Two places of the needle whose bytes are rare in text; the byte search tests both at once
+    // and leaves the rest of the needle for the candidates it finds.
+    Anchor first_;
+    Anchor second_;
 };
 
 // The units as bytes in memory order.
