@@ -234,6 +234,24 @@ struct AnchorLanes {
 
 } // namespace
 
+bool IsUtf8(TQXEncoding encoding) {
+    constexpr int Utf8Codepage = 65001;
+    return encoding >= 0 && platform::ResolveCodepage(CodepageID(encoding)) == Utf8Codepage;
+}
+
+QByteArray Utf8Needle(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QChar::ReplacementCharacter || c == QChar::ByteOrderMark)
+            return {};
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return {};
+    }
+    return text.toUtf8();
+}
+
 NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasses* classes)
     : needle_(needle.begin(), needle.end()), classed_(classes != nullptr), unitSize_(unitSize) {
     for (int b = 0; b < 256; ++b)

@@ -36,6 +36,15 @@ struct BytePage {
 // and pages without a converter, which need decoding with offsets.
 const BytePage* BytePageOf(TQXEncoding encoding);
 
+// Whether the encoding is UTF-8.
+bool IsUtf8(TQXEncoding encoding);
+
+// The UTF-8 bytes of text when a byte search for them finds exactly the matches of text in the
+// decoded characters, with the bytes of the characters matched; empty otherwise. UTF-8 synchronises
+// itself and the decoder ends a bad sequence before the next byte that starts a character, so that
+// holds for any text without the replacement character, a byte order mark or a lone surrogate.
+QByteArray Utf8Needle(const QString& text);
+
 // Where a match may start within one block of units and what its neighbours must be.
 struct BlockRules {
     qsizetype units = 0;  // units in the block
@@ -122,6 +131,7 @@ struct TQXStreamSearch::SearchRun {
     bool forward = true;
     bool wholeWords = false;
     bool caseSensitive = false;
+    QByteArray utf8Needle; // set when a case-sensitive UTF-8 search runs on the bytes
     int64_t pos = 0;
     int64_t maxPos = 0;
     std::vector<char> buffer = std::vector<char>(SearchBlockSize);
