@@ -169,6 +169,7 @@ private:
     int64_t SearchFixed(SearchRun& run);
     int64_t SearchVariableForward(SearchRun& run);
     int64_t SearchVariableBackward(SearchRun& run);
+    int64_t SearchUtf8Folded(SearchRun& run);
     CharStarts CharStartsAround(SearchRun& run, int64_t offset);
 
     QIODevice* FStream = nullptr;

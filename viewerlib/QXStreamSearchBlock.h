@@ -45,6 +45,9 @@ bool IsUtf8(TQXEncoding encoding);
 // holds for any text without the replacement character, a byte order mark or a lone surrogate.
 QByteArray Utf8Needle(const QString& text);
 
+// What a search returns when it does not suit the text, which another search then looks for.
+inline constexpr int64_t NotSearched = -2;
+
 // Where a match may start within one block of units and what its neighbours must be.
 struct BlockRules {
     qsizetype units = 0;  // units in the block
