@@ -257,22 +257,44 @@ NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasse
     for (int b = 0; b < 256; ++b)
         classes_[static_cast<std::size_t>(b)] =
             classes ? (*classes)[static_cast<std::size_t>(b)] : static_cast<unsigned char>(b);
-    // Every place whose class has few enough bytes to test at once can anchor the search; the two
-    // rarest, of different bytes if the needle has them, do.
+    std::vector<std::bitset<256>> places(needle_.size());
+    for (std::size_t k = 0; k < needle_.size(); ++k) {
+        for (int b = 0; b < 256; ++b)
+            places[k][static_cast<std::size_t>(b)] =
+                classes_[static_cast<std::size_t>(b)] == static_cast<unsigned char>(needle_[k]);
+    }
+    ChooseAnchors(places);
+}
+
+NeedleFinder::NeedleFinder(const std::vector<QByteArray>& alternatives, int unitSize)
+    : unitSize_(unitSize) {
+    for (const QByteArray& a : alternatives)
+        alternatives_.emplace_back(a.begin(), a.end());
+    needle_ = alternatives_.front();
+    for (int b = 0; b < 256; ++b)
+        classes_[static_cast<std::size_t>(b)] = static_cast<unsigned char>(b);
+    std::vector<std::bitset<256>> places(needle_.size());
+    for (const std::string& a : alternatives_) {
+        for (std::size_t k = 0; k < needle_.size(); ++k)
+            places[k].set(static_cast<unsigned char>(a[k]));
+    }
+    ChooseAnchors(places);
+}
+
+void NeedleFinder::ChooseAnchors(const std::vector<std::bitset<256>>& places) {
+    // Every place with few enough bytes to test at once can anchor the search; the two rarest, of
+    // different bytes if the needle has them, do.
     std::vector<Anchor> usable;
-    for (qsizetype k = 0; k < NeedleSize(); ++k) {
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        if (places[k].none() || places[k].count() > 4)
+            continue;
         Anchor a;
-        a.place = k;
-        const auto key = static_cast<unsigned char>(needle_[static_cast<std::size_t>(k)]);
-        for (int b = 0; b < 256 && a.count <= 4; ++b) {
-            if (classes_[static_cast<std::size_t>(b)] == key) {
-                if (a.count < 4)
-                    a.bytes[static_cast<std::size_t>(a.count)] = static_cast<unsigned char>(b);
-                ++a.count;
-            }
+        a.place = static_cast<qsizetype>(k);
+        for (int b = 0; b < 256; ++b) {
+            if (places[k].test(static_cast<std::size_t>(b)))
+                a.bytes[static_cast<std::size_t>(a.count++)] = static_cast<unsigned char>(b);
         }
-        if (a.count >= 1 && a.count <= 4)
-            usable.push_back(a);
+        usable.push_back(a);
     }
     const auto score = [](const Anchor& a) {
         int worst = 0;
@@ -298,6 +320,11 @@ NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasse
 }
 
 bool NeedleFinder::MatchesAt(const char* at) const {
+    if (!alternatives_.empty()) {
+        return std::any_of(alternatives_.begin(), alternatives_.end(), [at](const std::string& a) {
+            return std::memcmp(a.data(), at, a.size()) == 0;
+        });
+    }
     if (!classed_)
         return std::memcmp(needle_.data(), at, needle_.size()) == 0;
     for (std::size_t k = 0; k < needle_.size(); ++k) {

@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <functional>
 #include <memory>
 #include <string>
@@ -86,6 +87,8 @@ using ByteClasses = std::array<unsigned char, 256>;
 class NeedleFinder {
 public:
     NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasses* classes = nullptr);
+    // Finds any of several needles of one size (at least one).
+    NeedleFinder(const std::vector<QByteArray>& alternatives, int unitSize);
     NeedleFinder(const NeedleFinder&) = delete;
     NeedleFinder& operator=(const NeedleFinder&) = delete;
 
@@ -103,6 +106,8 @@ private:
         int count = 0;
         std::array<unsigned char, 4> bytes{};
     };
+    // Anchors the search on the bytes that each place of the needle accepts.
+    void ChooseAnchors(const std::vector<std::bitset<256>>& places);
     bool MatchesAt(const char* at) const;
     // The candidates at begin..end (the needle's start) are those where both anchors match; each
     // is checked whole, in the search direction, until check(at) holds.
@@ -111,6 +116,7 @@ private:
                    Check&& check) const;
 
     std::string needle_;
+    std::vector<std::string> alternatives_; // when there are several needles; needle_ the first
     ByteClasses classes_{};
     bool classed_ = false;
     int unitSize_;

@@ -6,6 +6,7 @@
 
 #include <QChar>
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -114,9 +115,13 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
     }
     if (prefixes.size() > MaxPrefixes)
         return qxsearch::NotSearched;
-    std::vector<std::unique_ptr<qxsearch::NeedleFinder>> finders;
+    // One byte search for the spellings of each length.
+    std::map<qsizetype, std::vector<QByteArray>> bySize;
     for (const QByteArray& prefix : prefixes)
-        finders.push_back(std::make_unique<qxsearch::NeedleFinder>(prefix, 1));
+        bySize[prefix.size()].push_back(prefix);
+    std::vector<std::unique_ptr<qxsearch::NeedleFinder>> finders;
+    for (const auto& [size, spellings] : bySize)
+        finders.push_back(std::make_unique<qxsearch::NeedleFinder>(spellings, 1));
 
     // A match's bytes and the one after them lie within reach of its start.
     const int64_t reach = 3 * static_cast<int64_t>(length) + 1;
