@@ -5,15 +5,10 @@
 #include "Codepage.h"
 
 #include <QChar>
-#include <bit>
 #include <bitset>
 #include <cstring>
 #include <map>
 #include <mutex>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 const std::array<char16_t, 65> WordSeparators = [] {
     std::array<char16_t, 65> result{};
@@ -211,27 +206,6 @@ int Commonness(unsigned char b) {
     return b < 0x80 ? 1 : 0;
 }
 
-bool Holds(const std::array<unsigned char, 4>& bytes, int count, unsigned char b) {
-    return std::find(bytes.begin(), bytes.begin() + count, b) != bytes.begin() + count;
-}
-
-#if defined(__SSE2__)
-// Lanes set where the 16 bytes at p equal any of the anchor's bytes.
-struct AnchorLanes {
-    __m128i bytes[4]{}; // NOLINT: std::array would drop the vector type's alignment attributes
-    int count = 0;
-    qsizetype place = 0;
-
-    __m128i At(const char* p) const {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + place));
-        __m128i m = _mm_cmpeq_epi8(v, bytes[0]);
-        for (int i = 1; i < count; ++i)
-            m = _mm_or_si128(m, _mm_cmpeq_epi8(v, bytes[i]));
-        return m;
-    }
-};
-#endif
-
 } // namespace
 
 bool IsUtf8(TQXEncoding encoding) {
@@ -338,61 +312,17 @@ template <typename Check>
 qsizetype NeedleFinder::Scan(const char* base, qsizetype begin, qsizetype end, bool forward,
                              Check&& check) const {
     const qsizetype lastAt = end - NeedleSize();
-    const auto anchored = [&](qsizetype at) {
-        if (first_.count == 0)
-            return true;
-        return Holds(first_.bytes, first_.count,
-                     static_cast<unsigned char>(base[at + first_.place])) &&
-               Holds(second_.bytes, second_.count,
-                     static_cast<unsigned char>(base[at + second_.place]));
-    };
-    qsizetype at = forward ? begin : lastAt;
-#if defined(__SSE2__)
-    if (first_.count > 0) {
-        std::array<AnchorLanes, 2> lanes;
-        for (std::size_t i = 0; i < 2; ++i) {
-            const Anchor& a = i == 0 ? first_ : second_;
-            lanes[i].count = a.count;
-            lanes[i].place = a.place;
-            for (int k = 0; k < a.count; ++k)
-                lanes[i].bytes[k] =
-                    _mm_set1_epi8(static_cast<char>(a.bytes[static_cast<std::size_t>(k)]));
-        }
-        // The 16 candidates from p on; each reads its anchors, which lie before end.
-        const auto mask = [&](qsizetype p) {
-            return static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_and_si128(lanes[0].At(base + p), lanes[1].At(base + p))));
-        };
-        const qsizetype reach = std::max(first_.place, second_.place) + 16;
-        if (forward) {
-            for (; at + reach <= end; at += 16) {
-                for (unsigned m = mask(at); m != 0; m &= m - 1) {
-                    const qsizetype c = at + std::countr_zero(m);
-                    if (c <= lastAt && check(c))
-                        return c;
-                }
-            }
-        } else {
-            for (; at - 15 >= begin; at -= 16) {
-                const qsizetype window = at - 15;
-                for (unsigned m = mask(window); m != 0;) {
-                    const int bit = 31 - std::countl_zero(m);
-                    if (check(window + bit))
-                        return window + bit;
-                    m &= ~(1U << bit);
-                }
-            }
-        }
-    }
-#endif
+    if (first_.count > 0)
+        return platform::ScanAnchored(base, begin, lastAt, first_, second_, forward, check);
+    // No place of the needle is selective enough: every candidate is checked.
     if (forward) {
-        for (; at <= lastAt; ++at) {
-            if (anchored(at) && check(at))
+        for (qsizetype at = begin; at <= lastAt; ++at) {
+            if (check(at))
                 return at;
         }
     } else {
-        for (; at >= begin; --at) {
-            if (anchored(at) && check(at))
+        for (qsizetype at = lastAt; at >= begin; --at) {
+            if (check(at))
                 return at;
         }
     }

@@ -2,6 +2,7 @@
 // characters, byte-per-character code page tables, and the candidate search within one block.
 #pragma once
 
+#include "ByteScan.h"
 #include "QXStreamSearch.h"
 
 #include <QByteArray>
@@ -101,11 +102,7 @@ public:
 
 private:
     // The hay bytes that match the needle byte at one place of it.
-    struct Anchor {
-        qsizetype place = 0;
-        int count = 0;
-        std::array<unsigned char, 4> bytes{};
-    };
+    using Anchor = platform::ByteAnchor;
     // Anchors the search on the bytes that each place of the needle accepts.
     void ChooseAnchors(const std::vector<std::bitset<256>>& places);
     bool MatchesAt(const char* at) const;
