@@ -193,25 +193,43 @@ int64_t TQXStreamSearch::SearchFrom(const QString& Text, TQXEncoding Encoding,
     // advance.
     if ((static_cast<int64_t>(Text.size()) + 1) * FCharSize >= SearchBlockSize)
         return -1;
+    if (run.caseSensitive && qxsearch::IsUtf8(Encoding)) {
+        run.utf8Needle = qxsearch::Utf8Needle(Text);
+        if (run.utf8Needle.size() + 1 >= SearchBlockSize)
+            run.utf8Needle.clear();
+    }
+    if (!run.utf8Needle.isEmpty() && !run.forward) {
+        // A backward match's last character starts at or before pos: its last byte may lie after.
+        const QString last = Text.right(Text.back().isLowSurrogate() && Text.size() > 1 ? 2 : 1);
+        run.pos = std::min<int64_t>(run.pos + last.toUtf8().size() - 1, run.maxPos);
+    }
     if (!DoProgress(run.pos))
         return -1;
-    if (FCharSize == 2 || qxsearch::BytePageOf(Encoding))
+    if (FCharSize == 2 || qxsearch::BytePageOf(Encoding) || !run.utf8Needle.isEmpty())
         return SearchFixed(run);
+    if (!run.caseSensitive && qxsearch::IsUtf8(Encoding)) {
+        const int64_t found = SearchUtf8Folded(run);
+        if (found != qxsearch::NotSearched)
+            return found;
+    }
     return run.forward ? SearchVariableForward(run) : SearchVariableBackward(run);
 }
 
 // Blocks of fixed size that overlap by the text's length plus one character: UTF-16, and code pages
-// with one byte per character, which are searched in their bytes. A byte stands for its comparison
-// form's first byte, so one memory search finds exactly the characters that compare equal.
+// with one byte per character, which are searched in their bytes as read. A byte stands for its
+// comparison form's first byte, so one memory search finds exactly the characters that compare
+// equal.
 int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
     const int32_t charSize = FCharSize;
-    const auto length = static_cast<qsizetype>(run.text.size());
-    const qxsearch::BytePage* page = charSize == 1 ? qxsearch::BytePageOf(run.encoding) : nullptr;
+    const bool utf8 = !run.utf8Needle.isEmpty();
+    const auto length = static_cast<qsizetype>(utf8 ? run.utf8Needle.size() : run.text.size());
+    const qxsearch::BytePage* page =
+        charSize == 1 && !utf8 ? qxsearch::BytePageOf(run.encoding) : nullptr;
 
     QByteArray needle;
     bool possible = true;
     bool translate = false;
-    std::array<unsigned char, 256> canonical{};
+    qxsearch::ByteClasses canonical{};
     QString wideNeedle;
     if (page) {
         const qxsearch::FoldTable& fold = qxsearch::AnsiFold();
@@ -235,6 +253,8 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             needle.append(static_cast<char>(canonical[b]));
             translate = translate || classSize[canonical[b]] > 1;
         }
+    } else if (utf8) {
+        needle = run.utf8Needle;
     } else {
         wideNeedle =
             run.caseSensitive ? run.text : qxsearch::Folded(run.text, qxsearch::WideFold());
@@ -242,7 +262,7 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
                                      wideNeedle.size())
                      .toByteArray();
     }
-    const qxsearch::NeedleFinder finder(needle, charSize);
+    const qxsearch::NeedleFinder finder(needle, charSize, translate ? &canonical : nullptr);
     const bool swap =
         (run.encoding == EncodingUnicodeBE) != (std::endian::native == std::endian::big);
 
@@ -270,14 +290,15 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             QByteArrayView hay(raw, rules.units * charSize);
             std::function<bool(qsizetype)> separatorAt;
             if (page) {
-                if (translate) {
-                    for (qsizetype i = 0; i < hay.size(); ++i)
-                        run.scratch[i] =
-                            static_cast<char>(canonical[static_cast<unsigned char>(raw[i])]);
-                    hay = QByteArrayView(run.scratch.data(), hay.size());
-                }
                 separatorAt = [&](qsizetype i) {
                     return page->separator[static_cast<unsigned char>(raw[i])];
+                };
+            } else if (utf8) {
+                // Bytes from 0x80 up belong to characters from U+0080 up or to bad sequences,
+                // neither of which separates words.
+                separatorAt = [raw](qsizetype i) {
+                    const auto b = static_cast<unsigned char>(raw[i]);
+                    return b < 0x80 && IsWordSeparator(b);
                 };
             } else {
                 auto* units = reinterpret_cast<char16_t*>(run.buffer.data());
@@ -300,6 +321,15 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             FMatch.Length = static_cast<int64_t>(length) * charSize;
             FMatch.FirstCharLength = charSize;
             FMatch.LastCharStart = start + static_cast<int64_t>(length - 1) * charSize;
+            if (utf8) {
+                const auto isLead = [](char b) {
+                    return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
+                };
+                const auto second = std::find_if(needle.cbegin() + 1, needle.cend(), isLead);
+                const auto last = std::find_if(needle.crbegin(), needle.crend(), isLead);
+                FMatch.FirstCharLength = second - needle.cbegin();
+                FMatch.LastCharStart = start + (needle.crend() - last - 1);
+            }
             return start;
         }
         if (!DoProgress(run.pos))

@@ -169,6 +169,9 @@ private:
     int64_t SearchFixed(SearchRun& run);
     int64_t SearchVariableForward(SearchRun& run);
     int64_t SearchVariableBackward(SearchRun& run);
+    // The case-insensitive UTF-8 search on the bytes as read; qxsearch::NotSearched for a text it
+    // does not suit, which the decoding search then looks for.
+    int64_t SearchUtf8Folded(SearchRun& run);
     CharStarts CharStartsAround(SearchRun& run, int64_t offset);
 
     QIODevice* FStream = nullptr;

@@ -6,6 +6,7 @@
 
 #include <QChar>
 #include <bitset>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -184,22 +185,148 @@ const BytePage* BytePageOf(TQXEncoding encoding) {
     return it->second.get();
 }
 
-NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize)
-    : needle_(needle.begin(), needle.end()), unitSize_(unitSize) {
-    qsizetype end = static_cast<qsizetype>(needle_.size());
-    while (end > 1 && needle_[static_cast<std::size_t>(end - 1)] == 0)
-        --end;
-    forwardCore_ = needle_.substr(0, static_cast<std::size_t>(end));
-    while (leadingZeros_ + 1 < NeedleSize() &&
-           needle_[static_cast<std::size_t>(leadingZeros_)] == 0)
-        ++leadingZeros_;
-    backwardCore_.assign(needle_.rbegin(), needle_.rend() - leadingZeros_);
-    forward_.emplace(forwardCore_.cbegin(), forwardCore_.cend());
-    backward_.emplace(backwardCore_.cbegin(), backwardCore_.cend());
+namespace {
+
+// How common a byte is in text, from 0 up: the zero half of Latin UTF-16 units, white space,
+// lower-case letters, the lead bytes of two-byte UTF-8 characters, continuation bytes, digits and
+// punctuation, capitals, and the rest.
+int Commonness(unsigned char b) {
+    if (b == 0)
+        return 6;
+    if (b == ' ' || b == '\n' || b == '\r' || b == '\t')
+        return 5;
+    if (b >= 'a' && b <= 'z')
+        return 4;
+    if (b >= 0xC2 && b <= 0xDF)
+        return 3;
+    if (b >= 0x80 && b <= 0xBF)
+        return 2;
+    if (b >= 'A' && b <= 'Z')
+        return 0;
+    return b < 0x80 ? 1 : 0;
+}
+
+} // namespace
+
+bool IsUtf8(TQXEncoding encoding) {
+    constexpr int Utf8Codepage = 65001;
+    return encoding >= 0 && platform::ResolveCodepage(CodepageID(encoding)) == Utf8Codepage;
+}
+
+QByteArray Utf8Needle(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QChar::ReplacementCharacter || c == QChar::ByteOrderMark)
+            return {};
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return {};
+    }
+    return text.toUtf8();
+}
+
+NeedleFinder::NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasses* classes)
+    : needle_(needle.begin(), needle.end()), classed_(classes != nullptr), unitSize_(unitSize) {
+    for (int b = 0; b < 256; ++b)
+        classes_[static_cast<std::size_t>(b)] =
+            classes ? (*classes)[static_cast<std::size_t>(b)] : static_cast<unsigned char>(b);
+    std::vector<std::bitset<256>> places(needle_.size());
+    for (std::size_t k = 0; k < needle_.size(); ++k) {
+        for (int b = 0; b < 256; ++b)
+            places[k][static_cast<std::size_t>(b)] =
+                classes_[static_cast<std::size_t>(b)] == static_cast<unsigned char>(needle_[k]);
+    }
+    ChooseAnchors(places);
+}
+
+NeedleFinder::NeedleFinder(const std::vector<QByteArray>& alternatives, int unitSize)
+    : unitSize_(unitSize) {
+    for (const QByteArray& a : alternatives)
+        alternatives_.emplace_back(a.begin(), a.end());
+    needle_ = alternatives_.front();
+    for (int b = 0; b < 256; ++b)
+        classes_[static_cast<std::size_t>(b)] = static_cast<unsigned char>(b);
+    std::vector<std::bitset<256>> places(needle_.size());
+    for (const std::string& a : alternatives_) {
+        for (std::size_t k = 0; k < needle_.size(); ++k)
+            places[k].set(static_cast<unsigned char>(a[k]));
+    }
+    ChooseAnchors(places);
+}
+
+void NeedleFinder::ChooseAnchors(const std::vector<std::bitset<256>>& places) {
+    // Every place with few enough bytes to test at once can anchor the search; the two rarest, of
+    // different bytes if the needle has them, do.
+    std::vector<Anchor> usable;
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        if (places[k].none() || places[k].count() > 4)
+            continue;
+        Anchor a;
+        a.place = static_cast<qsizetype>(k);
+        for (int b = 0; b < 256; ++b) {
+            if (places[k].test(static_cast<std::size_t>(b)))
+                a.bytes[static_cast<std::size_t>(a.count++)] = static_cast<unsigned char>(b);
+        }
+        usable.push_back(a);
+    }
+    const auto score = [](const Anchor& a) {
+        int worst = 0;
+        for (int i = 0; i < a.count; ++i)
+            worst = std::max(worst, Commonness(a.bytes[static_cast<std::size_t>(i)]));
+        return worst * 8 + a.count;
+    };
+    const auto rarest = [&](auto&& allowed) {
+        const Anchor* best = nullptr;
+        for (const Anchor& a : usable) {
+            if (allowed(a) && (!best || score(a) < score(*best)))
+                best = &a;
+        }
+        return best;
+    };
+    if (const Anchor* a = rarest([](const Anchor&) { return true; })) {
+        first_ = *a;
+        const Anchor* b = rarest([&](const Anchor& c) { return c.bytes != a->bytes; });
+        if (!b)
+            b = rarest([&](const Anchor& c) { return c.place != a->place; });
+        second_ = b ? *b : *a;
+    }
 }
 
 bool NeedleFinder::MatchesAt(const char* at) const {
-    return std::equal(needle_.begin(), needle_.end(), at);
+    if (!alternatives_.empty()) {
+        return std::any_of(alternatives_.begin(), alternatives_.end(), [at](const std::string& a) {
+            return std::memcmp(a.data(), at, a.size()) == 0;
+        });
+    }
+    if (!classed_)
+        return std::memcmp(needle_.data(), at, needle_.size()) == 0;
+    for (std::size_t k = 0; k < needle_.size(); ++k) {
+        if (classes_[static_cast<unsigned char>(at[k])] != static_cast<unsigned char>(needle_[k]))
+            return false;
+    }
+    return true;
+}
+
+template <typename Check>
+qsizetype NeedleFinder::Scan(const char* base, qsizetype begin, qsizetype end, bool forward,
+                             Check&& check) const {
+    const qsizetype lastAt = end - NeedleSize();
+    if (first_.count > 0)
+        return platform::ScanAnchored(base, begin, lastAt, first_, second_, forward, check);
+    // No place of the needle is selective enough: every candidate is checked.
+    if (forward) {
+        for (qsizetype at = begin; at <= lastAt; ++at) {
+            if (check(at))
+                return at;
+        }
+    } else {
+        for (qsizetype at = lastAt; at >= begin; --at) {
+            if (check(at))
+                return at;
+        }
+    }
+    return -1;
 }
 
 qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
@@ -212,37 +339,10 @@ qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, 
     const qsizetype end = std::min(hay.size(), last * unitSize_ + n);
     if (end - begin < n)
         return -1;
-    // A candidate is where the whole needle fits between begin and end.
-    const auto candidate = [&](qsizetype at) {
-        return at >= begin && at + n <= end && at % unitSize_ == 0 && MatchesAt(base + at) &&
-               accept(at / unitSize_);
-    };
-    if (forward) {
-        const char* from = base + begin;
-        const char* to = base + end;
-        while (from < to) {
-            const char* hit = (*forward_)(from, to).first;
-            if (hit == to)
-                return -1;
-            if (candidate(hit - base))
-                return (hit - base) / unitSize_;
-            from = hit + 1;
-        }
-        return -1;
-    }
-    Reverse from(base + end);
-    const Reverse to(base + begin);
-    const auto core = static_cast<qsizetype>(backwardCore_.size());
-    while (from < to) {
-        const Reverse hit = (*backward_)(from, to).first;
-        if (hit == to)
-            return -1;
-        const qsizetype at = (hit.base() - base) - core - leadingZeros_;
-        if (candidate(at))
-            return at / unitSize_;
-        from = hit + 1;
-    }
-    return -1;
+    const qsizetype at = Scan(base, begin, end, forward, [&](qsizetype c) {
+        return c % unitSize_ == 0 && MatchesAt(base + c) && accept(c / unitSize_);
+    });
+    return at < 0 ? -1 : at / unitSize_;
 }
 
 } // namespace qxsearch

@@ -2,16 +2,16 @@
 // characters, byte-per-character code page tables, and the candidate search within one block.
 #pragma once
 
+#include "ByteScan.h"
 #include "QXStreamSearch.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <functional>
-#include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +37,18 @@ struct BytePage {
 // The table of a byte-per-character encoding (0..131); nullptr for multi-byte and stateful pages
 // and pages without a converter, which need decoding with offsets.
 const BytePage* BytePageOf(TQXEncoding encoding);
+
+// Whether the encoding is UTF-8.
+bool IsUtf8(TQXEncoding encoding);
+
+// The UTF-8 bytes of text when a byte search for them finds exactly the matches of text in the
+// decoded characters, with the bytes of the characters matched; empty otherwise. UTF-8 synchronises
+// itself and the decoder ends a bad sequence before the next byte that starts a character, so that
+// holds for any text without the replacement character, a byte order mark or a lone surrogate.
+QByteArray Utf8Needle(const QString& text);
+
+// What a search returns when it does not suit the text, which another search then looks for.
+inline constexpr int64_t NotSearched = -2;
 
 // Where a match may start within one block of units and what its neighbours must be.
 struct BlockRules {
@@ -66,11 +78,18 @@ struct BlockRules {
     }
 };
 
+// Per byte, the byte that stands for its class: bytes that compare equal share one.
+using ByteClasses = std::array<unsigned char, 256>;
+
 // Searches bytes for a needle whose matches must start at a multiple of the unit size (1 or 2):
-// a one-byte block, or UTF-16 units in memory order. Built once per search.
+// a one-byte block, or UTF-16 units in memory order. With classes, the needle holds class bytes
+// and a hay byte matches when its class equals the needle's byte, so the hay is searched as read.
+// Built once per search.
 class NeedleFinder {
 public:
-    NeedleFinder(QByteArrayView needle, int unitSize);
+    NeedleFinder(QByteArrayView needle, int unitSize, const ByteClasses* classes = nullptr);
+    // Finds any of several needles of one size (at least one).
+    NeedleFinder(const std::vector<QByteArray>& alternatives, int unitSize);
     NeedleFinder(const NeedleFinder&) = delete;
     NeedleFinder& operator=(const NeedleFinder&) = delete;
 
@@ -82,18 +101,26 @@ public:
                    const std::function<bool(qsizetype)>& accept) const;
 
 private:
-    using Reverse = std::reverse_iterator<const char*>;
+    // The hay bytes that match the needle byte at one place of it.
+    using Anchor = platform::ByteAnchor;
+    // Anchors the search on the bytes that each place of the needle accepts.
+    void ChooseAnchors(const std::vector<std::bitset<256>>& places);
     bool MatchesAt(const char* at) const;
+    // The candidates at begin..end (the needle's start) are those where both anchors match; each
+    // is checked whole, in the search direction, until check(at) holds.
+    template <typename Check>
+    qsizetype Scan(const char* base, qsizetype begin, qsizetype end, bool forward,
+                   Check&& check) const;
 
-    // The skip search keys on the byte it meets first: UTF-16 text of Latin letters has a zero
-    // every other byte, so the zero bytes at that end of the needle are left for the check.
     std::string needle_;
-    std::string forwardCore_;  // needle_ without its trailing zero bytes
-    std::string backwardCore_; // needle_ without its leading zero bytes, reversed
-    qsizetype leadingZeros_ = 0;
+    std::vector<std::string> alternatives_; // when there are several needles; needle_ the first
+    ByteClasses classes_{};
+    bool classed_ = false;
     int unitSize_;
-    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> forward_;
-    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> backward_;
+    // Two places of the needle whose bytes are rare in text; the byte search tests both at once
+    // and leaves the rest of the needle for the candidates it finds.
+    Anchor first_;
+    Anchor second_;
 };
 
 // The units as bytes in memory order.
@@ -110,6 +137,7 @@ struct TQXStreamSearch::SearchRun {
     bool forward = true;
     bool wholeWords = false;
     bool caseSensitive = false;
+    QByteArray utf8Needle; // set when a case-sensitive UTF-8 search runs on the bytes
     int64_t pos = 0;
     int64_t maxPos = 0;
     std::vector<char> buffer = std::vector<char>(SearchBlockSize);

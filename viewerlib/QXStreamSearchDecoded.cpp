@@ -13,8 +13,6 @@ namespace {
 // The longest byte sequence of one UTF-16 unit in the multi-byte pages that are not stateful.
 constexpr int64_t MaxCharBytes = 4;
 
-constexpr int Utf8Codepage = 65001;
-
 struct DecodedBlock {
     QString units;                // the characters as read
     QString keys;                 // their comparison forms
@@ -136,7 +134,7 @@ int64_t TQXStreamSearch::SearchVariableForward(SearchRun& run) {
 int64_t TQXStreamSearch::SearchVariableBackward(SearchRun& run) {
     const qsizetype length = run.text.size();
     const qxsearch::NeedleFinder finder(NeedleOf(run.text, run.caseSensitive), 2);
-    const bool utf8 = platform::ResolveCodepage(CodepageID(run.encoding)) == Utf8Codepage;
+    const bool utf8 = qxsearch::IsUtf8(run.encoding);
     bool firstBlock = true;
     for (;;) {
         // The block reaches far enough past pos that the character after a match is read whole.
@@ -189,7 +187,7 @@ TQXStreamSearch::CharStarts TQXStreamSearch::CharStartsAround(SearchRun& run, in
     offset = std::clamp<int64_t>(offset, 0, FStreamSize);
     if (offset == 0 || offset == FStreamSize)
         return {offset, offset};
-    const bool utf8 = platform::ResolveCodepage(CodepageID(run.encoding)) == Utf8Codepage;
+    const bool utf8 = qxsearch::IsUtf8(run.encoding);
     char* bytes = run.scratch.data();
     const auto chunk = static_cast<int64_t>(run.scratch.size());
     // Start at the nearest known start before offset: one found by an earlier call of this search,

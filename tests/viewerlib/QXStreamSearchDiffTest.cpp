@@ -156,7 +156,8 @@ protected:
     Alphabet AlphabetOf(TQXEncoding encoding) const {
         switch (encoding) {
         case 10: // windows-1252
-            return {u"xyzXYZ -_.\u00E9"_qs, u"abAB\u00C9\u00E9"_qs, u"xa -_.\u00E9"_qs};
+            return {u"xyzXYZ -_.\u00E9"_qs, u"abAB\u00C9\u00E9\u0160\u0161\u0178\u00FF\u00B5"_qs,
+                    u"xa -_.\u00E9"_qs};
         case 40: // US-ASCII, whose high bytes repeat the low ones
             return {u"xyz -_"_qs, u"abAB"_qs, u"x -_"_qs};
         case 112: // Shift-JIS
@@ -165,11 +166,12 @@ protected:
                  // stays out of step until the next ASCII letter
             return {u"\u554A\u963F\u57C3\uFF41"_qs, u"ab\u963F\u4E04"_qs, u"\u554A\uFF41"_qs};
         default:
-            return {u"xyz -_\u0436\u20AC"_qs, u"abAB\u0434\u0414"_qs, u"xa -_\u0436"_qs};
+            return {u"xyz -_\u0436\u20AC"_qs, u"abABk\u212A\u0434\u0414"_qs, u"xa -_\u0436"_qs};
         }
     }
 
-    // A high byte for a 7-bit page reads as its low half: spread the text over both forms.
+    // A high byte for a 7-bit page reads as its low half: spread the text over both forms. UTF-8
+    // gets bad sequences (cut, overlong, surrogate, stray) and byte order marks between characters.
     QByteArray Scramble(QByteArray bytes, TQXEncoding encoding) {
         if (encoding == 40) {
             for (char& b : bytes) {
@@ -177,17 +179,40 @@ protected:
                     b = static_cast<char>(b | 0x80);
             }
         }
+        if (encoding == 130) {
+            static const std::array<QByteArray, 8> bad = {
+                "\x80", "\xC3",         "\xE2\x82", "\xF0\x9F\x98",
+                "\xFF", "\xED\xA0\x80", "\xC0\xAF", "\xEF\xBB\xBF"};
+            QByteArray mixed;
+            mixed.reserve(bytes.size() + bytes.size() / 64);
+            for (const char b : bytes) {
+                if ((static_cast<unsigned char>(b) & 0xC0) != 0x80 && Random(300) == 0)
+                    mixed.append(
+                        bad[static_cast<std::size_t>(Random(static_cast<int>(bad.size())))]);
+                mixed.append(b);
+            }
+            return mixed;
+        }
         return bytes;
     }
 
+    // The pattern in a random case (its letters' cases mixed one by one, or all upper) at place,
+    // with neighbours from the alphabet; at the very start or end of the text it has one.
     QString PlantAt(QString text, const QString& pattern, const Alphabet& alphabet,
                     qsizetype place) {
         const qsizetype m = pattern.size();
-        if (place < 1 || place + m + 1 >= text.size())
+        if (place < 0 || place + m > text.size())
             return text;
-        text.replace(place, m, Random(2) ? pattern : pattern.toUpper());
-        text[place - 1] = Pick(alphabet.neighbours);
-        text[place + m] = Pick(alphabet.neighbours);
+        QString cased = pattern;
+        for (QChar& c : cased) {
+            if (Random(2))
+                c = c.toUpper();
+        }
+        text.replace(place, m, Random(2) ? cased : pattern.toUpper());
+        if (place > 0)
+            text[place - 1] = Pick(alphabet.neighbours);
+        if (place + m < text.size())
+            text[place + m] = Pick(alphabet.neighbours);
         return text;
     }
 
@@ -207,6 +232,7 @@ protected:
         int foundForward = 0;
         int foundBackward = 0;
         int foundBlocksAway = 0;
+        int foundOverlapping = 0;
         for (int round = 0; round < rounds; ++round) {
             QString pattern;
             const int m = 1 + Random(5);
@@ -217,6 +243,19 @@ protected:
                 background.append(Pick(alphabet.background));
             for (int k = 0; k < 3; ++k)
                 background = PlantAt(background, pattern, alphabet, Random(unitsPerText));
+            // Matches at the very start and end, and two that overlap (the pattern made periodic).
+            if (Random(2))
+                background = PlantAt(background, pattern, alphabet, 0);
+            if (Random(2))
+                background = PlantAt(background, pattern, alphabet, unitsPerText - m);
+            const int period = std::min(m, 1 + Random(2));
+            for (int k = period; k < m; ++k)
+                pattern[k] = pattern[k - period];
+            QString overlapping;
+            for (int k = 0; k < m + period; ++k)
+                overlapping.append(pattern[k % period]);
+            const qsizetype overlapAt = 1 + Random(unitsPerText - m - period - 2);
+            background.replace(overlapAt, m + period, overlapping);
             const Decoded plain = DecodeAll(Bytes(background, encoding), encoding);
             for (int trial = 0; trial < 6; ++trial) {
                 TQXSearchOptions options;
@@ -230,6 +269,8 @@ protected:
                 qsizetype at = Random(static_cast<int>(plain.units.size()));
                 if (trial == 0)
                     at = forward ? 0 : plain.units.size() - 1;
+                if (trial == 1)
+                    at = forward ? overlapAt : overlapAt + m + period - 1;
                 // Matches planted where the blocks of a search from there meet.
                 QString text = background;
                 const int64_t step = SearchBlockSize - (m + 1) * charSize;
@@ -269,6 +310,22 @@ protected:
                 if (start != 0 && expected.start >= 0) {
                     ASSERT_TRUE(search.FindFirst(pattern, encoding, options, start));
                     ASSERT_EQ((Found{search.FoundStart(), search.FoundLength()}), expected);
+                    // The next search steps over the first character (forward) or the last one
+                    // (backward) of this match only, so an overlapping match is found next.
+                    const auto& offsets = decoded.offsets;
+                    const auto first =
+                        std::lower_bound(offsets.begin(), offsets.end(), expected.start);
+                    const auto second = std::upper_bound(first, offsets.end(), expected.start);
+                    const int64_t next = forward
+                                             ? (second == offsets.end() ? decoded.size : *second)
+                                             : *(first + (m - 1)) - charSize;
+                    const Found after = Reference(decoded, pattern, encoding, options, next);
+                    search.FindNext(/*FindPrevious=*/false);
+                    ASSERT_EQ((Found{search.FoundStart(), search.FoundLength()}), after)
+                        << "after the match, from " << next;
+                    foundOverlapping += after.start >= 0 &&
+                                        (forward ? after.start < expected.start + expected.length
+                                                 : after.start + after.length > expected.start);
                 }
             }
         }
@@ -278,6 +335,7 @@ protected:
         EXPECT_GT(foundForward, 0);
         EXPECT_GT(foundBackward, 0);
         EXPECT_GT(foundBlocksAway, 0);
+        EXPECT_GT(foundOverlapping, 0);
     }
 };
 
