@@ -41,18 +41,25 @@ uint64_t ReverseWordsOf64(uint64_t v, Reverse unit) {
     return v;
 }
 
-int64_t MirrorEndsPortable(uint8_t* b, int64_t n, Reverse unit) {
-    constexpr int64_t Block = 8;
+// Exchanges reversed blocks of type T from both ends while they are disjoint; reverse turns one
+// block around. Returns the bytes done at each end.
+template <typename T, typename ReverseBlock>
+int64_t MirrorEndsBy(uint8_t* b, int64_t n, ReverseBlock reverse) {
+    constexpr int64_t Block = sizeof(T);
     int64_t done = 0;
     for (; n - 2 * done >= 2 * Block; done += Block) {
         uint8_t* front = b + done;
         uint8_t* back = b + n - done - Block;
-        const auto f = Load<uint64_t>(front);
-        const auto k = Load<uint64_t>(back);
-        Store(front, ReverseWordsOf64(k, unit));
-        Store(back, ReverseWordsOf64(f, unit));
+        const auto f = Load<T>(front);
+        const auto k = Load<T>(back);
+        Store(front, reverse(k));
+        Store(back, reverse(f));
     }
     return done;
+}
+
+int64_t MirrorEndsPortable(uint8_t* b, int64_t n, Reverse unit) {
+    return MirrorEndsBy<uint64_t>(b, n, [unit](uint64_t v) { return ReverseWordsOf64(v, unit); });
 }
 
 void InvertPortable(uint8_t* b, int64_t n) {
@@ -81,23 +88,9 @@ template <Reverse Unit> Vector16 Reverse16(Vector16 v) {
     return std::bit_cast<Vector16>(words);
 }
 
-template <Reverse Unit> int64_t MirrorEnds16For(uint8_t* b, int64_t n) {
-    constexpr int64_t Block = 16;
-    int64_t done = 0;
-    for (; n - 2 * done >= 2 * Block; done += Block) {
-        uint8_t* front = b + done;
-        uint8_t* back = b + n - done - Block;
-        const auto f = Load<Vector16>(front);
-        const auto k = Load<Vector16>(back);
-        Store(front, Reverse16<Unit>(k));
-        Store(back, Reverse16<Unit>(f));
-    }
-    return done;
-}
-
 int64_t MirrorEnds16(uint8_t* b, int64_t n, Reverse unit) {
-    return unit == Reverse::Bytes ? MirrorEnds16For<Reverse::Bytes>(b, n)
-                                  : MirrorEnds16For<Reverse::Words>(b, n);
+    return unit == Reverse::Bytes ? MirrorEndsBy<Vector16>(b, n, Reverse16<Reverse::Bytes>)
+                                  : MirrorEndsBy<Vector16>(b, n, Reverse16<Reverse::Words>);
 }
 
 void Invert16(uint8_t* b, int64_t n) {
@@ -124,6 +117,18 @@ void Invert16(uint8_t* b, int64_t n) {
 using Vector32 = uint8_t __attribute__((vector_size(32)));
 
 template <Reverse Unit>
+__attribute__((target("avx2"), always_inline)) inline Vector32 Reverse32(Vector32 v) {
+    if constexpr (Unit == Reverse::Bytes)
+        return __builtin_shufflevector(v, v, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18,
+                                       17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1,
+                                       0);
+    else
+        return __builtin_shufflevector(v, v, 30, 31, 28, 29, 26, 27, 24, 25, 22, 23, 20, 21, 18, 19,
+                                       16, 17, 14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0,
+                                       1);
+}
+
+template <Reverse Unit>
 __attribute__((target("avx2"))) int64_t MirrorEndsAvx2For(uint8_t* b, int64_t n) {
     constexpr int64_t Block = 32;
     int64_t done = 0;
@@ -134,21 +139,8 @@ __attribute__((target("avx2"))) int64_t MirrorEndsAvx2For(uint8_t* b, int64_t n)
         Vector32 k;
         std::memcpy(&f, front, Block);
         std::memcpy(&k, back, Block);
-        if constexpr (Unit == Reverse::Bytes) {
-            f = __builtin_shufflevector(f, f, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19,
-                                        18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2,
-                                        1, 0);
-            k = __builtin_shufflevector(k, k, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19,
-                                        18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2,
-                                        1, 0);
-        } else {
-            f = __builtin_shufflevector(f, f, 30, 31, 28, 29, 26, 27, 24, 25, 22, 23, 20, 21, 18,
-                                        19, 16, 17, 14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3,
-                                        0, 1);
-            k = __builtin_shufflevector(k, k, 30, 31, 28, 29, 26, 27, 24, 25, 22, 23, 20, 21, 18,
-                                        19, 16, 17, 14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3,
-                                        0, 1);
-        }
+        f = Reverse32<Unit>(f);
+        k = Reverse32<Unit>(k);
         std::memcpy(front, &k, Block);
         std::memcpy(back, &f, Block);
     }

@@ -63,6 +63,18 @@ bool SeparatorByte(char b) {
     return u < 0x80 && IsWordSeparator(u);
 }
 
+// True when the match of bytes at..end of a block of read bytes stands between word separators. A
+// side marked free counts as a boundary whatever is there; at the block's end, endOfData tells
+// whether the data ends there too.
+bool BoundedByWords(const char* block, qsizetype at, qsizetype end, qsizetype read, bool startFree,
+                    bool endFree, bool endOfData) {
+    if (!startFree && at > 0 && !SeparatorByte(block[at - 1]))
+        return false;
+    if (endFree)
+        return true;
+    return end == read ? endOfData : SeparatorByte(block[end]);
+}
+
 // The encodings of every character whose comparison form is key.
 std::vector<QByteArray> EncodingsOfClass(QChar key, const qxsearch::FoldTable& fold) {
     std::vector<QByteArray> result;
@@ -179,11 +191,10 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
             const qsizetype first = continuation ? 1 : 0;
             const qsizetype last = lastBlock ? read - 1 : read - reach;
             const qsizetype j = nearest(read, first, last, [&](qsizetype at, const Utf8Match& m) {
-                if (!run.wholeWords)
-                    return true;
-                if (blockStart + at != origin && at > 0 && !SeparatorByte(run.buffer[at - 1]))
-                    return false;
-                return m.end == read ? lastBlock : SeparatorByte(run.buffer[m.end]);
+                return !run.wholeWords ||
+                       BoundedByWords(run.buffer.data(), at, m.end, read,
+                                      /*startFree=*/blockStart + at == origin,
+                                      /*endFree=*/false, /*endOfData=*/lastBlock);
             });
             if (j >= 0)
                 return found(blockStart, j, read);
@@ -208,13 +219,10 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
             nearest(read, first, limit - blockStart, [&](qsizetype at, const Utf8Match& m) {
                 if (blockStart + m.lastStart > origin)
                     return false;
-                if (!run.wholeWords)
-                    return true;
-                if (at > 0 && !SeparatorByte(run.buffer[at - 1]))
-                    return false;
-                if (blockStart + m.lastStart == origin)
-                    return true;
-                return m.end == read ? reachesEnd : SeparatorByte(run.buffer[m.end]);
+                return !run.wholeWords ||
+                       BoundedByWords(run.buffer.data(), at, m.end, read, /*startFree=*/false,
+                                      /*endFree=*/blockStart + m.lastStart == origin,
+                                      /*endOfData=*/reachesEnd);
             });
         if (j >= 0)
             return found(blockStart, j, read);
