@@ -230,9 +230,10 @@ constexpr PairPatch PairPatches[] = {
 constexpr int GurmukhiIscii = 57011;
 constexpr int Iso2022Korean = 50225;
 
-// The library's ISO-2022-KR reads the rest of its input again after every invalid sequence, so
-// that text after a stray shift-out costs the square of its length. That page is decoded in pieces
-// of at most this many bytes, the converter's state carried from one piece to the next.
+// After every invalid sequence the library's ISO-2022-KR scans its input ahead for the next escape,
+// to the end when there is none, so that text after a stray shift-out costs the square of its
+// length. That page is decoded in pieces of at most this many bytes, the converter's state carried
+// from one piece to the next.
 constexpr qsizetype MaxPieceBytes = 512;
 
 // Windows gives the C1 control of the same value to bytes these pages leave unassigned.
