@@ -53,6 +53,15 @@ int64_t DecodedLength(int codepage, QByteArrayView bytes);
 bool DecodeCodepage(int codepage, QByteArrayView bytes, QString& out,
                     std::vector<int64_t>* offsets = nullptr);
 
+// What DecodeCodepage has handed to the converter on this thread so far, for tests that bound the
+// cost of decoding. A converter may read the rest of its input again after each invalid sequence:
+// reread adds up, per conversion call, the bytes given times the invalid sequences met.
+struct DecodeWork {
+    int64_t bytes = 0;
+    int64_t reread = 0;
+};
+DecodeWork ThreadDecodeWork();
+
 // Encodes text in a code page; characters it lacks become "?" (or a close look-alike where the
 // converter knows one). Empty for a code page without a converter.
 QByteArray EncodeCodepage(int codepage, QStringView text);

@@ -228,6 +228,13 @@ constexpr PairPatch PairPatches[] = {
 };
 
 constexpr int GurmukhiIscii = 57011;
+constexpr int Iso2022Korean = 50225;
+
+// After every invalid sequence the library's ISO-2022-KR scans its input ahead for the next escape,
+// to the end when there is none, so that text after a stray shift-out costs the square of its
+// length. That page is decoded in pieces of at most this many bytes, the converter's state carried
+// from one piece to the next.
+constexpr qsizetype MaxPieceBytes = 512;
 
 // Windows gives the C1 control of the same value to bytes these pages leave unassigned.
 constexpr int C1IdentityPages[] = {720, 869};
@@ -258,6 +265,7 @@ struct Page {
     std::array<char16_t, 256> fixupUnit{};
     std::vector<PairPatch> pairFixups; // their leads are marked in isFixupByte
     bool holdsConsonants = false;      // see DecodeHeldConsonants
+    bool decodesInPieces = false;      // see MaxPieceBytes
 };
 
 struct IcuCloser {
@@ -338,6 +346,7 @@ std::unique_ptr<Page> BuildPage(int id) {
         }
         page->kind = Page::Stream;
         page->holdsConsonants = id == GurmukhiIscii;
+        page->decodesInPieces = id == Iso2022Korean;
         std::vector<BytePatch> fixups;
         for (const BytePatch& patch : Patches) {
             if (patch.id == id)
@@ -407,6 +416,17 @@ const Page* FindPage(int id) {
     return pages.emplace(id, BuildPage(id)).first->second.get();
 }
 
+thread_local DecodeWork threadWork;
+thread_local int64_t stopsInCall = 0;
+
+// The library's substitution, counting the invalid sequences it is called for.
+void CountingSubstitute(const void* context, UConverterToUnicodeArgs* args, const char* units,
+                        int32_t length, UConverterCallbackReason reason, UErrorCode* ec) {
+    if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR)
+        ++stopsInCall;
+    UCNV_TO_U_CALLBACK_SUBSTITUTE(context, args, units, length, reason, ec);
+}
+
 // A converter keeps state while it works, so every thread has its own, opened once per page.
 struct ThreadPages {
     int lastId = -1;
@@ -431,8 +451,13 @@ Resolved Resolve(int codepage) {
         UConverter* converter = nullptr;
         if (page && page->kind == Page::Stream) {
             IcuConverter& slot = tp.converters[id];
-            if (!slot)
+            if (!slot) {
                 slot = OpenIcu(page->icuName);
+                UErrorCode ec = U_ZERO_ERROR;
+                if (slot)
+                    ucnv_setToUCallBack(slot.get(), CountingSubstitute, nullptr, nullptr, nullptr,
+                                        &ec);
+            }
             converter = slot.get();
             if (!converter)
                 page = nullptr;
@@ -494,6 +519,54 @@ char16_t FixedUnit(const Page& page, const unsigned char* from, const unsigned c
     return page.fixupUnit[from[0]] == ReplacementUnit ? decoded : page.fixupUnit[from[0]];
 }
 
+// Where the piece that starts at begin ends: after the last byte of its second half that ends a
+// sequence in every state of the page (a control or space, but not ESC, which starts one), so
+// that no character or invalid sequence is split; at the limit when there is none.
+qsizetype PieceEnd(const char* bytes, qsizetype begin, qsizetype size) {
+    const qsizetype limit = begin + MaxPieceBytes;
+    if (limit >= size)
+        return size;
+    for (qsizetype i = limit; i > begin + MaxPieceBytes / 2; --i) {
+        const auto b = static_cast<unsigned char>(bytes[i - 1]);
+        if (b <= 0x20 && b != 0x1B)
+            return i;
+    }
+    return limit;
+}
+
+// Converts the bytes into [begin, limit) from the initial state, one piece after another for a
+// page that needs it; units, when given, receives every unit's byte offset (possibly -1). Returns
+// the end of the written units.
+UChar* ConvertPieces(const Page& page, UConverter* cnv, QByteArrayView bytes, UChar* begin,
+                     UChar* limit, int32_t* units, UErrorCode& ec) {
+    UChar* target = begin;
+    ucnv_reset(cnv);
+    qsizetype from = 0;
+    do {
+        const qsizetype end =
+            page.decodesInPieces ? PieceEnd(bytes.data(), from, bytes.size()) : bytes.size();
+        // Bytes of a character begun in the previous piece that the converter still holds.
+        const int32_t pending = from > 0 ? ucnv_toUCountPending(cnv, &ec) : 0;
+        UChar* const pieceStart = target;
+        const char* source = bytes.data() + from;
+        stopsInCall = 0;
+        ucnv_toUnicode(cnv, &target, limit, &source, bytes.data() + end,
+                       units ? units + (pieceStart - begin) : nullptr,
+                       /*flush=*/end == bytes.size(), &ec);
+        threadWork.bytes += end - from;
+        threadWork.reread += stopsInCall * (end - from);
+        if (U_FAILURE(ec))
+            return target;
+        if (units && from > 0) {
+            for (int32_t* u = units + (pieceStart - begin); u < units + (target - begin); ++u)
+                *u =
+                    *u < 0 ? static_cast<int32_t>(from) - pending : *u + static_cast<int32_t>(from);
+        }
+        from = end;
+    } while (from < bytes.size());
+    return target;
+}
+
 bool DecodeStream(const Page& page, UConverter* cnv, QByteArrayView bytes, QString& out,
                   std::vector<int64_t>* offsets) {
     // Offsets cost the converter its fast path; fixups need them only when such a byte occurs.
@@ -511,12 +584,9 @@ bool DecodeStream(const Page& page, UConverter* cnv, QByteArrayView bytes, QStri
         if (wantOffsets && units.size() < static_cast<size_t>(capacity))
             units.resize(capacity);
         UChar* begin = Units(out);
-        UChar* target = begin;
-        const char* source = bytes.data();
         UErrorCode ec = U_ZERO_ERROR;
-        ucnv_reset(cnv);
-        ucnv_toUnicode(cnv, &target, begin + capacity, &source, source + bytes.size(),
-                       wantOffsets ? units.data() : nullptr, /*flush=*/true, &ec);
+        UChar* target = ConvertPieces(page, cnv, bytes, begin, begin + capacity,
+                                      wantOffsets ? units.data() : nullptr, ec);
         if (ec == U_BUFFER_OVERFLOW_ERROR) {
             capacity *= 2;
             continue;
@@ -630,6 +700,10 @@ bool DecodeCodepage(int codepage, QByteArrayView bytes, QString& out,
     }
     }
     return false;
+}
+
+DecodeWork ThreadDecodeWork() {
+    return threadWork;
 }
 
 int64_t DecodedLength(int codepage, QByteArrayView bytes) {

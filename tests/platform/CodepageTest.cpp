@@ -226,6 +226,42 @@ TEST(Codepage, StatefulPagesStartFromTheInitialStateEachCall) {
     EXPECT_EQ(Decode(65000, "AB"), QStringLiteral("AB"));
 }
 
+// Long ISO-2022-KR text reads as its lines do one by one: lines that leave the shift closed
+// give, together, the units of each alone (behind the designator) at their byte offsets, whatever
+// the lines hold: runs of pairs or letters of a kilobyte without a space, bad pairs,
+// escapes, spaces and line ends.
+TEST(Codepage, Iso2022KrTextReadsAsItsLinesDoAlone) {
+    const QByteArray designator = "\x1B$)C";
+    const struct {
+        const char* name;
+        QByteArray line;
+    } lines[] = {
+        {"Words", "Hangul \x0E\x30\x21\x30\x22\x0F words\r\n"},
+        {"LongRunOfPairs", "\x0E" + QByteArray("\x30\x21\x43\x4F").repeated(301) + "\x0F\n"},
+        {"OddRunOfPairs", "\x0E" + QByteArray("\x30\x21").repeated(150) + "\x30\x0F"},
+        {"BadPairs", "\x0E\x7F\x21\xFF\x30\x21\x80\x0F\t"},
+        {"Escapes", "\x1B$)C\x0E\x30\x21\x0F\x1B(B ok\n"},
+        {"PlainLongLine", QByteArray("x").repeated(1100) + "\n"},
+    };
+    for (const int repeat : {1, 7}) {
+        QByteArray text = designator;
+        QString expected;
+        std::vector<int64_t> expectedOffsets;
+        for (int r = 0; r < repeat; ++r) {
+            for (const auto& l : lines) {
+                std::vector<int64_t> offsets;
+                expected += Decode(50225, designator + l.line, &offsets);
+                for (const int64_t offset : offsets)
+                    expectedOffsets.push_back(offset - designator.size() + text.size());
+                text += l.line;
+            }
+        }
+        std::vector<int64_t> offsets;
+        EXPECT_EQ(Decode(50225, text, &offsets), expected) << "repeat " << repeat;
+        EXPECT_EQ(offsets, expectedOffsets) << "repeat " << repeat;
+    }
+}
+
 TEST(Codepage, DecodedLengthCountsUnits) {
     EXPECT_EQ(platform::DecodedLength(1252, "pppp"), 4);
     EXPECT_EQ(platform::DecodedLength(932, "\x82\xA0pp"), 3);

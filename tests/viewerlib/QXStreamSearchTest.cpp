@@ -5,6 +5,8 @@
 #include "QXxAssert.h"
 #include "QXxCodepages.h"
 
+#include "Codepage.h"
+
 #include "TestSupport.h"
 
 #include <QBuffer>
@@ -457,4 +459,52 @@ TEST(QXStreamSearch, AMatchOfUnitsSharingOneByteCoversThatByte) {
         }
     }
     EXPECT_GT(sharedUnits, 0) << "the pages must give such units for the test to mean anything";
+}
+
+// After a shift-out without its designator, ISO-2022-KR text reads as invalid pairs up to the next
+// shift-in. Searching through such text hands every byte to the converter a bounded number of
+// times, and the bytes it may read again after each invalid sequence stay proportional to the
+// source: a piece of text between a stray shift and a far match costs no more than valid text.
+TEST(QXStreamSearch, StrayShiftsInIso2022KrCostWorkProportionalToTheSource) {
+    constexpr TQXEncoding Iso2022Kr = 123;
+    // Bytes handed to the converter per byte of the source, and bytes it may read again: a few
+    // hundred when no call is given more than a short piece, thousands when a call takes a block.
+    constexpr int64_t BytesPerSourceByte = 4;
+    constexpr int64_t RereadPerSourceByte = 1024;
+    struct Case {
+        const char* name;
+        QByteArray line;
+    };
+    const Case cases[] = {
+        {"OneShiftNearTheStart", "plain ASCII text of one line\n"},
+        {"ShiftOnEveryLine", "\x0Eshifted text without its designator\n"},
+        {"LinesOfShiftsAndInvalidBytes", "\x0E\x0F\x0E\xFF\x80\x0E ~~ \x0E\x1B\x0E\r\n"},
+        {"OneLongLineWithoutSpaces", QByteArray(97, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray bytes = "first \x0E";
+        while (bytes.size() < 3 * SearchBlockSize)
+            bytes += c.line;
+        bytes += "\x0Flast";
+        StreamSource source(bytes);
+        TQXStreamSearch search;
+        search.SetStream(source.device());
+        const auto size = static_cast<int64_t>(bytes.size());
+        const struct {
+            QString text;
+            TQXSearchOptions options;
+            int64_t at;
+        } searches[] = {{u"last"_qs, {}, size - 4}, {u"first"_qs, soBackward, 0}};
+        for (const auto& s : searches) {
+            const platform::DecodeWork before = platform::ThreadDecodeWork();
+            ASSERT_TRUE(search.FindFirst(s.text, Iso2022Kr, s.options, 0));
+            EXPECT_EQ(search.FoundStart(), s.at);
+            EXPECT_EQ(search.FoundLength(), s.text.size());
+            const platform::DecodeWork after = platform::ThreadDecodeWork();
+            EXPECT_GE(after.bytes - before.bytes, size);
+            EXPECT_LE(after.bytes - before.bytes, BytesPerSourceByte * size);
+            EXPECT_LE(after.reread - before.reread, RereadPerSourceByte * size);
+        }
+    }
 }
