@@ -13,18 +13,16 @@ void RegisterFontSubstitutes();
 // Reads the system's font configuration on a thread of its own, from construction on. The
 // toolkit's font database reads it on first use, and a program that lays out text right after
 // the application object exists can have that read overlap the object's start-up (the display
-// connection, the plugins). Wait() returns once the read is done; the destructor waits too.
+// connection, the plugins). Wait() returns once the read is done; destroying the object waits for
+// it too.
 class TFontConfigPreload {
 public:
     TFontConfigPreload();
-    ~TFontConfigPreload();
-    TFontConfigPreload(const TFontConfigPreload&) = delete;
-    TFontConfigPreload& operator=(const TFontConfigPreload&) = delete;
 
     void Wait();
 
 private:
-    std::thread Reader;
+    std::jthread Reader; // joined when the object goes
 };
 
 } // namespace platform

@@ -9,10 +9,6 @@ namespace platform {
 // configuration, which the font database then finds loaded instead of loading it itself.
 TFontConfigPreload::TFontConfigPreload() : Reader([] { FcInit(); }) {}
 
-TFontConfigPreload::~TFontConfigPreload() {
-    Wait();
-}
-
 void TFontConfigPreload::Wait() {
     if (Reader.joinable())
         Reader.join();
