@@ -2,7 +2,7 @@
 // the main window's viewer size and at full-screen size, one line down with its repaint, and
 // moving to a new page of UTF-16 text over random data. Only the control's public API is used, so
 // that the same source measures an older tree too (bench.sh).
-#include "QXBinHex.h"
+#include "BenchViewer.h"
 
 #include <QBuffer>
 #include <benchmark/benchmark.h>
@@ -26,10 +26,7 @@ struct Viewer {
     Viewer(int width, int height, TQXBinHex::TQXBinHexMode mode) {
         buffer.setData(Source());
         buffer.open(QIODevice::ReadOnly);
-        viewer.setMode(mode);
-        viewer.show();
-        const QSize frame = viewer.size() - viewer.viewport()->size();
-        viewer.resize(width + frame.width(), height + frame.height());
+        bench::ShowPage(viewer, width, height, mode);
         viewer.OpenStream(&buffer, true);
         viewer.GoToPos(StartPos);
     }

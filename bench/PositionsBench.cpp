@@ -1,5 +1,5 @@
 // PositionsBench.cpp — hit-testing a point on a full hex page through the positions record.
-#include "QXBinHex.h"
+#include "BenchViewer.h"
 
 #include <QBuffer>
 #include <benchmark/benchmark.h>
@@ -7,16 +7,11 @@
 namespace {
 
 void BM_PosFromPoint(benchmark::State& state) {
-    QByteArray data(1 << 20, Qt::Uninitialized);
-    for (int i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(i * 7);
+    QByteArray data = bench::PatternMiB();
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     TQXBinHex viewer;
-    viewer.setMode(TQXBinHex::vbmodeHex);
-    viewer.show();
-    const QSize frame = viewer.size() - viewer.viewport()->size();
-    viewer.resize(1920 + frame.width(), 1080 + frame.height());
+    bench::ShowPage(viewer, 1920, 1080);
     viewer.OpenStream(&buffer, true);
     viewer.GoToPos(4096);
     const QFont font = viewer.TextFont();

@@ -1,6 +1,6 @@
 // ScrollBench.cpp — moving the view: random jumps in a sparse 16 GiB file (one buffer load and one
 // page drawing each) and line-by-line scrolling through a 1 MiB image in hex mode.
-#include "QXBinHex.h"
+#include "BenchViewer.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,13 +9,6 @@
 #include <random>
 
 namespace {
-
-void ShowAt(TQXBinHex& viewer, int width, int height) {
-    viewer.setMode(TQXBinHex::vbmodeHex);
-    viewer.show();
-    const QSize frame = viewer.size() - viewer.viewport()->size();
-    viewer.resize(width + frame.width(), height + frame.height());
-}
 
 void BM_GoToPosSparse16GiB(benchmark::State& state) {
     QTemporaryDir dir;
@@ -27,7 +20,7 @@ void BM_GoToPosSparse16GiB(benchmark::State& state) {
     }
     file.close();
     TQXBinHex viewer;
-    ShowAt(viewer, 641, 297);
+    bench::ShowPage(viewer, 641, 297);
     viewer.Open(file.fileName(), true);
     std::mt19937_64 rng(42);
     for (auto _ : state) {
@@ -42,13 +35,11 @@ BENCHMARK(BM_GoToPosSparse16GiB)
     ->ReportAggregatesOnly(true);
 
 void BM_ScrollLineDownHex1MiB(benchmark::State& state) {
-    QByteArray data(1 << 20, Qt::Uninitialized);
-    for (int i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(i * 7);
+    QByteArray data = bench::PatternMiB();
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     TQXBinHex viewer;
-    ShowAt(viewer, 641, 297);
+    bench::ShowPage(viewer, 641, 297);
     viewer.OpenStream(&buffer, true);
     for (auto _ : state) {
         if (viewer.ViewAtEnd)

@@ -1,6 +1,6 @@
 // TextBench.cpp — drawing a page of wrapped text at the main window's viewer size, and finding the
 // URLs of a full page buffer.
-#include "QXBinHex.h"
+#include "BenchViewer.h"
 #include "QXUrlScan.h"
 
 #include <QBuffer>
@@ -49,11 +49,8 @@ void BM_RedrawTextPageWrapped(benchmark::State& state) {
     buffer.setData(Prose(1 << 20));
     buffer.open(QIODevice::ReadOnly);
     TQXBinHex viewer;
-    viewer.setMode(TQXBinHex::vbmodeText);
     viewer.setTextWrap(true);
-    viewer.show();
-    const QSize frame = viewer.size() - viewer.viewport()->size();
-    viewer.resize(641 + frame.width(), 297 + frame.height());
+    bench::ShowPage(viewer, 641, 297, TQXBinHex::vbmodeText);
     viewer.OpenStream(&buffer, true);
     viewer.ReadBuffer(4096);
     viewer.ViewPos = viewer.FindLineStart(4096, /*forward=*/true, /*start=*/false);

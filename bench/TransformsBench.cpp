@@ -75,23 +75,11 @@ template <typename Transform> void Run(benchmark::State& state, TransformPath pa
     UseTransformPath(AvailableTransformPaths().back());
 }
 
-std::string PathName(TransformPath path) {
-    switch (path) {
-    case TransformPath::Portable:
-        return "Portable";
-    case TransformPath::Vector16:
-        return "Vector16";
-    case TransformPath::Avx2:
-        return "Avx2";
-    }
-    return "Unknown";
-}
-
 // "operation/path", built up in place (a temporary concatenation trips a false -Wrestrict).
 std::string Name(const char* operation, TransformPath path) {
     std::string name = operation;
     name += '/';
-    name += PathName(path);
+    name += TransformPathName(path);
     return name;
 }
 

@@ -206,6 +206,18 @@ Kernels Current() {
 
 } // namespace
 
+const char* TransformPathName(TransformPath path) {
+    switch (path) {
+    case TransformPath::Portable:
+        return "Portable";
+    case TransformPath::Vector16:
+        return "Vector16";
+    case TransformPath::Avx2:
+        return "Avx2";
+    }
+    return "Unknown";
+}
+
 std::vector<TransformPath> AvailableTransformPaths() {
     std::vector<TransformPath> paths{TransformPath::Portable, TransformPath::Vector16};
 #ifdef VORNEX_TRANSFORMS_X86

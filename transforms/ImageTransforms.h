@@ -23,6 +23,8 @@ void InvertBytes(uint8_t* bytes, int64_t n);
 // The instruction sets the functions above can run on, all giving the same bytes: plain 64-bit
 // integers, the target's 16-byte vectors (SSE2 on every x86-64) and AVX2.
 enum class TransformPath { Portable, Vector16, Avx2 };
+// The path's name, as tests and benchmarks label their cases.
+const char* TransformPathName(TransformPath path);
 // The paths this processor runs, slowest first; the last one is used unless another is chosen.
 std::vector<TransformPath> AvailableTransformPaths();
 // Makes every later call take path, which must be one of AvailableTransformPaths(). For tests and

@@ -64,15 +64,7 @@ Bytes Reference(Operation op, Bytes b) {
 }
 
 std::string PathName(const testing::TestParamInfo<TransformPath>& info) {
-    switch (info.param) {
-    case TransformPath::Portable:
-        return "Portable";
-    case TransformPath::Vector16:
-        return "Vector16";
-    case TransformPath::Avx2:
-        return "Avx2";
-    }
-    return "Unknown";
+    return TransformPathName(info.param);
 }
 
 class ImageTransformsPath : public testing::TestWithParam<TransformPath> {
