@@ -41,6 +41,19 @@ binhex::TPageCache::TCharGlyph CharGlyph(const QRawFont& raw, QChar c) {
 }
 constexpr int ColonDigit = 16;
 
+// Draws the glyphs of raw at their positions (x along the line) on the baseline, when there are
+// any.
+void DrawGlyphs(QPainter& painter, const QRawFont& raw, const QList<quint32>& glyphs,
+                const QList<QPointF>& positions, int baseline) {
+    if (glyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(0, baseline), run);
+}
+
 } // namespace
 
 // The colours fixed at the start of a drawing.
@@ -448,13 +461,7 @@ bool TQXBinHex::DrawSimpleGlyphs(TPageCanvas& page, const QString& prepared, int
         positions.push_back(QPointF(at, 0));
         at += it->Advance;
     }
-    if (glyphs.isEmpty())
-        return true;
-    QGlyphRun run;
-    run.setRawFont(PageCache.Raw);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    page.Painter.drawGlyphRun(QPointF(0, y + page.Ascent), run);
+    DrawGlyphs(page.Painter, PageCache.Raw, glyphs, positions, y + page.Ascent);
     return true;
 }
 
@@ -472,12 +479,9 @@ void TQXBinHex::DrawCellGlyphs(TPageCanvas& page, const binhex::TLineLayout& lay
     auto draw = [&](int run, const QColor& color, int baseline) {
         if (glyphs[static_cast<size_t>(run)].isEmpty())
             return;
-        QGlyphRun glyphRun;
-        glyphRun.setRawFont(PageCache.Raw);
-        glyphRun.setGlyphIndexes(glyphs[static_cast<size_t>(run)]);
-        glyphRun.setPositions(positions[static_cast<size_t>(run)]);
         page.Painter.setPen(color);
-        page.Painter.drawGlyphRun(QPointF(0, baseline), glyphRun);
+        DrawGlyphs(page.Painter, PageCache.Raw, glyphs[static_cast<size_t>(run)],
+                   positions[static_cast<size_t>(run)], baseline);
     };
     for (int run = 0; run < 2; ++run) {
         glyphs[static_cast<size_t>(run)].clear();

@@ -294,12 +294,7 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
                     return page->separator[static_cast<unsigned char>(raw[i])];
                 };
             } else if (utf8) {
-                // Bytes from 0x80 up belong to characters from U+0080 up or to bad sequences,
-                // neither of which separates words.
-                separatorAt = [raw](qsizetype i) {
-                    const auto b = static_cast<unsigned char>(raw[i]);
-                    return b < 0x80 && IsWordSeparator(b);
-                };
+                separatorAt = [raw](qsizetype i) { return qxsearch::Utf8SeparatorByte(raw[i]); };
             } else {
                 auto* units = reinterpret_cast<char16_t*>(run.buffer.data());
                 if (swap) {
@@ -322,11 +317,10 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             FMatch.FirstCharLength = charSize;
             FMatch.LastCharStart = start + static_cast<int64_t>(length - 1) * charSize;
             if (utf8) {
-                const auto isLead = [](char b) {
-                    return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
-                };
-                const auto second = std::find_if(needle.cbegin() + 1, needle.cend(), isLead);
-                const auto last = std::find_if(needle.crbegin(), needle.crend(), isLead);
+                const auto second =
+                    std::find_if(needle.cbegin() + 1, needle.cend(), qxsearch::Utf8StartByte);
+                const auto last =
+                    std::find_if(needle.crbegin(), needle.crend(), qxsearch::Utf8StartByte);
                 FMatch.FirstCharLength = second - needle.cbegin();
                 FMatch.LastCharStart = start + (needle.crend() - last - 1);
             }

@@ -41,6 +41,18 @@ const BytePage* BytePageOf(TQXEncoding encoding);
 // Whether the encoding is UTF-8.
 bool IsUtf8(TQXEncoding encoding);
 
+// Whether a UTF-8 byte starts a character (or stands alone as a bad one): any but a continuation.
+inline bool Utf8StartByte(char b) {
+    return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
+}
+
+// Whether a UTF-8 byte separates words. Bytes from 0x80 up belong to characters from U+0080 up or
+// to bad sequences, neither of which separates words.
+inline bool Utf8SeparatorByte(char b) {
+    const auto u = static_cast<unsigned char>(b);
+    return u < 0x80 && IsWordSeparator(u);
+}
+
 // The UTF-8 bytes of text when a byte search for them finds exactly the matches of text in the
 // decoded characters, with the bytes of the characters matched; empty otherwise. UTF-8 synchronises
 // itself and the decoder ends a bad sequence before the next byte that starts a character, so that

@@ -72,7 +72,7 @@ QByteArray NeedleOf(const QString& text, bool caseSensitive) {
 // and in UTF-8 at any byte that is not a continuation byte.
 bool CertainStart(const char* bytes, int64_t i, bool utf8) {
     if (utf8)
-        return (static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80;
+        return qxsearch::Utf8StartByte(bytes[i]);
     return i > 0 && static_cast<unsigned char>(bytes[i - 1]) < 0x30;
 }
 

@@ -58,21 +58,16 @@ Utf8Char DecodeAt(const unsigned char* p, int64_t available) {
     return {code, count};
 }
 
-bool SeparatorByte(char b) {
-    const auto u = static_cast<unsigned char>(b);
-    return u < 0x80 && IsWordSeparator(u);
-}
-
 // True when the match of bytes at..end of a block of read bytes stands between word separators. A
 // side marked free counts as a boundary whatever is there; at the block's end, endOfData tells
 // whether the data ends there too.
 bool BoundedByWords(const char* block, qsizetype at, qsizetype end, qsizetype read, bool startFree,
                     bool endFree, bool endOfData) {
-    if (!startFree && at > 0 && !SeparatorByte(block[at - 1]))
+    if (!startFree && at > 0 && !qxsearch::Utf8SeparatorByte(block[at - 1]))
         return false;
     if (endFree)
         return true;
-    return end == read ? endOfData : SeparatorByte(block[end]);
+    return end == read ? endOfData : qxsearch::Utf8SeparatorByte(block[end]);
 }
 
 // The encodings of every character whose comparison form is key.
