@@ -3,6 +3,7 @@
 #include "BusTransforms.h"
 #include "Checksums.h"
 #include "ImageTransforms.h"
+#include "tool/RandomBytes.h"
 
 #include <gtest/gtest.h>
 #include <numeric>
@@ -11,14 +12,6 @@
 using namespace tool;
 
 namespace {
-
-Bytes RandomBytes(int64_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes b(static_cast<size_t>(n));
-    for (auto& x : b)
-        x = static_cast<uint8_t>(rng());
-    return b;
-}
 
 std::vector<int> Identity(int n) {
     std::vector<int> lines(n);

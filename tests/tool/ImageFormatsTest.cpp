@@ -1,5 +1,6 @@
 // ImageFormatsTest.cpp — Intel HEX and S-record round trips, gap filling and record errors.
 #include "ImageFormats.h"
+#include "tool/RandomBytes.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -9,14 +10,6 @@
 using namespace tool;
 
 namespace {
-
-std::vector<uint8_t> RandomBytes(int64_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> b(static_cast<size_t>(n));
-    for (auto& x : b)
-        x = static_cast<uint8_t>(rng());
-    return b;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;

@@ -9,6 +9,7 @@
 #include "ImageTransforms.h"
 #include "TestSupport.h"
 #include "ToolFiles.h"
+#include "tool/RandomBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,14 +21,6 @@
 using namespace tool;
 
 namespace {
-
-Bytes RandomBytes(int64_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes b(static_cast<size_t>(n));
-    for (auto& x : b)
-        x = static_cast<uint8_t>(rng());
-    return b;
-}
 
 QByteArray AsQt(const Bytes& b) {
     return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
