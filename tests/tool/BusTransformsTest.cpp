@@ -3,7 +3,7 @@
 #include "BusTransforms.h"
 #include "Checksums.h"
 #include "ImageTransforms.h"
-#include "tool/RandomBytes.h"
+#include "support/RandomBytes.h"
 
 #include <gtest/gtest.h>
 #include <numeric>

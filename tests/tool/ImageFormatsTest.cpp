@@ -1,6 +1,6 @@
 // ImageFormatsTest.cpp — Intel HEX and S-record round trips, gap filling and record errors.
 #include "ImageFormats.h"
-#include "tool/RandomBytes.h"
+#include "support/RandomBytes.h"
 
 #include <functional>
 #include <gtest/gtest.h>

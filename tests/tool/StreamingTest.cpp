@@ -9,7 +9,7 @@
 #include "ImageTransforms.h"
 #include "TestSupport.h"
 #include "ToolFiles.h"
-#include "tool/RandomBytes.h"
+#include "support/RandomBytes.h"
 
 #include <QDir>
 #include <QFile>
