@@ -11,6 +11,13 @@ namespace tool {
 // The largest input the tool takes: a raw file's size or the span of a HEX or S-record file.
 inline constexpr int64_t MaxInputSize = int64_t{4} << 30;
 
+// A range of offsets of a source that holds given bytes.
+struct DataRange {
+    int64_t offset;
+    int64_t length;
+    bool operator==(const DataRange&) const = default;
+};
+
 // A byte image of a fixed size from which any range can be read.
 class ByteSource {
 public:
@@ -19,6 +26,13 @@ public:
     // Copies the bytes [offset, offset + n) to to; the range must lie within size(). Throws
     // ToolError when the underlying file cannot be read.
     virtual void read(int64_t offset, uint8_t* to, int64_t n) = 0;
+    // The ranges that hold given bytes, in order, disjoint and not adjacent; the rest of the image
+    // is fill where no record of a HEX or S-record file gave a byte. A raw image is one range.
+    virtual std::vector<DataRange> ranges() const {
+        if (size() == 0)
+            return {};
+        return {{0, size()}};
+    }
 };
 
 // Bytes appended in order.

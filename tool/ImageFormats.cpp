@@ -464,6 +464,13 @@ public:
         }
     }
 
+    void gap(int64_t n, uint8_t) override {
+        if (pendingCount_ > 0)
+            dataRecord(address_, pending_, pendingCount_);
+        address_ += pendingCount_ + n;
+        pendingCount_ = 0;
+    }
+
     void finish() override {
         if (pendingCount_ > 0)
             dataRecord(address_, pending_, pendingCount_);
@@ -627,6 +634,27 @@ void SparseImage::read(int64_t offset, uint8_t* to, int64_t n) {
         const int64_t end = std::min(run->address + run->length, from + n);
         std::copy(pool_.data() + run->poolOffset + (start - run->address),
                   pool_.data() + run->poolOffset + (end - run->address), to + (start - from));
+    }
+}
+
+std::vector<DataRange> SparseImage::ranges() const {
+    std::vector<DataRange> ranges;
+    for (const Run& run : runs_) {
+        const int64_t offset = run.address - origin;
+        if (!ranges.empty() && ranges.back().offset + ranges.back().length == offset)
+            ranges.back().length += run.length;
+        else
+            ranges.push_back({offset, run.length});
+    }
+    return ranges;
+}
+
+void ImageWriter::gap(int64_t n, uint8_t fill) {
+    const std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(n, 1 << 16)), fill);
+    for (int64_t left = n; left > 0;) {
+        const int64_t take = std::min<int64_t>(left, static_cast<int64_t>(block.size()));
+        append(block.data(), take);
+        left -= take;
     }
 }
 

@@ -58,6 +58,7 @@ public:
     explicit SparseImage(uint8_t fill) : fill_(fill) {}
     int64_t size() const override { return span_; }
     void read(int64_t offset, uint8_t* to, int64_t n) override;
+    std::vector<DataRange> ranges() const override;
 
     // The lowest address given (0 when no record gives data).
     int64_t origin = 0;
@@ -103,6 +104,9 @@ public:
                                              ByteSink& sink);
     // The image's next n bytes.
     virtual void append(const uint8_t* data, int64_t n) = 0;
+    // The next n addresses hold no bytes: a record format writes no records for them, raw binary
+    // writes n fill bytes.
+    virtual void gap(int64_t n, uint8_t fill);
     // Writes the end records once all size bytes are appended.
     virtual void finish() = 0;
 };
