@@ -52,6 +52,18 @@ uint64_t ParseSize(const std::string& option, const std::string& text, uint64_t 
     return value << shift;
 }
 
+AddressRange ParseRange(const std::string& option, const std::string& text) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        throw UsageError(option + ": '" + text + "' is not a range START:END");
+    const uint64_t limit = uint64_t{1} << 32;
+    const auto start = static_cast<int64_t>(ParseNumber(option, text.substr(0, colon), limit));
+    const auto end = static_cast<int64_t>(ParseNumber(option, text.substr(colon + 1), limit));
+    if (start > end)
+        throw UsageError(option + ": the range " + text + " ends before it starts");
+    return {start, end};
+}
+
 // A list of lines: numbers and ranges "a-b" (either way round) separated by commas.
 std::vector<int> ParseLineList(const std::string& option, const std::string& text) {
     std::vector<int> lines;

@@ -44,6 +44,13 @@ struct ParsedLine {
 uint64_t ParseNumber(const std::string& option, const std::string& text, uint64_t max);
 // A size: a number, optionally followed by K (KiB) or M (MiB), from 0 to max.
 uint64_t ParseSize(const std::string& option, const std::string& text, uint64_t max);
+// An address range START:END, END excluded, both numbers up to 4 GiB (END may be 0x100000000);
+// START must not lie past END.
+struct AddressRange {
+    int64_t start;
+    int64_t end;
+};
+AddressRange ParseRange(const std::string& option, const std::string& text);
 // A list of lines: numbers and ranges "a-b" (either way round) separated by commas.
 std::vector<int> ParseLineList(const std::string& option, const std::string& text);
 

@@ -13,10 +13,14 @@
 
 namespace tool {
 
-// Exit statuses: a wrong command line, a file that cannot be read or written, bad input data.
+// Exit statuses: a wrong command line, a file that cannot be read or written, bad input data,
+// and the answers of compare and detect.
 inline constexpr int ExitUsage = 1;
 inline constexpr int ExitFileError = 2;
 inline constexpr int ExitBadData = 3;
+// compare: the images differ; detect: no transformation found.
+inline constexpr int ExitDifferent = 4;
+inline constexpr int ExitNotFound = 5;
 
 // A failure that ends the command: the message for standard error and the exit status.
 class ToolError : public std::runtime_error {
