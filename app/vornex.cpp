@@ -4,8 +4,15 @@
 #include "main.h"
 
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv) {
+    // Answered before the application object, so that it needs no display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vornex %s\n", VORNEX_VERSION);
+        return 0;
+    }
     // Read while the application object connects to the display; the window's layout needs it
     // right after.
     platform::TFontConfigPreload fontConfig;
