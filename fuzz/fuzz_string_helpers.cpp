@@ -91,12 +91,13 @@ QString ReplaceAllReference(QString s, const QString& from, const QString& to) {
         return s;
     if (NaiveIndexOf(to, from) >= 0)
         return ReplaceEachOnce(s, from, to);
-    qsizetype budget = 4 * (s.size() + 16);
+    qsizetype work = 0;
     for (;;) {
         const qsizetype at = NaiveIndexOf(s, from);
         if (at < 0)
             return s;
-        if (budget-- == 0)
+        work += s.size();
+        if (work > ReplaceAllWorkLimit)
             return ReplaceEachOnce(s, from, to);
         s = s.left(at) + to + s.mid(at + from.size());
     }

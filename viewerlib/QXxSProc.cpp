@@ -79,12 +79,13 @@ void ReplaceAllW(QString& s, const QString& from, const QString& to) {
     // The text before a replaced occurrence holds none, so a search restarted from the beginning
     // can only find one that reaches into or past the inserted text: start where such one could.
     // A replacement can also make a new occurrence out of its neighbours ("ab" → "bba" in "aab"),
-    // and such a chain may grow without end; past a budget of replacements, the occurrences left
-    // are replaced once each, as when to contains from.
-    qsizetype budget = 4 * (s.size() + 16);
+    // and such a chain may grow without end; past a budget of work, the occurrences left are
+    // replaced once each, as when to contains from.
+    qsizetype work = 0;
     qsizetype at = 0;
     while ((at = s.indexOf(from, at)) >= 0) {
-        if (--budget < 0) {
+        work += s.size();
+        if (work > ReplaceAllWorkLimit) {
             s = s.left(at) + s.mid(at).replace(from, to);
             return;
         }

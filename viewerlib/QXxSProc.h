@@ -28,9 +28,12 @@ void ClampHigh64(int64_t& value, int64_t bound);
 void ReplaceFirstW(QString& s, const QString& from, const QString& to);
 
 // Replaces first occurrences of from until none is left, as if each search started at the beginning
-// of s. When to contains from (which would never end), every occurrence is replaced once instead;
-// so are the occurrences left once 4 × (length of s + 16) replacements were made (replacements that
-// keep creating occurrences from their neighbours may otherwise never end). Always returns.
+// of s. When to contains from (which would never end), every occurrence is replaced once instead.
+// Replacements that keep creating occurrences from their neighbours may otherwise never end, so
+// each replacement counts the length of s at that moment as work, and once the work would pass
+// ReplaceAllWorkLimit characters the occurrences left are replaced once each. Every chain that
+// ends within that work gives the exact result. Always returns.
+inline constexpr qsizetype ReplaceAllWorkLimit = qsizetype{32} << 20;
 void ReplaceAllW(QString& s, const QString& from, const QString& to);
 
 // 1-based position of the last character of s that occurs in delims; 0 when none does.

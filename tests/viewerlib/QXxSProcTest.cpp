@@ -54,11 +54,21 @@ TEST(QXxSProc, ReplaceAllEndsWhenReplacementsKeepCreatingOccurrences) {
     QString s = QString(40, QLatin1Char('a')) + QLatin1Char('b');
     ReplaceAllW(s, QStringLiteral("ab"), QStringLiteral("bba"));
     EXPECT_EQ(s.count(QLatin1Char('a')), 40);
-    EXPECT_LT(s.size(), 4000);
+    EXPECT_LT(s.size(), ReplaceAllWorkLimit);
     // A chain within the budget still ends exactly as repeated first replacements would.
     s = QStringLiteral("aab");
     ReplaceAllW(s, QStringLiteral("ab"), QStringLiteral("bba"));
     EXPECT_EQ(s, QStringLiteral("bbbbaa"));
+}
+
+TEST(QXxSProc, ReplaceAllFollowsLongChainsToTheirEnd) {
+    // "a\t" -> "\taaa" moves every a past each tab and triples it: 8 a's before 6 tabs end as
+    // 8 * 3^6 a's after them, after 8 * (3^6 - 1) / 2 = 2912 replacements. What follows the b is
+    // never part of an occurrence.
+    const QString rest = QStringLiteral("b\t\t..\t.");
+    QString s = QString(8, QLatin1Char('a')) + QString(6, QLatin1Char('\t')) + rest;
+    ReplaceAllW(s, QStringLiteral("a\t"), QStringLiteral("\taaa"));
+    EXPECT_EQ(s, QString(6, QLatin1Char('\t')) + QString(8 * 729, QLatin1Char('a')) + rest);
 }
 
 TEST(QXxSProc, LastDelimiterPosIsOneBased) {
