@@ -38,6 +38,8 @@ void ShowException(const std::exception& e) {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     platform::RegisterFontSubstitutes();
     setApplicationName(ApplicationTitle());
+    // Desktops tie the window to its menu entry and icon by this name.
+    setDesktopFileName(QStringLiteral("org.vornex.vornex"));
 }
 
 void TApplication::FinishStartup() {

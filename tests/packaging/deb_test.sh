@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds the two Debian packages with cpack and checks their file lists and dependencies; then
-# configures a program against the developer package unpacked into a scratch folder.
-# Usage: deb_test.sh BUILD_DIR SOURCE_DIR WORK_DIR VERSION
+# Builds the Debian packages with cpack and checks their file lists, dependencies and lintian's
+# verdict; then builds a program against the developer package unpacked into a scratch folder,
+# checks that dpkg-shlibdeps sends it to the runtime library package and runs it with that
+# package alone.
+# Usage: deb_test.sh BUILD_DIR SOURCE_DIR WORK_DIR VERSION [CXX_FLAGS]
 set -euo pipefail
 build=$(realpath "$1")
 source=$(realpath "$2")
 work=$(realpath -m "$3")
 version=$4
+cxxflags=${5:-}
 arch=$(dpkg --print-architecture)
 rm -rf "$work"
 mkdir -p "$work"
@@ -14,13 +17,17 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" |
   { cat "$work/cpack.log" >&2; exit 1; }
 
 runtime=$work/vornex_${version}_${arch}.deb
+lib=$work/libqxbinhex1_${version}_${arch}.deb
 devel=$work/libqxbinhex-dev_${version}_${arch}.deb
-for deb in "$runtime" "$devel"; do
+plugin=$work/qxbinhex-designer-plugin_${version}_${arch}.deb
+for deb in "$runtime" "$lib" "$devel" "$plugin"; do
   [ -f "$deb" ] || { echo "missing $deb; made: $(ls "$work")" >&2; exit 1; }
 done
 
 dpkg-deb -c "$runtime" | awk '{print $6}' >"$work/runtime.list"
+dpkg-deb -c "$lib" | awk '{print $6}' >"$work/lib.list"
 dpkg-deb -c "$devel" | awk '{print $6}' >"$work/devel.list"
+dpkg-deb -c "$plugin" | awk '{print $6}' >"$work/plugin.list"
 expect_file() { # LIST REGEX
   grep -qE "$2" "$1" || { echo "$(basename "$1") has no entry matching $2" >&2; exit 1; }
 }
@@ -30,7 +37,8 @@ refuse_file() {
 
 expect_file "$work/runtime.list" '^\./usr/bin/vornex$'
 expect_file "$work/runtime.list" '^\./usr/bin/vornex-tool$'
-expect_file "$work/runtime.list" '^\./usr/share/man/man1/vornex-tool\.1(\.gz)?$'
+expect_file "$work/runtime.list" '^\./usr/share/man/man1/vornex-tool\.1\.gz$'
+expect_file "$work/runtime.list" '^\./usr/share/man/man1/vornex\.1\.gz$'
 expect_file "$work/runtime.list" '^\./usr/share/applications/org\.vornex\.vornex\.desktop$'
 expect_file "$work/runtime.list" '^\./usr/share/metainfo/org\.vornex\.vornex\.metainfo\.xml$'
 expect_file "$work/runtime.list" '^\./usr/share/icons/hicolor/scalable/apps/vornex\.svg$'
@@ -44,12 +52,16 @@ expect_file "$work/devel.list" '^\./usr/include/QXBinHex/QXBinHex\.h$'
 expect_file "$work/devel.list" '^\./usr/include/QXBinHex/QXxCodepages\.h$'
 expect_file "$work/devel.list" '^\./usr/include/QXBinHex/SysColors\.h$'
 expect_file "$work/devel.list" '^\./usr/lib/([a-z0-9_]+-linux-gnu/)?libQXBinHex\.so$'
-expect_file "$work/devel.list" "^\./usr/lib/([a-z0-9_]+-linux-gnu/)?libQXBinHex\.so\.${version%%.*}$"
+expect_file "$work/lib.list" "^\./usr/lib/([a-z0-9_]+-linux-gnu/)?libQXBinHex\.so\.${version%%.*}$"
+refuse_file "$work/lib.list" '/include/|/cmake/|\.so$|/plugins/'
 expect_file "$work/devel.list" '/cmake/QXBinHex/QXBinHexConfig\.cmake$'
 expect_file "$work/devel.list" '/cmake/QXBinHex/QXBinHexConfigVersion\.cmake$'
 expect_file "$work/devel.list" '/cmake/QXBinHex/QXBinHexTargets\.cmake$'
-expect_file "$work/devel.list" '^\./usr/lib/([a-z0-9_]+-linux-gnu/)?qt6/plugins/designer/libqxbinhexplugin\.so$'
-refuse_file "$work/devel.list" '/bin/|_p\.h$'
+expect_file "$work/plugin.list" '^\./usr/lib/([a-z0-9_]+-linux-gnu/)?qt6/plugins/designer/libqxbinhexplugin\.so$'
+refuse_file "$work/devel.list" '/bin/|_p\.h$|\.so\.|/plugins/'
+for list in runtime lib devel plugin; do
+  expect_file "$work/$list.list" '^\./usr/share/doc/[a-z0-9.+-]+/changelog\.gz$'
+done
 
 depends=$(dpkg-deb -f "$runtime" Depends)
 for package in 'libqt6widgets6(t64)?' 'libicu[0-9]+' 'fonts-liberation2' 'qt6-translations-l10n' \
@@ -59,11 +71,45 @@ for package in 'libqt6widgets6(t64)?' 'libicu[0-9]+' 'fonts-liberation2' 'qt6-tr
 done
 grep -qE '(^|, )qt6-base-dev( |,|$)' <<<"$(dpkg-deb -f "$devel" Depends)" ||
   { echo "libqxbinhex-dev does not depend on qt6-base-dev" >&2; exit 1; }
+grep -qE "(^|, )libqxbinhex1 \(= $version\)" <<<"$(dpkg-deb -f "$devel" Depends)" ||
+  { echo "libqxbinhex-dev does not depend on libqxbinhex1 (= $version)" >&2; exit 1; }
 
-# The developer package works from wherever it is unpacked.
+# lintian's errors fail the test; its warnings are shown.
+lintian --tag-display-limit 0 "$runtime" "$lib" "$devel" "$plugin" >"$work/lintian.log" 2>&1 || true
+cat "$work/lintian.log"
+if grep -q '^E: ' "$work/lintian.log"; then
+  echo "lintian reports errors" >&2
+  exit 1
+fi
+
+# The developer package works from wherever it is unpacked: a program built against it.
+dpkg-deb -x "$lib" "$work/root"
 dpkg-deb -x "$devel" "$work/root"
-cmake -S "$source/examples/hexview" -B "$work/hexview" -DCMAKE_PREFIX_PATH="$work/root/usr" \
-  >"$work/configure.log" || { cat "$work/configure.log" >&2; exit 1; }
-grep -q "^QXBinHex_DIR:PATH=$work/root/usr/" "$work/hexview/CMakeCache.txt" ||
+cmake -S "$source/tests/qxbinhex/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/root/usr" \
+  -DHEXVIEW_EXAMPLE_DIR="$source/examples/hexview" -DCMAKE_SKIP_RPATH=ON \
+  -DCMAKE_CXX_FLAGS="$cxxflags" >"$work/configure.log" ||
+  { cat "$work/configure.log" >&2; exit 1; }
+grep -q "^QXBinHex_DIR:PATH=$work/root/usr/" "$work/consumer/CMakeCache.txt" ||
   { echo "QXBinHex was not found in the unpacked package" >&2; exit 1; }
-echo "packages checked: $(basename "$runtime") $(basename "$devel")"
+cmake --build "$work/consumer" -j2 --target consumer_check >"$work/build.log" ||
+  { cat "$work/build.log" >&2; exit 1; }
+
+# dpkg-shlibdeps finds the library in the runtime package being "built" beside the program.
+mkdir -p "$work/shlibs/debian/libqxbinhex1"
+dpkg-deb -R "$lib" "$work/shlibs/debian/libqxbinhex1"
+printf 'Source: check\n\nPackage: check\nArchitecture: any\n' >"$work/shlibs/debian/control"
+libdir=$(dirname "$(cd "$work/shlibs/debian/libqxbinhex1" && find . -name 'libQXBinHex.so.*' | head -1)")
+(cd "$work/shlibs" && dpkg-shlibdeps -O "-ldebian/libqxbinhex1/$libdir" "$work/consumer/consumer_check") \
+  >"$work/shlibdeps.txt" 2>"$work/shlibdeps.err" || { cat "$work/shlibdeps.err" >&2; exit 1; }
+grep -qE "libqxbinhex1 \(>= $version\)" "$work/shlibdeps.txt" ||
+  { echo "dpkg-shlibdeps does not name libqxbinhex1:" >&2; cat "$work/shlibdeps.txt" "$work/shlibdeps.err" >&2; exit 1; }
+
+# With the runtime package alone (no headers, no .so link) the program runs.
+dpkg-deb -x "$lib" "$work/runtime-only"
+head -c 70000 /dev/zero | tr '\0' '\132' >"$work/data.bin"
+LD_LIBRARY_PATH="$work/runtime-only/$libdir" QT_QPA_PLATFORM=offscreen \
+  "$work/consumer/consumer_check" "$work/data.bin" 70000
+LD_LIBRARY_PATH="$work/runtime-only/$libdir" ldd "$work/consumer/consumer_check" |
+  grep -F "$work/runtime-only/" | grep -q 'libQXBinHex\.so\.' ||
+  { echo "consumer_check did not load the runtime package's library" >&2; exit 1; }
+echo "packages checked: $(basename "$runtime") $(basename "$lib") $(basename "$devel") $(basename "$plugin")"

@@ -12,7 +12,9 @@ launcher=${5:-}
 
 rm -rf "$work/installed" "$work/moved"
 mkdir -p "$work"
-cmake --install "$build" --prefix "$work/installed" --component devel >/dev/null
+for component in lib devel; do
+  cmake --install "$build" --prefix "$work/installed" --component $component >/dev/null
+done
 mv "$work/installed" "$work/moved"
 prefix=$work/moved
 

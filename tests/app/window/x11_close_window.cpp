@@ -1,6 +1,10 @@
 // x11_close_window.cpp — waits until a top-level window with the given title is mapped on the X
 // display, then asks it to close the way a window manager does (WM_DELETE_WINDOW).
-// Usage: x11_close_window TITLE TIMEOUT_SECONDS. Exit 0 when the request was sent, 1 on timeout.
+// With WM_CLASS_NAME, the instance name of the window's WM_CLASS must first be that name, which
+// X11 desktops match with the StartupWMClass of a desktop file to tie a window to its menu entry
+// and icon.
+// Usage: x11_close_window TITLE TIMEOUT_SECONDS [WM_CLASS_NAME]. Exit 0 when the request was sent,
+// 1 on timeout, 3 when the window's class has another name.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -46,6 +50,19 @@ std::vector<TopLevel> MappedTopLevels(Display* display) {
     return found;
 }
 
+// The instance name of the window's WM_CLASS, empty when it has none.
+std::string ClassName(Display* display, Window window) {
+    XClassHint hint{};
+    std::string name;
+    if (XGetClassHint(display, window, &hint)) {
+        if (hint.res_name)
+            name = hint.res_name;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return name;
+}
+
 void RequestClose(Display* display, Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -61,8 +78,8 @@ void RequestClose(Display* display, Window window) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: x11_close_window TITLE TIMEOUT_SECONDS\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: x11_close_window TITLE TIMEOUT_SECONDS [WM_CLASS_NAME]\n");
         return 2;
     }
     const std::string title = argv[1];
@@ -78,6 +95,14 @@ int main(int argc, char** argv) {
         seen = MappedTopLevels(display);
         for (const TopLevel& window : seen) {
             if (window.title == title) {
+                const std::string className = ClassName(display, window.id);
+                if (argc == 4 && className != argv[3]) {
+                    std::fprintf(stderr, "the window's class is named \"%s\", not \"%s\"\n",
+                                 className.c_str(), argv[3]);
+                    RequestClose(display, window.id);
+                    XCloseDisplay(display);
+                    return 3;
+                }
                 RequestClose(display, window.id);
                 XCloseDisplay(display);
                 return 0;
