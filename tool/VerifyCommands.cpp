@@ -241,7 +241,7 @@ ChecksumAlgorithm MakeAlgorithm(const std::string& name,
     if (!options.empty())
         crc.check = 0;
     try {
-        Crc check(crc, CrcPath::Portable);
+        Crc validated(crc, CrcPath::Portable);
     } catch (const std::invalid_argument& e) {
         throw UsageError(name + ": " + e.what());
     }
