@@ -47,5 +47,7 @@ PY
 
 # vornex-tool end to end on a 256 MiB file, next to dd and srec_cat.
 bench/tool_bench.sh build-bench/tool/vornex-tool
+# compare and CRC-32 on 256 MiB files, next to cmp, Python's zlib and srec_cat.
+bench/tool_bench_check.sh build-bench/tool/vornex-tool
 # Start-up to the main window mapped, next to a minimal Qt window.
 bench/startup_bench.sh build-bench

@@ -10,5 +10,10 @@ namespace tool {
 
 // convert, mirror, invert, swap, bitrev, split, interleave, scramble, sum.
 std::vector<CommandRule> TransformCommands();
+// compare, checksum.
+std::vector<CommandRule> VerifyCommands();
+
+// sum's report, or with --algorithm one checksum's value, over the image or its --range.
+void RunSum(const Invocation& call);
 
 } // namespace tool

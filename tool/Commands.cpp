@@ -16,7 +16,7 @@ constexpr const char* ProgramName = "vornex-tool";
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = [] {
         std::vector<CommandRule> all;
-        for (auto group : {TransformCommands})
+        for (auto group : {TransformCommands, VerifyCommands})
             for (CommandRule& rule : group())
                 all.push_back(std::move(rule));
         return all;
@@ -161,7 +161,8 @@ Options for every IN and OUT:
       that hold the image.
   --fill BYTE                 byte for addresses no record gives (default 0xFF)
   --base ADDR                 start address of a HEX or S-record output (default: the
-                              input's lowest address; 0 for split and interleave)
+                              input's lowest address; 0 for split and interleave); for
+                              compare, checksum and sum also the address of a raw input
   -                           as IN: standard input; as OUT: standard output (raw binary
                               unless --in-format/--out-format say otherwise)
   -h, --help                  show this help
@@ -179,8 +180,9 @@ Exit status:
   1  wrong command line
   2  a file cannot be read or written (missing, unreadable, over 4 GiB, disk full, ...)
   3  bad input data: a malformed record (with its line number), conflicting records, a size
-     that is not a whole number of words, blocks or units, parts of different sizes, or
-     addresses the output's records cannot hold
+     that is not a whole number of words, blocks or units, parts of different sizes,
+     addresses the output's records cannot hold, or an address or range outside the image
+  4  compare: the images differ
 )";
 }
 

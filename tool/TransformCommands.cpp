@@ -182,17 +182,30 @@ std::vector<CommandRule> TransformCommands() {
          "lines\n"
          "                              default to 0-7, address lines to none\n"},
         {"sum",
-         {{"--in-format"}, {"--fill"}},
+         {{"--in-format"},
+          {"--fill"},
+          {"--base"},
+          {"--range"},
+          {"--algorithm"},
+          {"--width"},
+          {"--poly"},
+          {"--init"},
+          {"--refin"},
+          {"--refout"},
+          {"--xorout"}},
          1,
          1,
-         [](const Invocation& call) {
-             const auto input = call.load(call.operands()[0]);
-             call.out() << StreamChecksumReport(input->image());
-         },
-         "  sum IN                      print CRC-32 (zlib), CRC-16/CCITT-FALSE, the 8- and 16-bit "
+         RunSum,
+         "  sum [--range START:END] [--algorithm NAME] IN\n"
+         "                              print CRC-32 (zlib), CRC-16/CCITT-FALSE, the 8- and 16-bit "
          "byte\n"
          "                              sums and the 16-bit word sums little and big endian, in "
-         "hex\n"},
+         "hex; with\n"
+         "                              --algorithm only that checksum's value (NAME and the CRC "
+         "options as\n"
+         "                              for checksum); over START:END (END excluded, addresses as "
+         "for\n"
+         "                              checksum) when --range is given\n"},
     };
 }
 

@@ -15,6 +15,11 @@
 
 namespace test {
 
+// Bytes as a file's content.
+inline QByteArray AsQt(const std::vector<uint8_t>& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
+}
+
 // The exit status and the two streams of a command.
 struct Outcome {
     int status = -1;
