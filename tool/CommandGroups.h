@@ -10,5 +10,9 @@ namespace tool {
 
 // convert, mirror, invert, swap, bitrev, split, interleave, scramble, sum.
 std::vector<CommandRule> TransformCommands();
+// pad, crop, repeat, chunk, chips.
+std::vector<CommandRule> LayoutCommands();
+// merge.
+std::vector<CommandRule> MergeCommands();
 
 } // namespace tool
