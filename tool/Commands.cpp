@@ -161,7 +161,7 @@ Options for every IN and OUT:
       that hold the image.
   --fill BYTE                 byte for addresses no record gives (default 0xFF)
   --base ADDR                 start address of a HEX or S-record output (default: the
-                              input's lowest address; 0 for split and interleave)
+                              input's lowest address; 0 for split, interleave and chunk)
   -                           as IN: standard input; as OUT: standard output (raw binary
                               unless --in-format/--out-format say otherwise)
   -h, --help                  show this help
@@ -180,7 +180,8 @@ Exit status:
   2  a file cannot be read or written (missing, unreadable, over 4 GiB, disk full, ...)
   3  bad input data: a malformed record (with its line number), conflicting records, a size
      that is not a whole number of words, blocks or units, parts of different sizes, or
-     addresses the output's records cannot hold
+     addresses the output's records cannot hold; an image larger than its size or chip,
+     merged inputs that overlap
 )";
 }
 

@@ -6,6 +6,9 @@ namespace tool {
 
 namespace {
 
+// Every input stays open until the output is written.
+constexpr int MaxMergeInputs = 256;
+
 void RunMerge(const Invocation& call) {
     const auto& operands = call.operands();
     OverlapRule rule = OverlapRule::Refuse;
@@ -59,7 +62,7 @@ void RunMerge(const Invocation& call) {
 
 std::vector<CommandRule> MergeCommands() {
     return {
-        {"merge", WithFormatOptions({{"--overlap"}}), 2, 1 << 20, RunMerge,
+        {"merge", WithFormatOptions({{"--overlap"}}), 2, MaxMergeInputs + 1, RunMerge,
          "  merge [--overlap first|last] IN[@ADDR]... OUT\n"
          "                              place images into one: a raw input at ADDR (default 0), "
          "a HEX or\n"

@@ -257,6 +257,8 @@ TEST(Layout, MergeMatchesSrecCatConcatenation) {
         {{{"b.hex", {}}, {"a.bin", 0x9000}}, nullptr, "out.hex"},
         {{{"b.hex", 0x100}, {"c.bin", 0x2000}}, nullptr, "out.s37"},
         {{{"c.bin", 0x10000}, {"b.hex", {}}}, nullptr, "out.bin"},
+        // A record output skips the 3.75 GiB between them.
+        {{{"b.hex", 0xF0000000}, {"c.bin", {}}}, nullptr, "out.hex"},
         {{{"a.bin", {}}, {"c.bin", 0x300}}, "first", "out.bin"},
         {{{"a.bin", {}}, {"c.bin", 0x300}}, "last", "out.bin"},
         // b's gaps let the inputs below show through.
