@@ -1,62 +1,59 @@
 // LayoutTest.cpp — pad, crop, repeat, chunk and merge against srec_cat on raw and gapped record
 // inputs in small blocks, the chip table against its part numbers, and the refusals.
-#include "Layout.h"
 #include "Chips.h"
 #include "TestSupport.h"
 #include "support/BlockSize.h"
 #include "support/ImageOracle.h"
 #include "support/RandomBytes.h"
-#include "support/ToolRun.h"
 
-#include <QFile>
-#include <cstdio>
+#include <QDir>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <map>
-#include <optional>
 #include <set>
-#include <sstream>
 
 namespace {
 
-QString Number(qint64 n) {
-    return QString::number(n);
-}
-
-QByteArray Random(qint64 n, unsigned seed) {
-    const std::vector<uint8_t> bytes = RandomBytes(n, seed);
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), n);
-}
-
-// An input of the tests: its lowest address and the span up to its highest.
-struct Sample {
-    QString path;
-    qint64 origin;
-    qint64 span;
-};
-
-// The inputs every table draws from: raw files, and a HEX file at 0x8000 with two gaps inside
-// (a 50-byte and a 600-byte one), which crosses block and chip boundaries.
+// The inputs of every table, by placeholder: $a, $c, $k, $odd raw (1000, 300, 8192, 999 bytes),
+// $x and $y raw with an '@' in their names, and $b 3000 bytes of Intel HEX at 0x8000 whose records
+// leave out 0x8064-0x8095 and 0x87D0-0x8A27.
 class Samples {
 public:
     Samples() {
-        add("a.bin", {dir.write("a.bin", Random(1000, 1)), 0, 1000});
-        add("c.bin", {dir.write("c.bin", Random(300, 3)), 0, 300});
-        add("k.bin", {dir.write("k.bin", Random(8192, 4)), 0, 8192});
-        add("odd.bin", {dir.write("odd.bin", Random(999, 5)), 0, 999});
-        add("x@1.bin", {dir.write("x@1.bin", Random(40, 6)), 0, 40});
-        add("y@12", {dir.write("y@12", Random(24, 7)), 0, 24});
-        add("b.hex",
-            {test::WriteRecords(dir, "b.hex", Random(3000, 2), 0x8000, {{100, 150}, {2000, 2600}}),
-             0x8000, 3000});
+        const std::map<QString, std::pair<QString, qint64>> raw = {
+            {"a", {"a.bin", 1000}},    {"c", {"c.bin", 300}},  {"k", {"k.bin", 8192}},
+            {"odd", {"odd.bin", 999}}, {"x", {"x@1.bin", 40}}, {"y", {"y@12", 24}}};
+        for (const auto& [key, file] : raw)
+            paths[key] =
+                dir.write(file.first, Bytes(file.second, static_cast<unsigned>(key[0].unicode())));
+        paths["b"] =
+            test::WriteRecords(dir, "b.hex", Bytes(3000, 2), 0x8000, {{100, 150}, {2000, 2600}});
     }
-    const Sample& operator[](const QString& name) const { return samples_.at(name); }
-    std::string native(const QString& name) const { return dir.native(name); }
+
+    // A line split at spaces, with $NAME at the start of a word replaced by a sample's path, and $o
+    // and $t by the prefixes of our and srec_cat's outputs in outputs.
+    QStringList expand(const char* line, const test::ScratchDir& outputs) const {
+        QStringList words = QString(line).split(' ');
+        static const QRegularExpression placeholder("^\\$([a-z]+)");
+        for (QString& word : words) {
+            const auto match = placeholder.match(word);
+            if (!match.hasMatch())
+                continue;
+            const QString key = match.captured(1);
+            word.replace(0, match.capturedLength(),
+                         paths.count(key) ? paths.at(key) : outputs.path(key));
+        }
+        return words;
+    }
 
     test::ScratchDir dir;
+    std::map<QString, QString> paths;
 
 private:
-    void add(const QString& name, Sample sample) { samples_.emplace(name, std::move(sample)); }
-    std::map<QString, Sample> samples_;
+    static QByteArray Bytes(qint64 n, unsigned seed) {
+        const std::vector<uint8_t> bytes = RandomBytes(n, seed);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), n);
+    }
 };
 
 std::vector<std::string> Strings(const QStringList& list) {
@@ -66,238 +63,181 @@ std::vector<std::string> Strings(const QStringList& list) {
     return strings;
 }
 
-// The tool in process with blocks of 40 bytes, expected to succeed.
-void RunInBlocks(const QStringList& args) {
-    test::BlockSize blocks(40);
-    const test::Outcome run = test::RunLine(Strings(args));
-    EXPECT_EQ(run.status, 0) << args.join(' ').toStdString() << "\n" << run.err;
-}
+// The tool's command line, and srec_cat's lines that make the same outputs.
+struct OracleRow {
+    const char* ours;
+    std::vector<const char*> theirs;
+};
 
-bool IsRaw(const QString& path) {
-    return test::SrecFormat(path) == "-binary";
-}
-
-// srec_cat's input of a sample moved by offset.
-QStringList SrecInput(const Sample& sample, qint64 offset = 0) {
-    return {sample.path, test::SrecFormat(sample.path), "-offset", Number(offset)};
-}
-
-// srec_cat's tail for an output: a raw file starts at address start with its gaps filled up to
-// end, as the tool writes it; a record file keeps its addresses and gaps.
-QStringList SrecOutput(const QString& path, qint64 start, qint64 end, const QString& fill) {
-    QStringList args;
-    if (IsRaw(path))
-        args << "-fill" << fill << Number(start) << Number(end) << "-offset" << Number(-start);
-    return args << "-o" << path << test::SrecFormat(path);
+// Runs each row's command in process in blocks of 40 bytes and expects every file srec_cat makes,
+// $t..., to hold the image of our $o..., and ours to make no other file.
+void ExpectAgreement(const std::vector<OracleRow>& rows) {
+    const Samples samples;
+    for (const OracleRow& row : rows) {
+        SCOPED_TRACE(row.ours);
+        const test::ScratchDir outputs;
+        {
+            test::BlockSize blocks(40);
+            const test::Outcome run = test::RunLine(Strings(samples.expand(row.ours, outputs)));
+            EXPECT_EQ(run.status, 0) << run.err;
+        }
+        for (const char* line : row.theirs)
+            test::SrecCat(samples.expand(line, outputs));
+        const QStringList made = QDir(outputs.path({})).entryList(QDir::Files, QDir::Name);
+        QStringList expected;
+        for (const QString& theirs : made.filter(QRegularExpression("^t")))
+            expected << "o" + theirs.mid(1);
+        EXPECT_EQ(made.filter(QRegularExpression("^o")), expected);
+        for (const QString& ours : expected)
+            test::ExpectSameImage(outputs.path(ours), outputs.path("t" + ours.mid(1)));
+    }
 }
 
 } // namespace
 
 TEST(Layout, PadMatchesSrecCatFill) {
-    const Samples s;
-    struct Case {
-        const char* input;
-        QStringList options;
-        qint64 size;
-        const char* fill;
-        const char* output;
-    };
-    const Case cases[] = {
-        {"a.bin", {"--size", "4K"}, 4096, "0xFF", "out.bin"},
-        {"a.bin", {"--size", "4K", "--fill", "0"}, 4096, "0", "out.hex"},
-        {"a.bin", {"--size", "1000"}, 1000, "0xFF", "out.bin"},
-        {"b.hex", {"--chip", "27c256"}, 32768, "0xFF", "out.bin"},
-        {"b.hex", {"--chip", "M27C4096-10", "--fill", "0x5A"}, 512 * 1024, "0x5A", "out.s37"},
-        {"odd.bin", {"--chip", "27C1024"}, 128 * 1024, "0xFF", "out.hex"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(
-            QString("%1 %2 -> %3").arg(c.input, c.options.join(' '), c.output).toStdString());
-        const Sample& in = s[c.input];
-        const QString ours = s.dir.path(c.output), theirs = s.dir.path(QString("t.") + c.output);
-        RunInBlocks(QStringList{"pad"} + c.options + QStringList{in.path, ours});
-        // srec_cat fills every hole of the range, the input's gaps as well as the padding.
-        test::SrecCat(SrecInput(in) +
-                      QStringList{"-fill", c.fill, Number(in.origin), Number(in.origin + c.size)} +
-                      SrecOutput(theirs, in.origin, in.origin + c.size, c.fill));
-        test::ExpectSameImage(ours, theirs);
-    }
+    ExpectAgreement({
+        {"pad --size 4K $a $o.bin", {"$a -binary -fill 0xFF 0 4096 -o $t.bin -binary"}},
+        {"pad --size 1000 $a $o.bin", {"$a -binary -o $t.bin -binary"}},
+        // The gaps are filled as well as the rest of the chip.
+        {"pad --chip 27c256 $b $o.bin",
+         {"$b -intel -fill 0xFF 0x8000 0x10000 -offset -0x8000 -o $t.bin -binary"}},
+        {"pad --chip M27C4096-10 --fill 0x5A $b $o.s37",
+         {"$b -intel -fill 0x5A 0x8000 0x88000 -o $t.s37 -motorola"}},
+        {"pad --chip 27C1024 $odd $o.hex", {"$odd -binary -fill 0xFF 0 0x20000 -o $t.hex -intel"}},
+    });
 }
 
 TEST(Layout, CropMatchesSrecCatCrop) {
-    const Samples s;
-    struct Case {
-        const char* input;
-        qint64 start;
-        qint64 end;
-        QStringList options;
-        const char* output;
-    };
-    const Case cases[] = {
-        {"a.bin", 0x100, 0x200, {}, "out.bin"},
-        {"a.bin", 0x300, 5000, {}, "out.hex"},
-        {"a.bin", 0, 1, {}, "out.s19"},
-        // From inside the first gap to inside the second one.
-        {"b.hex", 0x8070, 0x8800, {}, "out.hex"},
-        {"b.hex", 0x8070, 0x8800, {}, "out.bin"},
-        {"b.hex", 0, 0x100000000, {}, "out.bin"},
-        {"b.hex", 0, 0x100000000, {}, "out.s28"},
-        {"b.hex", 0x8100, 0x8200, {"--base", "0"}, "out.s19"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(QString("%1 %2:%3 -> %4")
-                         .arg(c.input, Number(c.start), Number(c.end), c.output)
-                         .toStdString());
-        const Sample& in = s[c.input];
-        const QString ours = s.dir.path(c.output), theirs = s.dir.path(QString("t.") + c.output);
-        RunInBlocks(QStringList{"crop"} + c.options +
-                    QStringList{Number(c.start) + ":" + Number(c.end), in.path, ours});
-        // What is kept lies within the input's span; --base moves it.
-        const qint64 start = std::max(c.start, in.origin);
-        const qint64 end = std::min(c.end, in.origin + in.span);
-        const qint64 moved = c.options.isEmpty() ? 0 : c.options[1].toLongLong() - start;
-        test::SrecCat(
-            SrecInput(in) +
-            QStringList{"-crop", Number(c.start), Number(c.end), "-offset", Number(moved)} +
-            SrecOutput(theirs, start + moved, end + moved, "0xFF"));
-        test::ExpectSameImage(ours, theirs);
-    }
+    ExpectAgreement({
+        {"crop 0x100:0x200 $a $o.bin",
+         {"$a -binary -crop 0x100 0x200 -offset -0x100 -o $t.bin -binary"}},
+        {"crop 0x300:5000 $a $o.hex", {"$a -binary -crop 0x300 5000 -o $t.hex -intel"}},
+        // From inside the first gap to inside the second.
+        {"crop 0x8070:0x8800 $b $o.hex", {"$b -intel -crop 0x8070 0x8800 -o $t.hex -intel"}},
+        {"crop 0x8070:0x8800 $b $o.bin",
+         {"$b -intel -fill 0xFF 0x8070 0x8800 -crop 0x8070 0x8800 -offset -0x8070 -o $t.bin "
+          "-binary"}},
+        {"crop 0:0x100000000 $b $o.bin",
+         {"$b -intel -fill 0xFF 0x8000 0x8BB8 -offset -0x8000 -o $t.bin -binary"}},
+        {"crop --base 0 0x8100:0x8200 $b $o.s19",
+         {"$b -intel -crop 0x8100 0x8200 -offset -0x8100 -o $t.s19 -motorola"}},
+    });
 }
 
 TEST(Layout, RepeatMatchesSrecCatCopiesAtOffsets) {
-    const Samples s;
-    struct Case {
-        const char* input;
-        QStringList options;
-        qint64 size;
-        const char* output;
-    };
-    const Case cases[] = {
-        {"a.bin", {"--size", "4000"}, 4000, "out.bin"},
-        {"a.bin", {"--size", "1000"}, 1000, "out.s19"},
-        {"b.hex", {"--size", "12000"}, 12000, "out.hex"},
-        {"b.hex", {"--size", "6000"}, 6000, "out.bin"},
-        {"k.bin", {"--chip", "27C256"}, 32768, "out.bin"},
-        {"k.bin", {"--chip", "27C1024", "--base", "0x10000"}, 128 * 1024, "out.s28"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(
-            QString("%1 %2 -> %3").arg(c.input, c.options.join(' '), c.output).toStdString());
-        const Sample& in = s[c.input];
-        const QString ours = s.dir.path(c.output), theirs = s.dir.path(QString("t.") + c.output);
-        RunInBlocks(QStringList{"repeat"} + c.options + QStringList{in.path, ours});
-        const qint64 base =
-            c.options.contains("--base") ? c.options.last().toLongLong(nullptr, 0) : in.origin;
-        QStringList copies = {"("};
-        for (qint64 at = 0; at < c.size; at += in.span)
-            copies += SrecInput(in, base - in.origin + at);
-        test::SrecCat(copies + QStringList{")"} + SrecOutput(theirs, base, base + c.size, "0xFF"));
-        test::ExpectSameImage(ours, theirs);
-    }
+    ExpectAgreement({
+        {"repeat --size 1000 $a $o.s19", {"$a -binary -o $t.s19 -motorola"}},
+        {"repeat --size 9000 $b $o.hex",
+         {"$b -intel $b -intel -offset 3000 $b -intel -offset 6000 -o $t.hex -intel"}},
+        {"repeat --size 6000 $b $o.bin",
+         {"( $b -intel $b -intel -offset 3000 ) -fill 0xFF 0x8000 0x9770 -offset -0x8000 -o "
+          "$t.bin -binary"}},
+        {"repeat --chip 27C256 $k $o.bin",
+         {"$k -binary $k -binary -offset 8192 $k -binary -offset 16384 $k -binary -offset 24576 -o "
+          "$t.bin -binary"}},
+    });
 }
 
-TEST(Layout, ChunkPiecesMatchSrecCatCropsAndNoMore) {
-    const Samples s;
-    struct Case {
-        const char* input;
-        QStringList options;
-        qint64 piece;
-        std::optional<int> pad;
-        qint64 base;
-        const char* prefix;
-    };
-    const Case cases[] = {
-        {"a.bin", {"--size", "256"}, 256, std::nullopt, 0, "p.bin"},
-        {"a.bin", {"--size", "256", "--pad", "0xEE"}, 256, 0xEE, 0, "p.s19"},
-        {"a.bin", {"--size", "1000"}, 1000, std::nullopt, 0, "p.hex"},
-        {"b.hex", {"--chip", "2716"}, 2048, std::nullopt, 0, "p.hex"},
-        {"b.hex", {"--chip", "2716"}, 2048, std::nullopt, 0, "p.bin"},
-        {"b.hex", {"--size", "1K", "--base", "0x4000"}, 1024, std::nullopt, 0x4000, "p.s28"},
-        {"odd.bin", {"--chip", "27C1024", "--pad", "0"}, 128 * 1024, 0, 0, "p.bin"},
-    };
-    int round = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(
-            QString("%1 %2 -> %3").arg(c.input, c.options.join(' '), c.prefix).toStdString());
-        const Sample& in = s[c.input];
-        const QString prefix = s.dir.path(QString("r%1.").arg(++round) + c.prefix);
-        RunInBlocks(QStringList{"chunk"} + c.options + QStringList{in.path, prefix});
-        qint64 k = 0;
-        for (; k * c.piece < in.span; ++k) {
-            const qint64 from = k * c.piece, to = std::min(in.span, from + c.piece);
-            const QString ours = prefix + "." + Number(k);
-            const QString theirs = s.dir.path(QString("t%1.").arg(k) + c.prefix);
-            const qint64 base = IsRaw(prefix) ? 0 : c.base;
-            QStringList args = SrecInput(in);
-            args << "-crop" << Number(in.origin + from) << Number(in.origin + to) << "-offset"
-                 << Number(base - in.origin - from);
-            if (c.pad && to - from < c.piece)
-                args << "-fill" << Number(*c.pad) << Number(base + to - from)
-                     << Number(base + c.piece);
-            test::SrecCat(args + SrecOutput(theirs, base, base + (to - from), "0xFF"));
-            test::ExpectSameImage(ours, theirs);
-        }
-        EXPECT_FALSE(QFile::exists(prefix + "." + Number(k)));
-    }
+TEST(Layout, ChunkPiecesMatchSrecCatCrops) {
+    ExpectAgreement({
+        {"chunk --size 256 $a $o.bin",
+         {"$a -binary -crop 0 256 -o $t.bin.0 -binary",
+          "$a -binary -crop 256 512 -offset -256 -o $t.bin.1 -binary",
+          "$a -binary -crop 512 768 -offset -512 -o $t.bin.2 -binary",
+          "$a -binary -crop 768 1000 -offset -768 -o $t.bin.3 -binary"}},
+        {"chunk --size 512 --pad 0xEE $a $o.s19",
+         {"$a -binary -crop 0 512 -o $t.s19.0 -motorola",
+          "$a -binary -crop 512 1000 -offset -512 -fill 0xEE 488 512 -o $t.s19.1 -motorola"}},
+        // The second piece starts in a gap.
+        {"chunk --chip 2716 $b $o.bin",
+         {"$b -intel -crop 0x8000 0x8800 -fill 0xFF 0x8000 0x8800 -offset -0x8000 -o $t.bin.0 "
+          "-binary",
+          "$b -intel -crop 0x8800 0x8BB8 -fill 0xFF 0x8800 0x8BB8 -offset -0x8800 -o $t.bin.1 "
+          "-binary"}},
+        {"chunk --size 1K --base 0x4000 $b $o.s28",
+         {"$b -intel -crop 0x8000 0x8400 -offset -0x4000 -o $t.s28.0 -motorola",
+          "$b -intel -crop 0x8400 0x8800 -offset -0x4400 -o $t.s28.1 -motorola",
+          "$b -intel -crop 0x8800 0x8BB8 -offset -0x4800 -o $t.s28.2 -motorola"}},
+        {"chunk --chip 27C1024 --pad 0 $odd $o.bin",
+         {"$odd -binary -fill 0 999 0x20000 -o $t.bin.0 -binary"}},
+    });
 }
 
 TEST(Layout, MergeMatchesSrecCatConcatenation) {
-    const Samples s;
-    struct Part {
-        const char* input;
-        std::optional<qint64> at;
-    };
-    struct Case {
-        std::vector<Part> parts;
-        const char* overlap;
-        const char* output;
-    };
-    const Case cases[] = {
-        {{{"a.bin", {}}, {"c.bin", 0x1000}}, nullptr, "out.bin"},
-        {{{"b.hex", {}}, {"a.bin", 0x9000}}, nullptr, "out.hex"},
-        {{{"b.hex", 0x100}, {"c.bin", 0x2000}}, nullptr, "out.s37"},
-        {{{"c.bin", 0x10000}, {"b.hex", {}}}, nullptr, "out.bin"},
+    ExpectAgreement({
+        {"merge $a $c@0x1000 $o.bin",
+         {"( $a -binary $c -binary -offset 0x1000 ) -fill 0xFF 0 0x112C -o $t.bin -binary"}},
+        {"merge $b $a@0x9000 $o.hex", {"$b -intel $a -binary -offset 0x9000 -o $t.hex -intel"}},
+        {"merge $b@0x100 $c@8K $o.s37",
+         {"$b -intel -offset -0x7F00 $c -binary -offset 0x2000 -o $t.s37 -motorola"}},
+        {"merge $c@64K $b $o.bin",
+         {"( $c -binary -offset 0x10000 $b -intel ) -fill 0xFF 0x8000 0x1012C -offset -0x8000 "
+          "-o $t.bin -binary"}},
         // A record output skips the 3.75 GiB between them.
-        {{{"b.hex", 0xF0000000}, {"c.bin", {}}}, nullptr, "out.hex"},
-        {{{"a.bin", {}}, {"c.bin", 0x300}}, "first", "out.bin"},
-        {{{"a.bin", {}}, {"c.bin", 0x300}}, "last", "out.bin"},
-        // b's gaps let the inputs below show through.
-        {{{"a.bin", {}}, {"c.bin", 0x300}, {"b.hex", 0x0}}, "last", "out.hex"},
-        {{{"b.hex", 0x0}, {"a.bin", {}}, {"c.bin", 0x300}}, "first", "out.bin"},
-        {{{"x@1.bin", {}}, {"y@12", 0x4000}, {"a.bin", 0x2000}}, nullptr, "out.s19"},
+        {"merge $b@0xF0000000 $c $o.hex",
+         {"$b -intel -offset 0xEFFF8000 $c -binary -o $t.hex -intel"}},
+        // b's gaps let the inputs below it show through.
+        {"merge --overlap last $a $c@0x300 $b@0 $o.hex",
+         {"( ( ( $a -binary ) -exclude -within ( $c -binary -offset 0x300 ) ) -exclude -within ( "
+          "$b -intel -offset -0x8000 ) ) ( ( $c -binary -offset 0x300 ) -exclude -within ( $b "
+          "-intel -offset -0x8000 ) ) ( $b -intel -offset -0x8000 ) -o $t.hex -intel"}},
+        {"merge --overlap first $b@0 $a $c@0x300 $o.bin",
+         {"( ( $b -intel -offset -0x8000 ) ( ( $a -binary ) -exclude -within ( $b -intel -offset "
+          "-0x8000 ) ) ( ( ( $c -binary -offset 0x300 ) -exclude -within ( $b -intel -offset "
+          "-0x8000 ) ) -exclude -within ( $a -binary ) ) ) -fill 0xFF 0 3000 -o $t.bin -binary"}},
+        // x@1.bin is a path; y@12 needs an address after it.
+        {"merge $x $y@16K $a@0x2000 $o.s19",
+         {"$x -binary $y -binary -offset 0x4000 $a -binary -offset 0x2000 -o $t.s19 -motorola"}},
+    });
+}
+
+TEST(Layout, RefusalsNameWhatIsWrongAndWriteNothing) {
+    const Samples samples;
+    struct Row {
+        const char* line;
+        int status;
+        std::vector<std::string> said;
     };
-    for (const Case& c : cases) {
-        QStringList args = {"merge"};
-        if (c.overlap)
-            args << "--overlap" << c.overlap;
-        // Each part as srec_cat reads it at its place, then the lowest and highest address.
-        std::vector<QStringList> placed;
-        qint64 low = INT64_MAX, high = 0;
-        for (const Part& part : c.parts) {
-            const Sample& in = s[part.input];
-            args << in.path + (part.at ? "@" + Number(*part.at) : "");
-            const qint64 at = part.at.value_or(in.origin);
-            placed.push_back(SrecInput(in, at - in.origin));
-            low = std::min(low, at);
-            high = std::max(high, at + in.span);
-        }
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const QString ours = s.dir.path(c.output), theirs = s.dir.path(QString("t.") + c.output);
-        RunInBlocks(args << ours);
-        // A part loses the addresses of the parts that win over it, one exclusion at a time
-        // (srec_cat reads two -exclude filters in a row as one range expression).
-        QStringList srec = {"("};
-        for (size_t i = 0; i < placed.size(); ++i) {
-            QStringList part = placed[i];
-            for (size_t j = 0; j < placed.size(); ++j)
-                if (c.overlap && (QString(c.overlap) == "first" ? j < i : j > i))
-                    part = QStringList{"("} + part + QStringList{")", "-exclude", "-within", "("} +
-                           placed[j] + QStringList{")"};
-            srec << "(" << part << ")";
-        }
-        test::SrecCat(srec + QStringList{")"} + SrecOutput(theirs, low, high, "0xFF"));
-        test::ExpectSameImage(ours, theirs);
+    const Row rows[] = {
+        {"pad --size 512 $a $o.bin", 3, {"a.bin", "1000 bytes", "512 bytes"}},
+        {"pad --chip 2716 $k $o.bin", 3, {"8192 bytes", "2048 bytes of a 2716"}},
+        {"pad --chip 27C999 $a $o.bin", 1, {"27C999", "27C4096", "39SF040"}},
+        {"pad --size 1K --chip 2716 $a $o.bin", 1, {"--size or --chip"}},
+        {"repeat $a $o.bin", 1, {"--size or --chip"}},
+        {"repeat --size 2500 $a $o.bin", 3, {"2500", "1000"}},
+        {"repeat --size 512 $a $o.bin", 3, {"1000 bytes", "512 bytes"}},
+        {"repeat --chip 27C4096 $odd $o.bin", 3, {"999", "16-bit", "27C4096"}},
+        {"chunk --chip 27C1024 $odd $o.bin", 3, {"999", "16-bit"}},
+        {"chunk --size 1 $a $o.bin", 3, {"1000 pieces", "512"}},
+        {"chunk --size 100 $a -", 1, {"PREFIX"}},
+        {"chunk --size 0 $a $o.bin", 1, {"--size"}},
+        {"crop 0x2000:0x3000 $a $o.bin", 3, {"a.bin", "0x00000000 to 0x000003E7"}},
+        {"crop 0x200:0x100 $a $o.bin", 1, {"0x200:0x100"}},
+        {"merge $a $c@0x300 $o.bin",
+         3,
+         {"a.bin and ", "c.bin both", "0x00000300 to 0x000003E7", "--overlap"}},
+        {"merge $b $a@0x8BB7 $o.bin", 3, {"b.hex and ", "0x00008BB7 to 0x00008BB7"}},
+        {"merge --overlap middle $a $c@0x300 $o.bin", 1, {"first, last"}},
+        {"merge $a@0xFFFFFF00 $o.bin", 3, {"a.bin", "0xFFFFFFFF"}},
+        {"merge $a@0x100000000 $o.bin", 1, {"0x100000000"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        const test::ScratchDir outputs;
+        const test::Outcome run = test::RunLine(Strings(samples.expand(row.line, outputs)));
+        EXPECT_EQ(run.status, row.status) << run.err;
+        for (const std::string& part : row.said)
+            EXPECT_NE(run.err.find(part), std::string::npos) << part << " not in " << run.err;
+        EXPECT_TRUE(QDir(outputs.path({})).isEmpty());
     }
+    // srec_cat refuses the overlapping merge too.
+    const test::ScratchDir outputs;
+    EXPECT_NE(test::Start("srec_cat", samples.expand("$a -binary $c -binary -offset 0x300 -o "
+                                                     "$t.bin -binary",
+                                                     outputs))
+                  .status,
+              0);
 }
 
 namespace {
@@ -305,19 +245,12 @@ namespace {
 // The capacity in bits a part number tells: N Kbit for 2716 ... 27C4096, N Mbit for the numbers
 // with a leading 0 (27C010, 29F002, 29F016) or ending in 001 (27C1001), and the 16-bit EPROMs'
 // own numbers (27C210/220/240, 27C400/800, 27C160, 27C322).
-int64_t BitsOfPartNumber(std::string name) {
-    if (name.back() == 'A')
-        name.pop_back();
-    std::string number;
-    for (const char* family : {"39SF", "29F", "29C", "28F", "28C", "27C", "27", "28"})
-        if (name.rfind(family, 0) == 0) {
-            number = name.substr(std::string(family).size());
-            break;
-        }
-    const int64_t n = std::stoll(number);
-    constexpr int64_t Kbit = 1024, Mbit = 1024 * 1024;
+int64_t BitsOfPartNumber(const std::string& name) {
+    static const QRegularExpression part("^(39SF|29F|29C|28F|28C|27C|27|28)([0-9]+)A?$");
+    const std::string number = part.match(QString::fromStdString(name)).captured(2).toStdString();
+    const int64_t n = std::stoll(number), Kbit = 1024, Mbit = 1024 * 1024;
     if (number.size() == 4 && number.substr(1) == "001")
-        return (n / 1000) * Mbit;
+        return n / 1000 * Mbit;
     if (number[0] == '0')
         return (number.back() == '0' ? n / 10 : n) * Mbit;
     if (number == "210" || number == "220" || number == "240")
@@ -334,98 +267,30 @@ int64_t BitsOfPartNumber(std::string name) {
 TEST(Layout, ChipTableAgreesWithPartNumbersAndWidths) {
     const std::set<std::string> sixteenBit = {"27C1024", "27C2048", "27C4096", "27C400", "27C800",
                                               "27C160",  "27C322",  "29F400",  "29F800", "29F160"};
-    const test::Outcome listed = test::RunLine({"chips"});
-    ASSERT_EQ(listed.status, 0);
+    const QString listed = QString::fromStdString(test::RunLine({"chips"}).out);
     std::set<std::string> seen;
     for (const tool::Chip& chip : tool::Chips()) {
         const std::string name(chip.name);
         SCOPED_TRACE(name);
-        EXPECT_EQ(chip.bytes * 8, BitsOfPartNumber(name));
         EXPECT_EQ(chip.busBits, sixteenBit.count(name) ? 16 : 8);
-        EXPECT_TRUE(seen.insert(name).second);
-        for (std::string_view alias : chip.aliases) {
-            EXPECT_EQ(chip.bytes * 8, BitsOfPartNumber(std::string(alias))) << alias;
-            EXPECT_TRUE(seen.insert(std::string(alias)).second) << alias;
-            EXPECT_EQ(&tool::FindChip(std::string(alias)), &chip);
+        std::vector<std::string> names = {name};
+        names.insert(names.end(), chip.aliases.begin(), chip.aliases.end());
+        for (const std::string& other : names) {
+            EXPECT_TRUE(seen.insert(other).second) << other << " twice";
+            EXPECT_EQ(chip.bytes * 8, BitsOfPartNumber(other)) << other;
+            EXPECT_EQ(&tool::FindChip(other), &chip) << other;
         }
-        // Names are found in any case, with a maker's prefix and a speed grade.
-        std::string lower = name;
-        for (char& ch : lower)
-            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        EXPECT_EQ(&tool::FindChip(lower), &chip);
-        EXPECT_EQ(&tool::FindChip("AT" + name + "-15"), &chip);
-        // The organisation reads back as the size: "64K x 8", "2M x 16".
-        int64_t words = 0;
-        char unit = 0;
-        int width = 0;
-        ASSERT_EQ(std::sscanf(chip.organisation().c_str(), "%lld%c x %d",
-                              reinterpret_cast<long long*>(&words), &unit, &width),
-                  3);
-        EXPECT_EQ(words * (unit == 'M' ? 1 << 20 : 1 << 10) * width / 8, chip.bytes);
-        // Its line of `chips` gives the size in bytes after the name.
-        const size_t line = listed.out.find("\n" + name + " ");
-        ASSERT_NE(line, std::string::npos);
-        std::istringstream fields(listed.out.substr(line + 1, listed.out.find('\n', line + 1)));
-        std::string listedName;
-        int64_t listedBytes = 0;
-        fields >> listedName >> listedBytes;
-        EXPECT_EQ(listedBytes, chip.bytes);
+        EXPECT_EQ(&tool::FindChip("at" + name + "-15"), &chip);
+        // Its line of `chips`: the name, the size in bytes and the organisation in words.
+        const QRegularExpression line("^" + QString::fromStdString(name) +
+                                          " +(\\d+) +(\\d+)([KM]) x (\\d+) ",
+                                      QRegularExpression::MultilineOption);
+        const auto fields = line.match(listed);
+        ASSERT_TRUE(fields.hasMatch()) << listed.toStdString();
+        EXPECT_EQ(fields.captured(1).toLongLong(), chip.bytes);
+        EXPECT_EQ(fields.captured(2).toLongLong() *
+                      (fields.captured(3) == "M" ? 1 << 20 : 1 << 10) * fields.captured(4).toInt() /
+                      8,
+                  chip.bytes);
     }
-}
-
-TEST(Layout, RefusalsNameWhatIsWrongAndWriteNothing) {
-    const Samples s;
-    const std::string a = s.native("a.bin"), c = s.native("c.bin"), out = s.native("out.bin");
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::vector<std::string> said;
-    };
-    using tool::AddressText;
-    const Case cases[] = {
-        {{"pad", "--size", "512", a, out}, 3, {"a.bin", "1000 bytes", "512 bytes"}},
-        {{"pad", "--chip", "2716", s.native("k.bin"), out}, 3, {"8192 bytes", "2048", "2716"}},
-        {{"pad", "--chip", "27C999", a, out}, 1, {"27C999", "27C512", "27C4096", "39SF040"}},
-        {{"pad", "--size", "1K", "--chip", "2716", a, out}, 1, {"--size or --chip"}},
-        {{"repeat", a, out}, 1, {"--size or --chip"}},
-        {{"repeat", "--size", "2500", a, out}, 3, {"a.bin", "2500", "1000"}},
-        {{"repeat", "--size", "512", a, out}, 3, {"1000 bytes", "512 bytes"}},
-        {{"repeat", "--chip", "27C4096", s.native("odd.bin"), out},
-         3,
-         {"999", "16-bit", "27C4096"}},
-        {{"chunk", "--chip", "27C1024", s.native("odd.bin"), out}, 3, {"999", "16-bit"}},
-        {{"chunk", "--size", "1", a, out}, 3, {"1000 pieces", "512"}},
-        {{"chunk", "--size", "100", a, "-"}, 1, {"PREFIX"}},
-        {{"chunk", "--size", "0", a, out}, 1, {"--size"}},
-        {{"crop", "0x2000:0x3000", a, out},
-         3,
-         {"a.bin", AddressText(0) + " to " + AddressText(999)}},
-        {{"crop", "0x200:0x100", a, out}, 1, {"0x200:0x100"}},
-        {{"merge", a, c + "@0x300", out},
-         3,
-         {"a.bin and " + c, AddressText(0x300) + " to " + AddressText(1000 - 1), "--overlap"}},
-        {{"merge", s.native("b.hex"), a + "@0x8BB7", out},
-         3,
-         {"b.hex and " + a, AddressText(0x8BB7) + " to " + AddressText(0x8BB7)}},
-        {{"merge", "--overlap", "middle", a, c + "@0x300", out}, 1, {"first, last"}},
-        {{"merge", a + "@0xFFFFFF00", out}, 3, {"a.bin", "0xFFFFFFFF"}},
-        {{"merge", a + "@0x100000000", out}, 1, {"0x100000000"}},
-    };
-    for (const Case& c : cases) {
-        std::string line;
-        for (const std::string& arg : c.args)
-            line += arg + " ";
-        SCOPED_TRACE(line);
-        const test::Outcome run = test::RunLine(c.args);
-        EXPECT_EQ(run.status, c.status) << run.err;
-        for (const std::string& part : c.said)
-            EXPECT_NE(run.err.find(part), std::string::npos) << part << " not in " << run.err;
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(out + ".0")));
-    }
-    // srec_cat refuses the overlapping merge too.
-    const test::Outcome theirs =
-        test::Start("srec_cat", {s["a.bin"].path, "-binary", s["c.bin"].path, "-binary", "-offset",
-                                 "0x300", "-o", s.dir.path("t.bin"), "-binary"});
-    EXPECT_NE(theirs.status, 0);
 }
