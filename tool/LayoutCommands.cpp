@@ -4,6 +4,8 @@
 #include "CommandGroups.h"
 #include "Layout.h"
 
+#include <algorithm>
+
 namespace tool {
 
 namespace {
