@@ -12,6 +12,10 @@ namespace tool {
 std::vector<CommandRule> TransformCommands();
 // compare, checksum.
 std::vector<CommandRule> VerifyCommands();
+// pad, crop, repeat, chunk, chips.
+std::vector<CommandRule> LayoutCommands();
+// merge.
+std::vector<CommandRule> MergeCommands();
 
 // sum's report, or with --algorithm one checksum's value, over the image or its --range.
 void RunSum(const Invocation& call);

@@ -16,7 +16,7 @@ constexpr const char* ProgramName = "vornex-tool";
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = [] {
         std::vector<CommandRule> all;
-        for (auto group : {TransformCommands, VerifyCommands})
+        for (auto group : {TransformCommands, VerifyCommands, LayoutCommands, MergeCommands})
             for (CommandRule& rule : group())
                 all.push_back(std::move(rule));
         return all;
@@ -161,8 +161,8 @@ Options for every IN and OUT:
       that hold the image.
   --fill BYTE                 byte for addresses no record gives (default 0xFF)
   --base ADDR                 start address of a HEX or S-record output (default: the
-                              input's lowest address; 0 for split and interleave); for
-                              compare, checksum and sum also the address of a raw input
+                              input's lowest address; 0 for split, interleave and chunk);
+                              for compare, checksum and sum also the address of a raw input
   -                           as IN: standard input; as OUT: standard output (raw binary
                               unless --in-format/--out-format say otherwise)
   -h, --help                  show this help
@@ -181,7 +181,8 @@ Exit status:
   2  a file cannot be read or written (missing, unreadable, over 4 GiB, disk full, ...)
   3  bad input data: a malformed record (with its line number), conflicting records, a size
      that is not a whole number of words, blocks or units, parts of different sizes,
-     addresses the output's records cannot hold, or an address or range outside the image
+     addresses the output's records cannot hold, an address or range outside the image,
+     an image larger than its size or chip, or merged inputs that overlap
   4  compare: the images differ
 )";
 }

@@ -9,6 +9,7 @@
 #include "ImageTransforms.h"
 #include "TestSupport.h"
 #include "ToolFiles.h"
+#include "support/BlockSize.h"
 #include "support/RandomBytes.h"
 
 #include <QDir>
@@ -41,15 +42,7 @@ int OpenDescriptorsOn(const std::string& path) {
     return n;
 }
 
-// Sets the block size for the life of the object and restores the default afterwards.
-class BlockSize {
-public:
-    explicit BlockSize(int64_t bytes) : saved_(StreamBlockSize()) { SetStreamBlockSize(bytes); }
-    ~BlockSize() { SetStreamBlockSize(saved_); }
-
-private:
-    int64_t saved_;
-};
+using test::BlockSize;
 
 int RunCommand(const std::vector<std::string>& args, std::string* err = nullptr) {
     std::ostringstream out, errors;
