@@ -10,5 +10,7 @@ namespace tool {
 
 // convert, mirror, invert, swap, bitrev, split, interleave, scramble, sum.
 std::vector<CommandRule> TransformCommands();
+// detect.
+std::vector<CommandRule> DetectCommands();
 
 } // namespace tool

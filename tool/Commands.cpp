@@ -16,7 +16,7 @@ constexpr const char* ProgramName = "vornex-tool";
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = [] {
         std::vector<CommandRule> all;
-        for (auto group : {TransformCommands})
+        for (auto group : {TransformCommands, DetectCommands})
             for (CommandRule& rule : group())
                 all.push_back(std::move(rule));
         return all;
