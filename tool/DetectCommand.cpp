@@ -10,8 +10,10 @@ namespace tool {
 
 namespace {
 
-// How many guesses detect --unknown prints.
+// How many guesses detect --unknown prints, and the score the best must reach: one weak sign alone
+// (text, an erased tail) does not, since some candidate of a random image shows one.
 constexpr int GuessCount = 5;
+constexpr double MinGuessScore = 1.0;
 
 Bytes LoadWhole(const Invocation& call, const std::string& path) {
     const auto input = call.load(path);
@@ -54,7 +56,7 @@ void RunUnknown(const Invocation& call) {
     const std::string& path = call.operands()[0];
     const Bytes dump = LoadWhole(call, path);
     const std::vector<Guess> guesses = GuessUndo(dump, GuessCount);
-    if (guesses.empty() || guesses.front().score <= 0)
+    if (guesses.empty() || guesses.front().score < MinGuessScore)
         throw ToolError(ExitNotFound, "no sign of firmware in " + Invocation::Name(path) +
                                           " under any candidate undoing");
     std::ostream& out = call.out();

@@ -14,10 +14,10 @@ namespace {
 using namespace detect;
 
 // Text is sampled in windows of this size spread over the image.
-constexpr int64_t TextWindow = 1024;
-constexpr int TextWindows = 16;
+constexpr int64_t TextWindow = 512;
+constexpr int TextWindows = 8;
 // The erased tail is measured up to this many bytes.
-constexpr int64_t TailLimit = 4096;
+constexpr int64_t TailLimit = 1024;
 // Split parts smaller than this are not tried.
 constexpr int64_t MinPartSize = 64;
 
@@ -29,28 +29,43 @@ constexpr double TextWeight = 2;
 constexpr double PairWeight = 2;
 constexpr double TailWeight = 1;
 
-// A candidate's result, read a byte at a time through its split, address and data maps.
-struct View {
-    const Bytes& dump;
-    Part part;
-    AddressChoice choice;
-    const std::array<uint8_t, 256>& table;
-    int64_t size;
-
-    uint8_t operator[](int64_t i) const {
-        const int64_t at =
-            SplitSource(ChoiceSource(choice, i, size), part.ways, part.width, part.part);
-        return table[dump[static_cast<size_t>(at)]];
-    }
-    uint32_t little32(int64_t at) const {
-        return (*this)[at] | (*this)[at + 1] << 8 | (*this)[at + 2] << 16 |
-               static_cast<uint32_t>((*this)[at + 3]) << 24;
-    }
-    uint32_t big32(int64_t at) const {
-        return static_cast<uint32_t>((*this)[at]) << 24 | (*this)[at + 1] << 16 |
-               (*this)[at + 2] << 8 | (*this)[at + 3];
-    }
+// What the signs read of a candidate's result before its data map: the first and the last 16
+// bytes, windows spread over it for text, and the runs of 0x00 and of 0xFF that end it.
+struct Sample {
+    int64_t size = 0;
+    std::array<uint8_t, 16> head{};
+    std::array<uint8_t, 16> last{};
+    std::vector<uint8_t> text;
+    std::vector<size_t> windowEnds;
+    std::array<int64_t, 2> tailRuns{};
 };
+
+Sample Read(const Bytes& dump, const Part& part, const AddressChoice& choice, int64_t size) {
+    auto at = [&](int64_t i) {
+        return dump[static_cast<size_t>(
+            SplitSource(ChoiceSource(choice, i, size), part.ways, part.width, part.part))];
+    };
+    Sample s;
+    s.size = size;
+    for (int64_t i = 0; i < 16 && i < size; ++i) {
+        s.head[i] = at(i);
+        s.last[i] = at(std::max<int64_t>(0, size - 16) + i);
+    }
+    const int64_t windows = std::min<int64_t>(TextWindows, std::max<int64_t>(1, size / TextWindow));
+    for (int64_t w = 0; w < windows; ++w) {
+        const int64_t start = size * w / windows;
+        for (int64_t i = start; i < std::min(size, start + TextWindow); ++i)
+            s.text.push_back(at(i));
+        s.windowEnds.push_back(s.text.size());
+    }
+    for (int erased = 0; erased < 2; ++erased) {
+        const uint8_t value = erased ? 0xFF : 0x00;
+        int64_t& run = s.tailRuns[erased];
+        while (run < std::min(TailLimit, size) && at(size - 1 - run) == value)
+            ++run;
+    }
+    return s;
+}
 
 std::string Hex(uint32_t value, int digits) {
     char text[16];
@@ -58,31 +73,40 @@ std::string Hex(uint32_t value, int digits) {
     return text;
 }
 
-// The reset vector the result starts with (or the x86 far jump it ends with) and its weight.
-std::pair<double, std::string> ResetVector(const View& v) {
-    const int64_t size = v.size;
+uint32_t Little32(const uint8_t* b) {
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
+
+uint32_t Big32(const uint8_t* b) {
+    return static_cast<uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+}
+
+// The reset vector a result of size bytes starts with (head: its first 16 bytes), or the x86 far
+// jump 16 bytes before its end (last: its last 16 bytes), and its weight.
+std::pair<double, std::string> ResetVector(const std::array<uint8_t, 16>& head,
+                                           const std::array<uint8_t, 16>& last, int64_t size) {
     if (size < 16)
         return {0, {}};
-    const uint32_t sp = v.little32(0);
-    const uint32_t reset = v.little32(4);
+    const uint32_t sp = Little32(&head[0]);
+    const uint32_t reset = Little32(&head[4]);
     const uint32_t flashBase = 0x08000000;
     if (sp >= 0x20000000 && sp <= 0x20100000 && sp % 4 == 0 && (reset & 1) && reset > 8 &&
         ((reset & ~1u) < size || (reset >= flashBase && reset - flashBase < size)))
         return {StrongVector,
                 "ARM Cortex-M vector table (SP " + Hex(sp, 8) + ", reset " + Hex(reset, 8) + ")"};
-    const uint32_t stack = v.big32(0);
-    const uint32_t pc = v.big32(4);
+    const uint32_t stack = Big32(&head[0]);
+    const uint32_t pc = Big32(&head[4]);
     if (pc % 2 == 0 && pc >= 8 && pc < size && stack % 2 == 0 && stack != 0 && stack < 0x01000000)
         return {StrongVector, "68000 vectors (SP " + Hex(stack, 8) + ", reset " + Hex(pc, 8) + ")"};
     const int64_t reach = std::min<int64_t>(size, 0x10000);
-    const uint32_t big16 = static_cast<uint32_t>(v[1]) << 8 | v[2];
-    const uint32_t little16 = static_cast<uint32_t>(v[2]) << 8 | v[1];
-    if (v[0] == 0x02 && big16 >= 3 && big16 < reach)
+    const uint32_t big16 = static_cast<uint32_t>(head[1]) << 8 | head[2];
+    const uint32_t little16 = static_cast<uint32_t>(head[2]) << 8 | head[1];
+    if (head[0] == 0x02 && big16 >= 3 && big16 < reach)
         return {WeakVector, "8051 LJMP " + Hex(big16, 4) + " at 0"};
-    if (v[0] == 0xC3 && little16 >= 3 && little16 < reach)
+    if (head[0] == 0xC3 && little16 >= 3 && little16 < reach)
         return {WeakVector, "Z80 JP " + Hex(little16, 4) + " at 0"};
-    const uint32_t segment = static_cast<uint32_t>(v[size - 12]) << 8 | v[size - 13];
-    if (v[size - 16] == 0xEA && segment >= 0xE000)
+    const uint32_t segment = static_cast<uint32_t>(last[4]) << 8 | last[3];
+    if (last[0] == 0xEA && segment >= 0xE000)
         return {WeakVector,
                 "x86 far jump to segment " + Hex(segment, 4) + " 16 bytes from the end"};
     return {0, {}};
@@ -92,16 +116,21 @@ bool Printable(uint8_t c) {
     return c >= 0x20 && c <= 0x7E;
 }
 
-// Letter pairs frequent in English, which text turned around or shuffled by words loses.
+// Letter pairs frequent in English, which text turned around or shuffled by words loses; either
+// letter may be upper case.
 bool FrequentPair(uint8_t a, uint8_t b) {
-    static constexpr std::string_view Pairs =
-        "th he in er an re on at en nd ti es or te of ed is it al ar st to nt ng se ha as ou io le "
-        "ve co me de hi ri ro ic ne ea ra ce";
-    const char pair[2] = {static_cast<char>(a | 0x20), static_cast<char>(b | 0x20)};
-    for (size_t i = 0; i + 1 < Pairs.size(); i += 3)
-        if (Pairs[i] == pair[0] && Pairs[i + 1] == pair[1])
-            return true;
-    return false;
+    static const auto table = [] {
+        std::array<bool, 1 << 16> t{};
+        constexpr std::string_view Pairs =
+            "th he in er an re on at en nd ti es or te of ed is it al ar st to nt ng se ha as ou "
+            "io le ve co me de hi ri ro ic ne ea ra ce";
+        for (size_t i = 0; i + 1 < Pairs.size(); i += 3)
+            for (int upperA = 0; upperA < 2; ++upperA)
+                for (int upperB = 0; upperB < 2; ++upperB)
+                    t[(Pairs[i] & ~(upperA << 5)) << 8 | (Pairs[i + 1] & ~(upperB << 5))] = true;
+        return t;
+    }();
+    return table[a << 8 | b];
 }
 
 struct Scored {
@@ -109,46 +138,52 @@ struct Scored {
     uint64_t fingerprint = 0;
 };
 
-Scored Score(const View& v) {
+// The signs a sample shows through a data map (table) whose 0xFF comes from the byte erased.
+Scored Score(const Sample& sample, const std::array<uint8_t, 256>& table, uint8_t erased) {
     Scored s;
-    const auto [vector, vectorReason] = ResetVector(v);
+    std::array<uint8_t, 16> head{};
+    std::array<uint8_t, 16> last{};
+    uint64_t hash = 0xCBF29CE484222325ull;
+    auto mix = [&hash](uint8_t b) { hash = (hash ^ b) * 0x100000001B3ull; };
+    for (int i = 0; i < 16; ++i) {
+        head[i] = table[sample.head[i]];
+        last[i] = table[sample.last[i]];
+        mix(head[i]);
+        mix(last[i]);
+    }
+    const auto [vector, vectorReason] = ResetVector(head, last, sample.size);
     s.guess.score = vector;
     if (vector > 0)
         s.guess.reasons.push_back(vectorReason);
 
-    // Printable runs of four or more in the sampled windows, and the frequent pairs inside them.
-    int64_t sampled = 0;
+    // Printable runs of four or more in the windows, and the frequent pairs inside them.
     int64_t inRuns = 0;
     int64_t pairs = 0;
     int64_t frequent = 0;
-    uint64_t hash = 0xCBF29CE484222325ull;
-    const int64_t windows =
-        std::min<int64_t>(TextWindows, std::max<int64_t>(1, v.size / TextWindow));
-    for (int64_t w = 0; w < windows; ++w) {
-        const int64_t start = v.size * w / windows;
-        const int64_t end = std::min(v.size, start + TextWindow);
+    size_t start = 0;
+    for (size_t end : sample.windowEnds) {
         int64_t run = 0;
-        for (int64_t i = start; i <= end; ++i) {
-            const bool printable = i < end && Printable(v[i]);
-            if (i < end)
-                hash = (hash ^ v[i]) * 0x100000001B3ull;
-            if (printable) {
-                ++run;
-                continue;
+        for (size_t i = start; i <= end; ++i) {
+            if (i < end) {
+                mix(table[sample.text[i]]);
+                if (Printable(table[sample.text[i]])) {
+                    ++run;
+                    continue;
+                }
             }
             if (run >= 4) {
                 inRuns += run;
-                for (int64_t k = i - run; k + 1 < i; ++k) {
+                for (size_t k = i - static_cast<size_t>(run); k + 1 < i; ++k) {
                     ++pairs;
-                    frequent += FrequentPair(v[k], v[k + 1]);
+                    frequent += FrequentPair(table[sample.text[k]], table[sample.text[k + 1]]);
                 }
             }
             run = 0;
         }
-        sampled += end - start;
+        start = end;
     }
-    if (sampled > 0 && inRuns > 0) {
-        const double text = static_cast<double>(inRuns) / static_cast<double>(sampled);
+    if (!sample.text.empty() && inRuns > 0) {
+        const double text = static_cast<double>(inRuns) / static_cast<double>(sample.text.size());
         const double english = pairs == 0 ? 0 : static_cast<double>(frequent) / pairs;
         s.guess.score += TextWeight * text + PairWeight * english;
         if (text >= 0.1)
@@ -158,17 +193,11 @@ Scored Score(const View& v) {
                                       "% of their letter pairs common in English");
     }
 
-    int64_t tail = 0;
-    while (tail < std::min(TailLimit, v.size) && v[v.size - 1 - tail] == 0xFF)
-        ++tail;
+    const int64_t tail = erased == 0xFF ? sample.tailRuns[1] : erased == 0 ? sample.tailRuns[0] : 0;
     if (tail >= 16) {
-        s.guess.score += TailWeight * std::min(1.0, std::log2(static_cast<double>(tail)) / 12);
+        s.guess.score += TailWeight * std::min(1.0, std::log2(static_cast<double>(tail)) / 10);
         s.guess.reasons.push_back("erased 0xFF tail of " + std::to_string(tail) +
                                   (tail == TailLimit ? "+" : "") + " bytes");
-    }
-    for (int64_t i = 0; i < std::min<int64_t>(16, v.size); ++i) {
-        hash = (hash ^ v[i]) * 0x100000001B3ull;
-        hash = (hash ^ v[v.size - 1 - i]) * 0x100000001B3ull;
     }
     s.fingerprint = hash;
     return s;
@@ -201,14 +230,16 @@ std::vector<Guess> GuessUndo(const Bytes& dump, int count) {
             continue;
         const int64_t m = size / ways;
         for (const Part& part : Parts(size, m))
-            for (const AddressChoice& choice : AddressChoices(m))
+            for (const AddressChoice& choice : AddressChoices(m)) {
+                const Sample sample = Read(dump, part, choice, m);
                 for (size_t d = 0; d < dataChoices.size(); ++d) {
-                    Scored s = Score(View{dump, part, choice, tables[d], m});
+                    Scored s = Score(sample, tables[d], dataChoices[d].map.inverseTable()[0xFF]);
                     s.guess.undo = PartSteps(part);
                     for (const Recipe& more : {ChoiceSteps(choice), dataChoices[d].steps})
                         s.guess.undo.insert(s.guess.undo.end(), more.begin(), more.end());
                     all.push_back(std::move(s));
                 }
+            }
     }
     std::stable_sort(all.begin(), all.end(), [](const Scored& a, const Scored& b) {
         if (a.guess.score != b.guess.score)
