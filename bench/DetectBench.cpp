@@ -99,7 +99,7 @@ const std::vector<Case>& Cases() {
         {"address_and_data_lines_20", {Rewire(20, true)}},
         {"split_swap_invert", {Split(2, 1, 0), Step(Kind::Swap, 2), Step(Kind::Invert)}},
         {"mirror_swap_bitrev", {Step(Kind::Mirror, 2), Step(Kind::Swap, 8), Step(Kind::Bitrev)}},
-        {"lines_before_split_4", {Rewire(20, true), Split(4, 1, 2)}},
+        {"lines_before_split_4", {Rewire(20, false), Split(4, 1, 2)}},
         {"split_2_width_2_lines_19", {Split(2, 2, 1), Rewire(19, true)}},
     };
     return cases;

@@ -260,15 +260,19 @@ private:
         }
         std::vector<ScoredDataMap> hypotheses =
             DataMapsByHistogram(sources, dumpCounts, DataHypotheses);
-        // The maps of the named commands last, for a part whose histogram tells too little.
+        // The maps of the named commands too, for a part whose histogram tells too little: first
+        // when no source's histogram comes near the dump's, last otherwise.
+        const bool told = !hypotheses.empty() && hypotheses.front().distance < ToldDistance;
+        std::vector<ScoredDataMap> named;
         for (int reversed = 0; reversed < 2; ++reversed)
             for (int inverted = 0; inverted < 2; ++inverted) {
-                ScoredDataMap named;
+                ScoredDataMap map;
                 if (reversed)
-                    named.map.lines = {7, 6, 5, 4, 3, 2, 1, 0};
-                named.map.mask = inverted ? 0xFF : 0;
-                hypotheses.push_back(named);
+                    map.map.lines = {7, 6, 5, 4, 3, 2, 1, 0};
+                map.map.mask = inverted ? 0xFF : 0;
+                named.push_back(map);
             }
+        hypotheses.insert(told ? hypotheses.end() : hypotheses.begin(), named.begin(), named.end());
         std::vector<DataMap> tried;
         std::optional<Detection> best;
         for (const ScoredDataMap& h : hypotheses) {

@@ -14,6 +14,8 @@ namespace {
 
 // Node evaluations after which the histogram search stops with the maps it has.
 constexpr int MaxHistogramNodes = 4000;
+// Node evaluations of one dive to a leaf, nearest child first at each of the 8 levels.
+constexpr int DiveNodes = 16 + 14 + 12 + 10 + 8 + 6 + 4 + 2;
 // Maps farther from the dump's histogram than twice the best distance plus this share of the
 // dump's bytes are not kept: a map that is right lies near the best.
 constexpr double HistogramSlack = 0.002;
@@ -36,8 +38,8 @@ uint64_t NextRandom(uint64_t& state) {
 class HistogramSearch {
 public:
     HistogramSearch(const Histogram& source, double scale, const Histogram& dump, int count,
-                    double limit)
-        : count_(count) {
+                    double limit, int maxNodes = MaxHistogramNodes)
+        : count_(count), maxNodes_(maxNodes) {
         for (int v = 0; v < 256; ++v) {
             source_[v] = static_cast<double>(source[v]) * scale;
             total_ += static_cast<double>(dump[v]);
@@ -105,7 +107,7 @@ private:
         std::sort(children.begin(), children.end(),
                   [](const Child& a, const Child& b) { return a.bound < b.bound; });
         for (const Child& child : children) {
-            if (child.bound >= worst() || nodes_ > MaxHistogramNodes)
+            if (child.bound >= worst() || nodes_ > maxNodes_)
                 return;
             DataMap next = map;
             next.lines[bit] = child.line;
@@ -126,6 +128,7 @@ private:
     }
 
     int count_;
+    int maxNodes_;
     std::array<double, 256> source_{};
     double total_ = 0;
     double limit_ = INFINITY;
@@ -289,18 +292,21 @@ std::vector<int64_t> CountBytesByOffset(const Bytes& image) {
 
 std::vector<ScoredDataMap> DataMapsByHistogram(const std::vector<HistogramSource>& sources,
                                                const Histogram& dump, int count) {
-    // Each source's nearest map first, then near maps of the sources that come near the nearest
-    // of all, so that a source far off is given up after a few steps.
+    // One dive per source, nearest child first, bounds the best distance; then only maps near
+    // the best dive are searched for, so that a source far off is given up after a few steps.
     double nearest = INFINITY;
     for (const HistogramSource& source : sources)
         for (const ScoredDataMap& m :
-             HistogramSearch(source.counts, source.scale, dump, 1, INFINITY).run())
+             HistogramSearch(source.counts, source.scale, dump, 1, INFINITY, DiveNodes).run())
             nearest = std::min(nearest, m.distance);
+    const bool told = nearest < ToldDistance;
     std::vector<ScoredDataMap> maps;
     for (const HistogramSource& source : sources)
-        for (const ScoredDataMap& m : HistogramSearch(source.counts, source.scale, dump, count,
-                                                      2 * nearest + HistogramSlack + 1e-9)
-                                          .run())
+        for (const ScoredDataMap& m :
+             HistogramSearch(source.counts, source.scale, dump, told ? count : 1,
+                             told ? 2 * nearest + HistogramSlack + 1e-9 : INFINITY,
+                             told ? MaxHistogramNodes : DiveNodes)
+                 .run())
             if (std::find_if(maps.begin(), maps.end(),
                              [&](const ScoredDataMap& x) { return x.map == m.map; }) == maps.end())
                 maps.push_back(m);

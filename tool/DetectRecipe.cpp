@@ -155,37 +155,49 @@ std::vector<int> SplitLines(int ways, int width) {
 } // namespace
 
 Bytes ApplyRecipe(const Recipe& recipe, const Bytes& image) {
-    Bytes bytes = image;
+    // The image is copied only for a step that changes bytes in place; a split or a scramble
+    // reads it as it is.
+    const Bytes* current = &image;
+    Bytes bytes;
+    auto own = [&]() -> Bytes& {
+        if (current != &bytes) {
+            bytes = *current;
+            current = &bytes;
+        }
+        return bytes;
+    };
     for (const DetectStep& step : recipe) {
-        const auto n = static_cast<int64_t>(bytes.size());
+        const auto n = static_cast<int64_t>(current->size());
         switch (step.kind) {
         case Kind::Convert:
             break;
         case Kind::Mirror:
-            MirrorByDataSize(bytes.data(), n, step.size - 1, step.lowFirst);
+            MirrorByDataSize(own().data(), n, step.size - 1, step.lowFirst);
             break;
         case Kind::Swap:
             if (n % step.size != 0)
                 return {};
-            SwapWordBytes(bytes.data(), n, step.size);
+            SwapWordBytes(own().data(), n, step.size);
             break;
         case Kind::Bitrev:
-            ReverseBitsInBytes(bytes.data(), n);
+            ReverseBitsInBytes(own().data(), n);
             break;
         case Kind::Invert:
-            InvertBytes(bytes.data(), n);
+            InvertBytes(own().data(), n);
             break;
         case Kind::Split:
             if (n % (step.ways * step.width) != 0)
                 return {};
-            bytes = std::move(SplitWays(bytes, step.ways, step.width)[step.part]);
+            bytes = std::move(SplitWays(*current, step.ways, step.width)[step.part]);
+            current = &bytes;
             break;
         case Kind::Scramble: {
             const BusWiring& wiring = step.wiring;
             if (!WiringProblem(wiring).empty() || n % (int64_t{1} << wiring.addressLines.size()))
                 return {};
             if (!wiring.addressLines.empty()) {
-                bytes = Scramble(bytes, wiring, ScrambleDirection::Forward);
+                bytes = Scramble(*current, wiring, ScrambleDirection::Forward);
+                current = &bytes;
                 break;
             }
             // Without address lines the scramble maps each byte alone, so its result on the 256
@@ -193,13 +205,13 @@ Bytes ApplyRecipe(const Recipe& recipe, const Bytes& image) {
             Bytes values(256);
             std::iota(values.begin(), values.end(), 0);
             const Bytes table = Scramble(values, wiring, ScrambleDirection::Forward);
-            for (uint8_t& b : bytes)
+            for (uint8_t& b : own())
                 b = table[b];
             break;
         }
         }
     }
-    return bytes;
+    return current == &bytes ? std::move(bytes) : image;
 }
 
 RecipeLines RecipeCommands(const Recipe& recipe, const std::string& input,

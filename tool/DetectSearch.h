@@ -38,11 +38,16 @@ DataFit FitDataMap(const uint8_t* from, const uint8_t* to, int64_t n);
 Histogram CountBytes(const Bytes& image);
 std::vector<int64_t> CountBytesByOffset(const Bytes& image);
 
+// A histogram this near the dump's (distance per byte) tells the data map: a source that is the
+// dump's bytes in another order comes within its bad bytes of 0, a sampled part of random data not.
+inline constexpr double ToldDistance = 0.005;
+
 // Up to count data maps ordered by how far a source's histogram, its counts times scale, lies from
 // the dump's after the map (distance: the sum over values of the differences, over the dump's
 // size), nearest first over all the sources, none farther than twice the nearest plus 0.002.
 // A branch and bound over the result bits, coarser histograms bounding the distance from below,
-// that gives up after a fixed number of steps with what it has.
+// that gives up after a fixed number of steps with what it has. When no source comes within
+// ToldDistance, only each source's map from one dive (nearest child first) is given.
 struct HistogramSource {
     Histogram counts{};
     double scale = 1;
