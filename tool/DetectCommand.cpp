@@ -101,10 +101,11 @@ void RunDetect(const Invocation& call) {
     double best = 0;
     const auto found = DetectTransformation(reference, dump, &best);
     if (!found)
-        throw ToolError(ExitNotFound, "no transformation found from " + referenceName + " to " +
-                                          dumpName + " (the best candidate matches " +
-                                          Percent(best) + ", below " + Percent(DetectMinMatch) +
-                                          ")");
+        throw ToolError(ExitNotFound,
+                        "no transformation found from " + referenceName + " to " + dumpName +
+                            (best > 0 ? " (the best candidate matches " + Percent(best) +
+                                            ", below " + Percent(DetectMinMatch) + ")"
+                                      : " (no candidate matches its sampled bytes)"));
     const RecipeLines lines = RecipeCommands(
         found->recipe, operands[0], OutputName(operands[1], ".detected"), InputOptions(call));
     std::ostream& out = call.out();

@@ -243,7 +243,7 @@ TEST(Detect, FindsNothingWhereNothingFits) {
         const char* says;
     };
     const Case cases[] = {
-        {"unrelated data", RandomBytes(16 << 10, 5), "below 90"},
+        {"unrelated data", RandomBytes(16 << 10, 5), "no transformation found"},
         {"three quarters", {reference.begin(), reference.begin() + (12 << 10)}, "a quarter"},
         {"larger", FirmwareLikeBytes(32 << 10, 3), "a quarter"},
         {"a third of the bytes spoiled", spoiled, "below 90"},
