@@ -19,5 +19,7 @@ std::vector<CommandRule> MergeCommands();
 
 // sum's report, or with --algorithm one checksum's value, over the image or its --range.
 void RunSum(const Invocation& call);
+// detect.
+std::vector<CommandRule> DetectCommands();
 
 } // namespace tool

@@ -16,7 +16,8 @@ constexpr const char* ProgramName = "vornex-tool";
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = [] {
         std::vector<CommandRule> all;
-        for (auto group : {TransformCommands, VerifyCommands, LayoutCommands, MergeCommands})
+        for (auto group :
+             {TransformCommands, VerifyCommands, LayoutCommands, MergeCommands, DetectCommands})
             for (CommandRule& rule : group())
                 all.push_back(std::move(rule));
         return all;
@@ -184,6 +185,7 @@ Exit status:
      addresses the output's records cannot hold, an address or range outside the image,
      an image larger than its size or chip, or merged inputs that overlap
   4  compare: the images differ
+  5  detect: no transformation found (or, with --unknown, no sign of firmware)
 )";
 }
 

@@ -57,6 +57,61 @@ inline Outcome Start(const QString& program, const QStringList& args,
     return f;
 }
 
+// The words of a POSIX shell line of plain words, single-quoted strings and backslash escapes, as
+// the tool prints file names.
+inline std::vector<std::string> ShellWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    bool escaped = false;
+    for (char c : line) {
+        if (escaped) {
+            word += c;
+            escaped = false;
+        } else if (!quoted && c == '\\') {
+            escaped = true;
+            inWord = true;
+        } else if (quoted) {
+            if (c == '\'')
+                quoted = false;
+            else
+                word += c;
+        } else if (c == '\'') {
+            quoted = true;
+            inWord = true;
+        } else if (c == ' ') {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
+// Runs in this process every line of text that is a vornex-tool command line, in order, up to the
+// first that fails; the outcome of that one or of the last. Status -1 when text holds none.
+inline Outcome RunPrinted(const std::string& text) {
+    Outcome last;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> words = ShellWords(line);
+        if (words.empty() || words.front() != "vornex-tool")
+            continue;
+        words.erase(words.begin());
+        last = RunLine(words);
+        if (last.status != 0)
+            break;
+    }
+    return last;
+}
+
 #ifdef VORNEX_TOOL_PATH
 // The built executable.
 inline Outcome Tool(const QStringList& args, const QByteArray& input = {}) {
