@@ -78,7 +78,7 @@ ParsedLine ParseLine(const std::vector<std::string>& args) {
     return parsed;
 }
 
-void Run(const std::vector<std::string>& args, std::ostream& out) {
+void Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ParsedLine line = ParseLine(args);
     if (line.help) {
         out << HelpText();
@@ -114,7 +114,7 @@ void Run(const std::vector<std::string>& args, std::ostream& out) {
                  ? std::to_string(rule->minOperands)
                  : std::to_string(rule->minOperands) + " to " + std::to_string(rule->maxOperands)) +
             " file operands, not " + std::to_string(count));
-    rule->run(Invocation(std::move(line), out));
+    rule->run(Invocation(std::move(line), out, err));
 }
 
 // The commands' entries of --help.
@@ -129,7 +129,7 @@ std::string CommandHelp() {
 
 int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
-        Run(args, out);
+        Run(args, out, err);
         out.flush();
         return 0;
     } catch (const ToolError& e) {
@@ -160,6 +160,8 @@ Options for every IN and OUT:
       extension before its number. ihex and srec choose the smallest address records
       that hold the image.
   --fill BYTE                 byte for addresses no record gives (default 0xFF)
+  --allow-large               fill the gaps of a sparse input even where that writes over
+                              16 MiB and over 16 times the bytes its records give
   --base ADDR                 start address of a HEX or S-record output (default: the
                               input's lowest address; 0 for split and interleave)
   -                           as IN: standard input; as OUT: standard output (raw binary
@@ -169,8 +171,11 @@ Options for every IN and OUT:
 
 Numbers are decimal or hex with 0x. Inputs may be up to 4 GiB: a raw file's size or the span
 from the lowest to the highest address of a HEX or S-record file. Files are read and written in
-blocks of 1 MiB, so memory stays small whatever their size; a HEX or S-record input keeps only the
-bytes its records give, not its gaps, and standard input is read whole (up to 256 MiB).
+blocks of 1 MiB, so memory stays small whatever their size; a HEX or S-record input holds only the
+bytes its records give (plus 24 bytes per record out of address order), not its gaps, and
+standard input is read whole (up to 256 MiB). convert, invert, bitrev and swap keep the gaps: a
+HEX or S-record output has no records there, a raw output the --fill byte; the other commands
+fill them first.
 Output files are written through a temporary file and renamed when complete: a failed command
 leaves no partial output and an existing file as it was.
 
@@ -179,8 +184,9 @@ Exit status:
   1  wrong command line
   2  a file cannot be read or written (missing, unreadable, over 4 GiB, disk full, ...)
   3  bad input data: a malformed record (with its line number), conflicting records, a size
-     that is not a whole number of words, blocks or units, parts of different sizes, or
-     addresses the output's records cannot hold
+     that is not a whole number of words, blocks or units, parts of different sizes,
+     addresses the output's records cannot hold, or gaps too large to fill without
+     --allow-large
 )";
 }
 

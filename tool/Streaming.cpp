@@ -103,6 +103,65 @@ void StreamChanged(ByteSource& source, ImageWriter& writer,
     }
 }
 
+void StreamRanges(ByteSource& source, ImageWriter& writer, const std::vector<DataRange>& ranges,
+                  int64_t unit, uint8_t fill,
+                  const std::function<void(uint8_t*, int64_t)>& change) {
+    if (ranges.empty())
+        return;
+    auto alignDown = [unit](int64_t offset) { return offset / unit * unit; };
+    auto alignUp = [unit](int64_t offset) { return (offset + unit - 1) / unit * unit; };
+    int64_t longest = 0;
+    for (const DataRange& range : ranges)
+        longest = std::max(longest, alignUp(range.offset + range.length) - alignDown(range.offset));
+    const int64_t blockBytes = std::min(BlockOf(unit), longest);
+    std::vector<uint8_t> block(static_cast<size_t>(blockBytes));
+    int64_t written = ranges.front().offset;
+    for (const DataRange& range : ranges) {
+        if (range.offset > written)
+            writer.gap(range.offset - written, fill);
+        const int64_t end = range.offset + range.length;
+        for (int64_t at = alignDown(range.offset); at < end; at += blockBytes) {
+            const int64_t stop = std::min(at + blockBytes, alignUp(end));
+            source.read(at, block.data(), stop - at);
+            change(block.data(), stop - at);
+            const int64_t from = std::max(at, range.offset);
+            writer.append(block.data() + (from - at), std::min(stop, end) - from);
+        }
+        written = end;
+    }
+}
+
+std::vector<DataRange> SwappedRanges(const std::vector<DataRange>& ranges, int64_t wordSize) {
+    std::vector<DataRange> moved;
+    for (const DataRange& range : ranges) {
+        const int64_t end = range.offset + range.length;
+        for (int64_t at = range.offset; at < end;) {
+            const int64_t word = at / wordSize * wordSize;
+            if (at == word && end >= word + wordSize) {
+                // Whole words keep their place.
+                const int64_t wholeEnd = end / wordSize * wordSize;
+                moved.push_back({at, wholeEnd - at});
+                at = wholeEnd;
+            } else {
+                // Part of a word, [at, pieceEnd), lands reversed at its word's other end.
+                const int64_t pieceEnd = std::min(end, word + wordSize);
+                moved.push_back({2 * word + wordSize - pieceEnd, pieceEnd - at});
+                at = pieceEnd;
+            }
+        }
+    }
+    std::sort(moved.begin(), moved.end(),
+              [](const DataRange& a, const DataRange& b) { return a.offset < b.offset; });
+    std::vector<DataRange> merged;
+    for (const DataRange& range : moved) {
+        if (!merged.empty() && merged.back().offset + merged.back().length == range.offset)
+            merged.back().length += range.length;
+        else
+            merged.push_back(range);
+    }
+    return merged;
+}
+
 void StreamMirror(ByteSource& source, ImageWriter& writer, int dataSizeIndex, bool lowByteFirst) {
     const int64_t size = source.size();
     if (dataSizeIndex != 0 && dataSizeIndex != 1) {
