@@ -47,5 +47,7 @@ PY
 
 # vornex-tool end to end on a 256 MiB file, next to dd and srec_cat.
 bench/tool_bench.sh build-bench/tool/vornex-tool
+# Reading a 256 MiB Intel HEX and S-record file, next to objcopy: speed and peak memory.
+bench/tool_bench_formats.sh build-bench/tool/vornex-tool
 # Start-up to the main window mapped, next to a minimal Qt window.
 bench/startup_bench.sh build-bench
