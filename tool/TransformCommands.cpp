@@ -31,7 +31,8 @@ void RunSplit(const Invocation& call) {
     RefusePadForAddressedInput(call, *input);
     const int64_t unit = int64_t{ways} * width;
     // An addressed input is dealt from the unit boundary at or below its origin to the one at or
-    // above its end, the addresses outside its records taking the fill byte like its gaps.
+    // above its end, the addresses outside its records taking the fill byte like its gaps. Here we
+    // differ from srec_cat's -split, whose parts keep the gaps: a part is a chip's whole image.
     const int64_t lead = input->origin() % unit;
     const int64_t size = input->records
                              ? (lead + input->image().size() + unit - 1) / unit * unit
