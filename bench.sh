@@ -49,5 +49,7 @@ PY
 bench/tool_bench.sh build-bench/tool/vornex-tool
 # compare and CRC-32 on 256 MiB files, next to cmp, Python's zlib and srec_cat.
 bench/tool_bench_check.sh build-bench/tool/vornex-tool
+# Reading a 256 MiB Intel HEX and S-record file, next to objcopy: speed and peak memory.
+bench/tool_bench_formats.sh build-bench/tool/vornex-tool
 # Start-up to the main window mapped, next to a minimal Qt window.
 bench/startup_bench.sh build-bench

@@ -91,6 +91,9 @@ struct ReplacingFile {
     FileHandle handle = InvalidFileHandle;
     std::string temporaryPath;
     std::string targetPath;
+    // Bytes written so far, and how many of them were handed to the disk early.
+    std::uint64_t written = 0;
+    std::uint64_t handedOver = 0;
 };
 int BeginReplacing(const std::string& path, ReplacingFile* file);
 int WriteReplacing(ReplacingFile& file, const void* data, std::size_t size);

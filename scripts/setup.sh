@@ -13,8 +13,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           desktop-file-utils appstream dpkg-dev file lintian
           # the fuzz harnesses
           clang-14 libclang-rt-14-dev llvm-14
-          # vornex-tool's test oracles and benchmark comparison (srec_cat; zlib and binascii)
-          srecord python3)
+          # vornex-tool's test oracles and benchmark comparison (srec_cat; objcopy; zlib and
+          # binascii) and the benchmark's peak memory (GNU time)
+          srecord binutils python3 time)
 
 missing=()
 for p in "${packages[@]}"; do

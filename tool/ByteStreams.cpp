@@ -12,10 +12,12 @@ void MemorySource::read(int64_t offset, uint8_t* to, int64_t n) {
 }
 
 void PaddedSource::read(int64_t offset, uint8_t* to, int64_t n) {
-    const int64_t inner = std::clamp<int64_t>(inner_.size() - offset, 0, n);
-    if (inner > 0)
-        inner_.read(offset, to, inner);
-    std::fill(to + inner, to + n, pad_);
+    const int64_t start = std::clamp<int64_t>(lead_ - offset, 0, n);
+    const int64_t end = std::clamp<int64_t>(lead_ + inner_.size() - offset, start, n);
+    std::fill(to, to + start, pad_);
+    if (end > start)
+        inner_.read(offset + start - lead_, to + start, end - start);
+    std::fill(to + end, to + n, pad_);
 }
 
 } // namespace tool

@@ -54,17 +54,20 @@ private:
     int64_t size_;
 };
 
-// A source whose first bytes come from another source and whose remaining ones, up to size, are
-// all pad: a last partial word completed.
+// A source of size bytes: lead pad bytes, another source's bytes, and pad up to size: a first and
+// a last partial word completed.
 class PaddedSource : public ByteSource {
 public:
     PaddedSource(ByteSource& inner, int64_t size, uint8_t pad)
-        : inner_(inner), size_(size), pad_(pad) {}
+        : PaddedSource(inner, 0, size, pad) {}
+    PaddedSource(ByteSource& inner, int64_t lead, int64_t size, uint8_t pad)
+        : inner_(inner), lead_(lead), size_(size), pad_(pad) {}
     int64_t size() const override { return size_; }
     void read(int64_t offset, uint8_t* to, int64_t n) override;
 
 private:
     ByteSource& inner_;
+    int64_t lead_;
     int64_t size_;
     uint8_t pad_;
 };

@@ -101,7 +101,8 @@ FormatChoice FormatOption(const std::string& option, const std::string& name) {
 
 } // namespace
 
-Invocation::Invocation(ParsedLine line, std::ostream& out) : line_(std::move(line)), out_(out) {
+Invocation::Invocation(ParsedLine line, std::ostream& out, std::ostream& err)
+    : line_(std::move(line)), out_(out), err_(err) {
     if (auto v = option("--in-format"))
         inFormat_ = FormatOption("--in-format", *v);
     if (auto v = option("--out-format"))
@@ -158,15 +159,23 @@ std::unique_ptr<Input> Invocation::load(const std::string& path) const {
     auto input = std::make_unique<Input>();
     input->file = std::make_unique<InputFile>(path);
     const FormatChoice format = inFormat_.value_or(FormatFromPath(path));
+    const RecordWarning warn = [&](int64_t line, const std::string& message) {
+        err_ << "vornex-tool: " << input->name() << ": line " << line << ": warning: " << message
+             << '\n';
+    };
     try {
         if (format.format == FileFormat::IntelHex)
-            input->records = ParseIntelHexFrom(*input->file, fill_);
+            input->records = ParseIntelHexFrom(*input->file, fill_, warn);
         else if (format.format == FileFormat::SRecord)
-            input->records = ParseSRecordFrom(*input->file, fill_);
+            input->records = ParseSRecordFrom(*input->file, fill_, warn);
     } catch (const FormatError& e) {
         throw ToolError(ExitBadData, input->name() + ": " + e.what());
     }
     return input;
+}
+
+FormatChoice Invocation::outputFormat(const std::string& formatPath) const {
+    return outFormat_.value_or(FormatFromPath(formatPath));
 }
 
 Output Invocation::create(const std::string& path, const std::string& formatPath, int64_t origin,
@@ -174,12 +183,30 @@ Output Invocation::create(const std::string& path, const std::string& formatPath
     Output output;
     output.file = std::make_unique<OutputFile>(path);
     try {
-        output.writer = ImageWriter::Make(outFormat_.value_or(FormatFromPath(formatPath)),
-                                          base_.value_or(origin), size, entry, *output.file);
+        output.writer = ImageWriter::Make(outputFormat(formatPath), base_.value_or(origin), size,
+                                          entry, *output.file);
     } catch (const FormatError& e) {
         throw ToolError(ExitBadData, output.file->name() + ": " + e.what());
     }
     return output;
+}
+
+void CheckFill(const Invocation& call, Input& input, int64_t filledBytes,
+               const std::string& forWhat) {
+    int64_t given = 0;
+    for (const DataRange& range : input.image().ranges())
+        given += range.length;
+    if (filledBytes <= LargeFillBytes || filledBytes <= LargeFillRatio * given ||
+        call.flag("--allow-large"))
+        return;
+    char span[64];
+    std::snprintf(span, sizeof span, "0x%08llX to 0x%08llX",
+                  static_cast<unsigned long long>(input.origin()),
+                  static_cast<unsigned long long>(input.origin() + input.image().size() - 1));
+    throw ToolError(ExitBadData, input.name() + ": the records give " + std::to_string(given) +
+                                     " bytes from " + span + "; filling their gaps for " + forWhat +
+                                     " makes " + std::to_string(filledBytes) +
+                                     " bytes (--allow-large allows it)");
 }
 
 // The size padded to a whole number of units with the --pad byte; without one a partial unit is
@@ -201,6 +228,7 @@ int64_t PaddedSize(Input& input, int64_t unit, std::optional<uint8_t> pad,
 void Transform(const Invocation& call,
                const std::function<void(ByteSource&, ImageWriter&)>& transform) {
     const auto input = call.load(call.operands()[0]);
+    CheckFill(call, *input, input->image().size(), call.command());
     Output output = call.create(call.operands()[1], *input, input->image().size());
     transform(input->image(), *output.writer);
     output.finish();

@@ -29,7 +29,7 @@ struct OptionRule {
 
 // The options every command that reads and writes images takes.
 inline const std::vector<OptionRule> FormatOptions = {
-    {"--in-format"}, {"--out-format"}, {"--fill"}, {"--base"}};
+    {"--in-format"}, {"--out-format"}, {"--fill"}, {"--base"}, {"--allow-large", false}};
 
 struct ParsedLine {
     std::string command;
@@ -79,11 +79,13 @@ struct Output {
 // One parsed command line with the options common to all commands.
 class Invocation {
 public:
-    Invocation(ParsedLine line, std::ostream& out);
+    // Reports go to out; warnings on inputs that are read all the same go to err.
+    Invocation(ParsedLine line, std::ostream& out, std::ostream& err);
 
     const std::string& command() const { return line_.command; }
     const std::vector<std::string>& operands() const { return line_.operands; }
     std::ostream& out() const { return out_; }
+    std::ostream& err() const { return err_; }
 
     // The value of an option given once (the last one of a repeatable option).
     std::optional<std::string> option(std::string_view name) const;
@@ -102,7 +104,11 @@ public:
     uint8_t fill() const { return fill_; }
     std::optional<int64_t> base() const { return base_; }
 
+    // The input at path in its format; a HEX or S-record file's warnings go to err() as
+    // "vornex-tool: NAME: line N: warning: ...".
     std::unique_ptr<Input> load(const std::string& path) const;
+    // The format of an output: --out-format, or the one formatPath's extension implies.
+    FormatChoice outputFormat(const std::string& formatPath) const;
 
     // An output of size bytes at origin (or --base) with an entry; formatPath names the file whose
     // extension decides the format.
@@ -119,6 +125,7 @@ public:
 private:
     ParsedLine line_;
     std::ostream& out_;
+    std::ostream& err_;
     std::optional<FormatChoice> inFormat_;
     std::optional<FormatChoice> outFormat_;
     uint8_t fill_ = 0xFF;
@@ -136,11 +143,23 @@ struct CommandRule {
     std::string_view help;
 };
 
+// Filling the gaps of a sparse input is refused when the filled image would be over both of these:
+// a few records far apart would make gigabytes of fill.
+inline constexpr int64_t LargeFillBytes = int64_t{16} << 20;
+inline constexpr int64_t LargeFillRatio = 16;
+
+// Refuses with ExitBadData, unless --allow-large is given, to write filledBytes for an input whose
+// records give less than a sixteenth of that, when that is over LargeFillBytes. The message names
+// the input, its span, and forWhat ("a raw output", "mirror").
+void CheckFill(const Invocation& call, Input& input, int64_t filledBytes,
+               const std::string& forWhat);
+
 // The size padded to a whole number of units with the --pad byte; without one a partial unit is
 // refused.
 int64_t PaddedSize(Input& input, int64_t unit, std::optional<uint8_t> pad, const std::string& what);
 
-// Runs a transformation from operand 0 to operand 1 with the output as large as the input.
+// Runs a transformation from operand 0 to operand 1 with the output as large as the input, the
+// gaps of a HEX or S-record input filled (see CheckFill).
 void Transform(const Invocation& call,
                const std::function<void(ByteSource&, ImageWriter&)>& transform);
 

@@ -79,7 +79,7 @@ ParsedLine ParseLine(const std::vector<std::string>& args) {
     return parsed;
 }
 
-void Run(const std::vector<std::string>& args, std::ostream& out) {
+void Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ParsedLine line = ParseLine(args);
     if (line.help) {
         out << HelpText();
@@ -115,7 +115,7 @@ void Run(const std::vector<std::string>& args, std::ostream& out) {
                  ? std::to_string(rule->minOperands)
                  : std::to_string(rule->minOperands) + " to " + std::to_string(rule->maxOperands)) +
             " file operands, not " + std::to_string(count));
-    rule->run(Invocation(std::move(line), out));
+    rule->run(Invocation(std::move(line), out, err));
 }
 
 // The commands' entries of --help.
@@ -130,7 +130,7 @@ std::string CommandHelp() {
 
 int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
-        Run(args, out);
+        Run(args, out, err);
         out.flush();
         return 0;
     } catch (const ToolError& e) {
@@ -161,6 +161,8 @@ Options for every IN and OUT:
       extension before its number. ihex and srec choose the smallest address records
       that hold the image.
   --fill BYTE                 byte for addresses no record gives (default 0xFF)
+  --allow-large               fill the gaps of a sparse input even where that writes over
+                              16 MiB and over 16 times the bytes its records give
   --base ADDR                 start address of a HEX or S-record output (default: the
                               input's lowest address; 0 for split, interleave and chunk);
                               for compare, checksum and sum also the address of a raw input
@@ -171,8 +173,11 @@ Options for every IN and OUT:
 
 Numbers are decimal or hex with 0x. Inputs may be up to 4 GiB: a raw file's size or the span
 from the lowest to the highest address of a HEX or S-record file. Files are read and written in
-blocks of 1 MiB, so memory stays small whatever their size; a HEX or S-record input keeps only the
-bytes its records give, not its gaps, and standard input is read whole (up to 256 MiB).
+blocks of 1 MiB, so memory stays small whatever their size; a HEX or S-record input holds only the
+bytes its records give (plus 24 bytes per record out of address order), not its gaps, and
+standard input is read whole (up to 256 MiB). convert, invert, bitrev and swap keep the gaps: a
+HEX or S-record output has no records there, a raw output the --fill byte; the other commands
+fill them first.
 Output files are written through a temporary file and renamed when complete: a failed command
 leaves no partial output and an existing file as it was.
 
@@ -183,7 +188,8 @@ Exit status:
   3  bad input data: a malformed record (with its line number), conflicting records, a size
      that is not a whole number of words, blocks or units, parts of different sizes,
      addresses the output's records cannot hold, an address or range outside the image,
-     an image larger than its size or chip, or merged inputs that overlap
+     an image larger than its size or chip, merged inputs that overlap, or gaps too large
+     to fill without --allow-large
   4  compare: the images differ
   5  detect: no transformation found (or, with --unknown, no sign of firmware)
 )";

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "ByteStreams.h"
+#include "SparseImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -50,41 +52,27 @@ public:
     const int64_t Line;
 };
 
-// The data records of a HEX or S-record file as a source of the bytes from their lowest to their
-// highest address, with fill where no record gives a byte. Memory holds only the bytes the records
-// give, so a few records far apart make a large image without its gaps.
-class SparseImage : public ByteSource {
-public:
-    explicit SparseImage(uint8_t fill) : fill_(fill) {}
-    int64_t size() const override { return span_; }
-    void read(int64_t offset, uint8_t* to, int64_t n) override;
-    std::vector<DataRange> ranges() const override;
-
-    // The lowest address given (0 when no record gives data).
-    int64_t origin = 0;
-    // The start address of a HEX start record or an S-record terminator, when the file gave one.
-    std::optional<uint32_t> entry;
-
-private:
-    friend class PieceCollector;
-    struct Run {
-        int64_t address;
-        int64_t poolOffset;
-        int64_t length;
-    };
-    uint8_t fill_;
-    int64_t span_ = 0;
-    std::vector<Run> runs_;
-    std::vector<uint8_t> pool_;
-};
+// A remark on a file that is read all the same: the 1-based line it is about and the message.
+using RecordWarning = std::function<void(int64_t line, const std::string& message)>;
 
 // Parses a file read in blocks from text. Every record's length and checksum are verified. Two
-// records that give different bytes for one address, a span longer than MaxInputSize, a line
-// longer than any record and a missing end record are errors (an S-record file may end with its
-// count record instead of a termination record). Lines may end in CR LF; empty lines
-// are skipped.
-SparseImage ParseIntelHexFrom(ByteSource& text, uint8_t fill);
-SparseImage ParseSRecordFrom(ByteSource& text, uint8_t fill);
+// records that give different bytes for one address (the line of the first record, in file order,
+// that contradicts an earlier one is named), a span longer than MaxInputSize, a line longer than
+// any record and a missing end record are errors. Lines may end in CR LF; empty lines are skipped.
+//
+// Intel HEX: a data record's address is its offset plus the upper 16 bits of the last linear
+// address record (type 04), modulo 4 GiB; after a segment record (type 02) it is the segment times
+// 16 plus the offset modulo 64 KiB, so a record crossing the segment's 64 KiB wraps to its start.
+// With neither, addresses are plain offsets and a record may run past 0xFFFF. The last start
+// record (03 or 05) gives the entry. Text after the end-of-file record is ignored with a warning
+// naming that record.
+//
+// S-records: the file must end with a termination record (S7, S8, S9) or a count record (S5, S6)
+// after its last data record. A count record counts the data records since the last header (S0)
+// or termination record. Records after a termination record are read, with a warning naming the
+// first of them; the last termination record gives the entry.
+SparseImage ParseIntelHexFrom(ByteSource& text, uint8_t fill, const RecordWarning& warn = {});
+SparseImage ParseSRecordFrom(ByteSource& text, uint8_t fill, const RecordWarning& warn = {});
 
 // The same for a whole file in memory, laid out as one image; a span longer than MaxImageSize is
 // an error.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace tool {
 
@@ -35,6 +36,42 @@ const std::array<uint8_t, 5>& MiddleSources(int64_t n, bool highByteFirst) {
     return tables[n][highByteFirst ? 1 : 0];
 }
 
+uint64_t Load64(const uint8_t* p) {
+    uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+void Store64(uint8_t* p, uint64_t x) {
+    std::memcpy(p, &x, 8);
+}
+
+// to[k] = from[n - 1 - k], eight bytes at a time: the byte mirror's kernel, which otherwise costs
+// more than reading and writing the block.
+void ReverseBytes(const uint8_t* from, uint8_t* to, int64_t n) {
+    int64_t k = 0;
+    for (; k + 8 <= n; k += 8)
+        Store64(to + k, __builtin_bswap64(Load64(from + n - k - 8)));
+    for (; k < n; ++k)
+        to[k] = from[n - 1 - k];
+}
+
+// The 16-bit words of from in reverse order, each word's bytes kept: words words.
+void ReverseWords(const uint8_t* from, uint8_t* to, int64_t words) {
+    const int64_t n = 2 * words;
+    int64_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        uint64_t x = Load64(from + n - k - 8);
+        x = x >> 32 | x << 32;
+        x = (x >> 16 & 0x0000FFFF0000FFFFull) | (x & 0x0000FFFF0000FFFFull) << 16;
+        Store64(to + k, x);
+    }
+    for (; k < n; k += 2) {
+        to[k] = from[n - k - 2];
+        to[k + 1] = from[n - k - 1];
+    }
+}
+
 // Output bytes [begin, end) of the word mirror of an n-byte image into out, from in, which holds
 // the image's bytes from offset inStart on. Away from the middle swap, with the high byte first the
 // words' bytes come out plainly reversed; with the low byte first each pair of the reversal is
@@ -44,13 +81,24 @@ void MirrorWordsBlock(const uint8_t* in, int64_t inStart, uint8_t* out, int64_t 
     const int64_t middleStart = n <= 2 ? 0 : 2 * ((n - 2) / 4);
     const int64_t middleEnd = n <= 2 ? n : n - middleStart;
     auto outer = [&](int64_t from, int64_t to, int64_t alignment) {
+        if (from >= to)
+            return;
         if (highByteFirst) {
-            for (int64_t i = from; i < to; ++i)
-                out[i - begin] = in[n - 1 - i - inStart];
-        } else {
-            for (int64_t i = from; i < to; ++i)
-                out[i - begin] = in[n - 1 - i + ((i - alignment) & 1) * 2 - 1 - inStart];
+            ReverseBytes(in + (n - to - inStart), out + (from - begin), to - from);
+            return;
         }
+        // Byte i comes from n - 2 - i when i is the first of its pair, from n - i when it is the
+        // second: whole pairs are words taken in reverse order.
+        int64_t i = from;
+        if ((i - alignment) & 1) {
+            out[i - begin] = in[n - i - inStart];
+            ++i;
+        }
+        const int64_t words = (to - i) / 2;
+        ReverseWords(in + (n - i - 2 * words - inStart), out + (i - begin), words);
+        i += 2 * words;
+        if (i < to)
+            out[i - begin] = in[n - 2 - i - inStart];
     };
     outer(begin, std::min(end, middleStart), 0);
     for (int64_t i = std::max(begin, middleStart); i < std::min(end, middleEnd); ++i)
@@ -103,6 +151,65 @@ void StreamChanged(ByteSource& source, ImageWriter& writer,
     }
 }
 
+void StreamRanges(ByteSource& source, ImageWriter& writer, const std::vector<DataRange>& ranges,
+                  int64_t unit, uint8_t fill,
+                  const std::function<void(uint8_t*, int64_t)>& change) {
+    if (ranges.empty())
+        return;
+    auto alignDown = [unit](int64_t offset) { return offset / unit * unit; };
+    auto alignUp = [unit](int64_t offset) { return (offset + unit - 1) / unit * unit; };
+    int64_t longest = 0;
+    for (const DataRange& range : ranges)
+        longest = std::max(longest, alignUp(range.offset + range.length) - alignDown(range.offset));
+    const int64_t blockBytes = std::min(BlockOf(unit), longest);
+    std::vector<uint8_t> block(static_cast<size_t>(blockBytes));
+    int64_t written = ranges.front().offset;
+    for (const DataRange& range : ranges) {
+        if (range.offset > written)
+            writer.gap(range.offset - written, fill);
+        const int64_t end = range.offset + range.length;
+        for (int64_t at = alignDown(range.offset); at < end; at += blockBytes) {
+            const int64_t stop = std::min(at + blockBytes, alignUp(end));
+            source.read(at, block.data(), stop - at);
+            change(block.data(), stop - at);
+            const int64_t from = std::max(at, range.offset);
+            writer.append(block.data() + (from - at), std::min(stop, end) - from);
+        }
+        written = end;
+    }
+}
+
+std::vector<DataRange> SwappedRanges(const std::vector<DataRange>& ranges, int64_t wordSize) {
+    std::vector<DataRange> moved;
+    for (const DataRange& range : ranges) {
+        const int64_t end = range.offset + range.length;
+        for (int64_t at = range.offset; at < end;) {
+            const int64_t word = at / wordSize * wordSize;
+            if (at == word && end >= word + wordSize) {
+                // Whole words keep their place.
+                const int64_t wholeEnd = end / wordSize * wordSize;
+                moved.push_back({at, wholeEnd - at});
+                at = wholeEnd;
+            } else {
+                // Part of a word, [at, pieceEnd), lands reversed at its word's other end.
+                const int64_t pieceEnd = std::min(end, word + wordSize);
+                moved.push_back({2 * word + wordSize - pieceEnd, pieceEnd - at});
+                at = pieceEnd;
+            }
+        }
+    }
+    std::sort(moved.begin(), moved.end(),
+              [](const DataRange& a, const DataRange& b) { return a.offset < b.offset; });
+    std::vector<DataRange> merged;
+    for (const DataRange& range : moved) {
+        if (!merged.empty() && merged.back().offset + merged.back().length == range.offset)
+            merged.back().length += range.length;
+        else
+            merged.push_back(range);
+    }
+    return merged;
+}
+
 void StreamMirror(ByteSource& source, ImageWriter& writer, int dataSizeIndex, bool lowByteFirst) {
     const int64_t size = source.size();
     if (dataSizeIndex != 0 && dataSizeIndex != 1) {
@@ -120,7 +227,7 @@ void StreamMirror(ByteSource& source, ImageWriter& writer, int dataSizeIndex, bo
         const int64_t to = std::min<int64_t>(size, size - at + margin);
         source.read(from, in.data(), to - from);
         if (dataSizeIndex == 0) {
-            std::reverse_copy(in.data(), in.data() + n, out.data());
+            ReverseBytes(in.data(), out.data(), n);
         } else {
             MirrorWordsBlock(in.data(), from, out.data(), at, at + n, size, !lowByteFirst);
         }

@@ -28,6 +28,15 @@ int64_t MirrorWordSource(int64_t i, int64_t n, bool highByteFirst);
 // The bytes in blocks (multiples of 8 bytes), each changed in place by change.
 void StreamChanged(ByteSource& source, ImageWriter& writer,
                    const std::function<void(uint8_t*, int64_t)>& change);
+// The bytes of source at ranges (in order, disjoint), with writer.gap(n, fill) over the offsets
+// between them: the writer's image starts at the first range. The bytes are read in blocks that
+// start and end at multiples of unit, each changed in place by change before the part inside the
+// range is appended; the source must hold the whole unit around each range's end.
+void StreamRanges(ByteSource& source, ImageWriter& writer, const std::vector<DataRange>& ranges,
+                  int64_t unit, uint8_t fill, const std::function<void(uint8_t*, int64_t)>& change);
+// Where reversing the bytes of each aligned wordSize-byte word (offset i to i ^ (wordSize - 1))
+// moves the bytes at ranges: the ranges that hold them afterwards, in order and merged.
+std::vector<DataRange> SwappedRanges(const std::vector<DataRange>& ranges, int64_t wordSize);
 // The window's mirror (MirrorByDataSize) read from both ends of the source.
 void StreamMirror(ByteSource& source, ImageWriter& writer, int dataSizeIndex, bool lowByteFirst);
 // Scramble over the source's blocks of 2^lines bytes (its size must be a multiple of one).

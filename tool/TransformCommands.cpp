@@ -6,10 +6,20 @@
 #include "Streaming.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace tool {
 
 namespace {
+
+// A HEX or S-record input's words or units start at addresses that are multiples of their size, as
+// srec_cat's -byte-swap and -split count them; --pad, which completes a raw file's last one, has
+// nothing to complete there.
+void RefusePadForAddressedInput(const Invocation& call, const Input& input) {
+    if (input.records && call.pad())
+        throw UsageError("--pad applies to raw inputs; the units of " + input.name() +
+                         " align to its addresses and need no padding");
+}
 
 void RunSplit(const Invocation& call) {
     const int ways = call.number("--ways", {"2", "4"}, std::nullopt);
@@ -18,9 +28,19 @@ void RunSplit(const Invocation& call) {
     if (prefix == "-")
         throw UsageError("split writes several files; its OUT_PREFIX cannot be -");
     const auto input = call.load(call.operands()[0]);
-    const int64_t size = PaddedSize(*input, int64_t{ways} * width, call.pad(),
-                                    std::to_string(ways * width) + "-byte bus words");
-    PaddedSource padded(input->image(), size, call.pad().value_or(0));
+    RefusePadForAddressedInput(call, *input);
+    const int64_t unit = int64_t{ways} * width;
+    // An addressed input is dealt from the unit boundary at or below its origin to the one at or
+    // above its end, the addresses outside its records taking the fill byte like its gaps. Here we
+    // differ from srec_cat's -split, whose parts keep the gaps: a part is a chip's whole image.
+    const int64_t lead = input->origin() % unit;
+    const int64_t size = input->records
+                             ? (lead + input->image().size() + unit - 1) / unit * unit
+                             : PaddedSize(*input, unit, call.pad(),
+                                          std::to_string(ways * width) + "-byte bus words");
+    CheckFill(call, *input, size, "split");
+    PaddedSource padded(input->image(), lead, size,
+                        input->records ? call.fill() : call.pad().value_or(0));
     // Each chip's content starts at address 0 of its own programmer buffer.
     std::vector<Output> outputs;
     std::vector<ImageWriter*> writers;
@@ -55,6 +75,8 @@ void RunInterleave(const Invocation& call) {
             throw ToolError(ExitBadData, inputs.back()->name() + ": not a whole number of " +
                                              std::to_string(width) + "-byte units");
     }
+    for (const auto& input : inputs)
+        CheckFill(call, *input, input->image().size(), "interleave");
     const int64_t total = parts.front()->size() * static_cast<int64_t>(parts.size());
     if (total > MaxInputSize)
         throw ToolError(ExitBadData,
@@ -95,7 +117,25 @@ void RunScramble(const Invocation& call) {
     });
 }
 
-// A command that copies operand 0 to operand 1 with each block of bytes changed in place.
+// Copies operand 0 to operand 1 changing each byte in place, or each word of unit bytes: the
+// bytes of ranges at offsets of image, whose offset 0 lies at address start. The gaps stay gaps, as
+// srec_cat's -not, -bit-reverse and -byte-swap keep them: a HEX or S-record output leaves them out
+// and a raw one holds the fill byte there, not a changed one, so that converting the one output
+// into the other with the same --fill gives the same bytes.
+void ChangeKeepingGaps(const Invocation& call, Input& input, ByteSource& image, int64_t start,
+                       const std::vector<DataRange>& ranges, int64_t unit,
+                       const std::function<void(uint8_t*, int64_t)>& change) {
+    const int64_t first = ranges.empty() ? 0 : ranges.front().offset;
+    const int64_t size = ranges.empty() ? 0 : ranges.back().offset + ranges.back().length - first;
+    const std::string& out = call.operands()[1];
+    if (call.outputFormat(out).format == FileFormat::Binary)
+        CheckFill(call, input, size, "a raw output");
+    Output output = call.create(out, out, start + first, size, input.entry());
+    StreamRanges(image, *output.writer, ranges, unit, call.fill(), change);
+    output.finish();
+}
+
+// A command that copies operand 0 to operand 1 with each byte changed in place.
 CommandRule ByteChangeCommand(std::string_view name, void (*change)(uint8_t*, int64_t),
                               std::string_view help) {
     return {name,
@@ -103,11 +143,36 @@ CommandRule ByteChangeCommand(std::string_view name, void (*change)(uint8_t*, in
             2,
             2,
             [change](const Invocation& call) {
-                Transform(call, [change](ByteSource& image, ImageWriter& writer) {
-                    StreamChanged(image, writer, change);
-                });
+                const auto input = call.load(call.operands()[0]);
+                ChangeKeepingGaps(call, *input, input->image(), input->origin(),
+                                  input->image().ranges(), 1, change);
             },
             help};
+}
+
+void RunSwap(const Invocation& call) {
+    const int size = call.number("--size", {"2", "4", "8"}, std::nullopt);
+    const auto input = call.load(call.operands()[0]);
+    RefusePadForAddressedInput(call, *input);
+    auto swap = [size](uint8_t* bytes, int64_t n) { SwapWordBytes(bytes, n, size); };
+    if (!input->records) {
+        const int64_t padded =
+            PaddedSize(*input, size, call.pad(), std::to_string(size) + "-byte words");
+        PaddedSource image(input->image(), padded, call.pad().value_or(0));
+        Output output = call.create(call.operands()[1], *input, padded);
+        StreamChanged(image, *output.writer, swap);
+        output.finish();
+        return;
+    }
+    // Seen from the word boundary at or below the origin, words start at multiples of size.
+    const int64_t lead = input->origin() % size;
+    const int64_t span = (lead + input->image().size() + size - 1) / size * size;
+    PaddedSource image(input->image(), lead, span, call.fill());
+    std::vector<DataRange> ranges = input->image().ranges();
+    for (DataRange& range : ranges)
+        range.offset += lead;
+    ChangeKeepingGaps(call, *input, image, input->origin() - lead, SwappedRanges(ranges, size),
+                      size, swap);
 }
 
 } // namespace
@@ -134,22 +199,15 @@ std::vector<CommandRule> TransformCommands() {
         ByteChangeCommand("invert", InvertBytes,
                           "  invert IN OUT               invert every data bit, as the window's "
                           "\"Инвертировать данные\"\n"),
-        {"swap", WithFormatOptions({{"--size"}, {"--pad"}}), 2, 2,
-         [](const Invocation& call) {
-             const int size = call.number("--size", {"2", "4", "8"}, std::nullopt);
-             const auto input = call.load(call.operands()[0]);
-             const int64_t padded =
-                 PaddedSize(*input, size, call.pad(), std::to_string(size) + "-byte words");
-             PaddedSource image(input->image(), padded, call.pad().value_or(0));
-             Output output = call.create(call.operands()[1], *input, padded);
-             StreamChanged(image, *output.writer,
-                           [size](uint8_t* bytes, int64_t n) { SwapWordBytes(bytes, n, size); });
-             output.finish();
-         },
+        {"swap", WithFormatOptions({{"--size"}, {"--pad"}}), 2, 2, RunSwap,
          "  swap --size 2|4|8 [--pad BYTE] IN OUT\n"
-         "                              reverse the bytes inside each word; a trailing partial "
-         "word is an\n"
-         "                              error unless --pad completes it\n"},
+         "                              reverse the bytes inside each word. A raw file's trailing "
+         "partial\n"
+         "                              word is an error unless --pad completes it; a HEX or "
+         "S-record\n"
+         "                              file's words start at multiples of the size, and the "
+         "bytes its\n"
+         "                              records do not give stay gaps\n"},
         ByteChangeCommand("bitrev", ReverseBitsInBytes,
                           "  bitrev IN OUT               reverse the bit order of every byte (data "
                           "lines D0..D7 reversed)\n"),
@@ -157,7 +215,13 @@ std::vector<CommandRule> TransformCommands() {
          "  split --ways 2|4 [--width 1|2] [--pad BYTE] IN OUT_PREFIX\n"
          "                              deal units of WIDTH bytes to 2 or 4 chips in turn, "
          "writing\n"
-         "                              OUT_PREFIX.0, OUT_PREFIX.1, ...\n"},
+         "                              OUT_PREFIX.0, OUT_PREFIX.1, ... A raw file's trailing "
+         "partial\n"
+         "                              bus word is an error unless --pad completes it; a HEX or "
+         "S-record\n"
+         "                              file is dealt by address from a multiple of WAYS * WIDTH, "
+         "and\n"
+         "                              addresses its records do not give take the --fill byte\n"},
         {"interleave", WithFormatOptions({{"--width"}}), 3, 5, RunInterleave,
          "  interleave [--width 1|2] IN0 IN1 [IN2 IN3] OUT\n"
          "                              the inverse of split; the inputs must be the same size\n"},

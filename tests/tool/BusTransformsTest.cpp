@@ -65,11 +65,13 @@ TEST(BusTransforms, SwapAndBitReversalMatchModels) {
         for (int i = 0; i < 64; ++i)
             ASSERT_EQ(swapped[i], in[i - i % size + (size - 1 - i % size)]) << size << " " << i;
     }
-    Bytes reversed = in;
-    ReverseBitsInBytes(reversed.data(), 64);
-    for (int i = 0; i < 64; ++i)
+    // Whole 8-byte words and a tail of 3 bytes.
+    const Bytes odd = RandomBytes(67, 1);
+    Bytes reversed = odd;
+    ReverseBitsInBytes(reversed.data(), 67);
+    for (int i = 0; i < 67; ++i)
         for (int bit = 0; bit < 8; ++bit)
-            ASSERT_EQ((reversed[i] >> bit) & 1, (in[i] >> (7 - bit)) & 1) << i;
+            ASSERT_EQ((reversed[i] >> bit) & 1, (odd[i] >> (7 - bit)) & 1) << i;
 }
 
 TEST(BusTransforms, SplitDealsUnitsAndInterleaveUndoesIt) {

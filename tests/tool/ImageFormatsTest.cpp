@@ -1,7 +1,10 @@
-// ImageFormatsTest.cpp — Intel HEX and S-record round trips, gap filling and record errors.
+// ImageFormatsTest.cpp — Intel HEX and S-record round trips, gap filling, record errors, and the
+// sparse image read from records in any order against a plain model.
 #include "ImageFormats.h"
 #include "support/RandomBytes.h"
+#include "support/RecordText.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -17,6 +20,12 @@ std::vector<std::string> Lines(const std::string& text) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+std::string Hex8(int64_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(value));
+    return text;
 }
 
 std::string Join(const std::vector<std::string>& lines) {
@@ -175,4 +184,149 @@ TEST(ImageFormats, FormatsFromNamesAndExtensions) {
         EXPECT_EQ(FormatFromPath(path), format) << path;
     EXPECT_EQ(FormatFromName("ihex16"), (FormatChoice{FileFormat::IntelHex, 16}));
     EXPECT_FALSE(FormatFromName("elf"));
+}
+
+TEST(ImageFormats, ErrorsShowStrayBytesEscaped) {
+    const std::string good = test::HexRecord(0, 0x10, {0x41});
+    auto with = [&](size_t at, char c) {
+        std::string line = good;
+        line[at] = c;
+        return test::JoinLines({line, test::HexRecord(1, 0, {})});
+    };
+    const std::pair<std::string, const char*> cases[] = {
+        {with(9, '\r'), "line 1: '\\r' is not a hex digit"},
+        {with(10, '\xC3'), "line 1: '\\xC3' is not a hex digit"},
+        {with(0, '\xC3'), "line 1: a record must start with ':', not '\\xC3'"},
+        {with(0, '\''), "line 1: a record must start with ':', not '\\''"},
+    };
+    for (const auto& [text, message] : cases) {
+        try {
+            ParseIntelHex(text, 0xFF);
+            ADD_FAILURE() << "no error for " << message;
+        } catch (const FormatError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+    try {
+        ParseSRecord("S1\x01" + test::SRecord(1, 0, {1}).substr(3) + "\n", 0xFF);
+        ADD_FAILURE() << "no error";
+    } catch (const FormatError& e) {
+        EXPECT_EQ(std::string(e.what()), "line 1: '\\x01' is not a hex digit");
+    }
+}
+
+TEST(ImageFormats, RecordsInAnyOrderMatchAModelAndConflictsNameTheirLine) {
+    std::mt19937 rng(21);
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        // Records over a 4 KiB truth, in random order and overlapping, some given twice.
+        const std::vector<uint8_t> truth = RandomBytes(4096, round);
+        struct Given {
+            int address;
+            int length;
+        };
+        std::vector<Given> records;
+        std::vector<int> given(truth.size(), 0);
+        for (int k = 0; k < 200; ++k) {
+            const int address = static_cast<int>(rng() % 4000);
+            const int length = 1 + static_cast<int>(rng() % (round % 2 ? 40 : 3));
+            records.push_back({address, length});
+            if (rng() % 8 == 0)
+                records.push_back({address, length});
+            for (int i = address; i < address + length; ++i)
+                given[i] = 1;
+        }
+        // Half the rounds keep most records in ascending order, as most files have them.
+        if (round % 4 < 2)
+            std::sort(records.begin(), records.end(),
+                      [](const Given& a, const Given& b) { return a.address < b.address; });
+        if (round % 4 == 1)
+            std::swap(records.front(), records.back());
+        std::vector<std::string> lines;
+        for (const Given& g : records)
+            lines.push_back(
+                test::HexRecord(0, static_cast<uint16_t>(g.address),
+                                std::vector<uint8_t>(truth.begin() + g.address,
+                                                     truth.begin() + g.address + g.length)));
+        lines.push_back(test::HexRecord(1, 0, {}));
+
+        const AddressedImage image = ParseIntelHex(test::JoinLines(lines), 0x00);
+        const int low = static_cast<int>(std::find(given.begin(), given.end(), 1) - given.begin());
+        const int high =
+            static_cast<int>(given.rend() - std::find(given.rbegin(), given.rend(), 1));
+        std::vector<uint8_t> model(truth.begin() + low, truth.begin() + high);
+        for (int i = low; i < high; ++i)
+            if (!given[i])
+                model[i - low] = 0x00;
+        EXPECT_EQ(image.origin, low);
+        ASSERT_EQ(image.bytes, model);
+
+        // One byte changed in one record: the first record, in file order, that gives that address
+        // a byte other than the first one's is the line at fault, if any other record gives it.
+        const size_t changed = rng() % records.size();
+        const int at = records[changed].address + static_cast<int>(rng() % records[changed].length);
+        auto byteAt = [&](size_t k) {
+            return static_cast<uint8_t>(truth[at] ^ (k == changed ? 0x5A : 0));
+        };
+        int64_t faultLine = 0;
+        std::optional<uint8_t> first;
+        for (size_t k = 0; k < records.size() && faultLine == 0; ++k)
+            if (at >= records[k].address && at < records[k].address + records[k].length) {
+                if (!first)
+                    first = byteAt(k);
+                else if (byteAt(k) != *first)
+                    faultLine = static_cast<int64_t>(k) + 1;
+            }
+        std::vector<uint8_t> bytes(truth.begin() + records[changed].address,
+                                   truth.begin() + records[changed].address +
+                                       records[changed].length);
+        bytes[at - records[changed].address] ^= 0x5A;
+        lines[changed] = test::HexRecord(0, static_cast<uint16_t>(records[changed].address), bytes);
+        try {
+            ParseIntelHex(test::JoinLines(lines), 0x00);
+            EXPECT_EQ(faultLine, 0) << "no error";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.Line, faultLine) << e.what();
+            EXPECT_NE(std::string(e.what()).find("address 0x" + Hex8(at)), std::string::npos)
+                << e.what();
+        }
+    }
+}
+
+TEST(ImageFormats, SparseImageHoldsItsBytesAndLittleMore) {
+    // Three blocks, written high, low, middle: records in order inside each block.
+    const std::vector<uint8_t> low = RandomBytes((int64_t{3} << 20) + 5, 1);
+    const std::vector<uint8_t> middle = RandomBytes(100000, 2), high = RandomBytes(777, 3);
+    const int64_t middleAt = 0x400000, highAt = 0x1000000;
+    const int64_t data = static_cast<int64_t>(low.size() + middle.size() + high.size());
+    for (FormatChoice format :
+         {FormatChoice{FileFormat::IntelHex, 32}, FormatChoice{FileFormat::SRecord, 3}}) {
+        std::string text;
+        for (const auto& [at, bytes] :
+             {std::pair{highAt, &high}, {int64_t{0}, &low}, {middleAt, &middle}}) {
+            std::vector<std::string> lines = Lines(WriteImage({at, *bytes, {}}, format));
+            lines.pop_back();
+            // The writer starts in the lowest 64 KiB without an address record.
+            if (format.format == FileFormat::IntelHex)
+                text += test::HexRecord(4, 0, {0, 0}) + "\n";
+            for (const std::string& line : lines)
+                if (line.rfind("S0", 0) != 0 && line.rfind("S5", 0) != 0 &&
+                    line.rfind("S6", 0) != 0)
+                    text += line + "\n";
+        }
+        text += format.format == FileFormat::IntelHex ? ":00000001FF\n" : "S70500000000FA\n";
+        MemorySource source(reinterpret_cast<const uint8_t*>(text.data()),
+                            static_cast<int64_t>(text.size()));
+        SparseImage image = format.format == FileFormat::IntelHex ? ParseIntelHexFrom(source, 0)
+                                                                  : ParseSRecordFrom(source, 0);
+        EXPECT_EQ(image.ranges(),
+                  (std::vector<DataRange>{{0, static_cast<int64_t>(low.size())},
+                                          {middleAt, static_cast<int64_t>(middle.size())},
+                                          {highAt, static_cast<int64_t>(high.size())}}));
+        EXPECT_GE(image.peakHeldBytes(), data);
+        EXPECT_LE(image.peakHeldBytes(), data + SparseImage::PoolChunkBytes + 1024);
+        std::vector<uint8_t> back(middle.size());
+        image.read(middleAt, back.data(), static_cast<int64_t>(back.size()));
+        EXPECT_EQ(back, middle);
+    }
 }

@@ -202,11 +202,12 @@ TEST(Streaming, SparseHexInputKeepsItsGapsOutOfMemoryAndFillsThemInTheOutput) {
     ASSERT_EQ(
         RunCommand({"invert", "--fill", "0x33", dir.native("sparse.hex"), dir.native("out.bin")}),
         0);
+    // The records' bytes inverted, the gaps the fill byte.
     Bytes expected(static_cast<size_t>(sparse.size()), 0x33);
-    std::copy(a.begin(), a.end(), expected.begin());
-    std::copy(b.begin(), b.end(), expected.begin() + (0x2FFFF8 - 0x10));
-    std::copy(c.begin(), c.end(), expected.begin() + (0x500000 - 0x10));
-    InvertBytes(expected.data(), static_cast<int64_t>(expected.size()));
+    for (auto [offset, bytes] : {std::pair{0x10, a}, {0x2FFFF8, b}, {0x500000, c}}) {
+        InvertBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), expected.begin() + (offset - 0x10));
+    }
     EXPECT_EQ(ReadFile(dir, "out.bin"), expected);
 }
 

@@ -232,6 +232,6 @@ TEST(ToolCommand, ExecutableUsesStandardStreamsAndExitStatus) {
                              "sum",           "--in-format", "--out-format",    "--fill",
                              "--base",        "--size",      "--order",         "--pad",
                              "--ways",        "--width",     "--address-lines", "--data-lines",
-                             "--address-xor", "--data-xor",  "--reverse"})
+                             "--address-xor", "--data-xor",  "--reverse",       "--allow-large"})
         EXPECT_TRUE(out.contains(word)) << word;
 }
