@@ -196,17 +196,29 @@ void CheckFill(const Invocation& call, Input& input, int64_t filledBytes,
     int64_t given = 0;
     for (const DataRange& range : input.image().ranges())
         given += range.length;
+    CheckFill(call, input.name() + ": the records", given, input.origin(),
+              input.origin() + input.image().size(), filledBytes, forWhat);
+}
+
+void CheckFill(const Invocation& call, const std::string& what, int64_t given, int64_t spanStart,
+               int64_t spanEnd, int64_t filledBytes, const std::string& forWhat) {
     if (filledBytes <= LargeFillBytes || filledBytes <= LargeFillRatio * given ||
         call.flag("--allow-large"))
         return;
     char span[64];
     std::snprintf(span, sizeof span, "0x%08llX to 0x%08llX",
-                  static_cast<unsigned long long>(input.origin()),
-                  static_cast<unsigned long long>(input.origin() + input.image().size() - 1));
-    throw ToolError(ExitBadData, input.name() + ": the records give " + std::to_string(given) +
-                                     " bytes from " + span + "; filling their gaps for " + forWhat +
-                                     " makes " + std::to_string(filledBytes) +
+                  static_cast<unsigned long long>(spanStart),
+                  static_cast<unsigned long long>(spanEnd - 1));
+    throw ToolError(ExitBadData, what + " give " + std::to_string(given) + " bytes from " + span +
+                                     "; filling their gaps for " + forWhat + " makes " +
+                                     std::to_string(filledBytes) +
                                      " bytes (--allow-large allows it)");
+}
+
+void CheckRawFill(const Invocation& call, const std::string& path, Input& input,
+                  int64_t filledBytes) {
+    if (call.outputFormat(path).format == FileFormat::Binary)
+        CheckFill(call, input, filledBytes, "a raw output");
 }
 
 // The size padded to a whole number of units with the --pad byte; without one a partial unit is

@@ -153,6 +153,13 @@ inline constexpr int64_t LargeFillRatio = 16;
 // the input, its span, and forWhat ("a raw output", "mirror").
 void CheckFill(const Invocation& call, Input& input, int64_t filledBytes,
                const std::string& forWhat);
+// The same for what gives given bytes between the addresses spanStart and spanEnd (excluded); what
+// names it in the message.
+void CheckFill(const Invocation& call, const std::string& what, int64_t given, int64_t spanStart,
+               int64_t spanEnd, int64_t filledBytes, const std::string& forWhat);
+// CheckFill when the output file path is raw binary, which writes every gap as fill.
+void CheckRawFill(const Invocation& call, const std::string& path, Input& input,
+                  int64_t filledBytes);
 
 // The size padded to a whole number of units with the --pad byte; without one a partial unit is
 // refused.

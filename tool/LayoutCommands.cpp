@@ -83,6 +83,7 @@ void RunCrop(const Invocation& call) {
                                  : "the image has addresses " + AddressText(origin) + " to " +
                                        AddressText(origin + image.size() - 1)) +
                             ")");
+    CheckRawFill(call, call.operands()[2], *input, end - start);
     Output output =
         call.create(call.operands()[2], call.operands()[2], start, end - start, input->entry());
     StreamSpan(image, image.ranges(), start - origin, end - origin, *output.writer, call.fill());
@@ -127,6 +128,7 @@ void RunChunk(const Invocation& call) {
                                          std::to_string(count) + " pieces of " +
                                          std::to_string(target.bytes) + "; chunk writes at most " +
                                          std::to_string(MaxChunkPieces));
+    CheckRawFill(call, prefix, *input, size);
     const std::vector<DataRange> ranges = image.ranges();
     // Every piece is committed only once all are written; a finished piece keeps its temporary
     // file open but lets its writer (and the writer's buffer) go.

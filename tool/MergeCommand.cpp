@@ -47,6 +47,12 @@ void RunMerge(const Invocation& call) {
     const int64_t start = layout.pieces.empty() ? 0 : layout.pieces.front().address;
     const int64_t end =
         layout.pieces.empty() ? 0 : layout.pieces.back().address + layout.pieces.back().length;
+    if (call.outputFormat(operands.back()).format == FileFormat::Binary) {
+        int64_t given = 0;
+        for (const MergedPiece& piece : layout.pieces)
+            given += piece.length;
+        CheckFill(call, "the inputs", given, start, end, end - start, "a raw output");
+    }
     Output output = call.create(operands.back(), operands.back(), start, end - start, entry);
     int64_t at = start;
     for (const MergedPiece& piece : layout.pieces) {

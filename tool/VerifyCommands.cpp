@@ -420,6 +420,7 @@ void RunChecksum(const Invocation& call) {
         }
         patched.patch(step.at - start, std::move(encoded));
     }
+    CheckRawFill(call, call.operands()[1], *input, size);
     Output output = call.create(call.operands()[1], *input, size);
     StreamWithGaps(patched, *output.writer, call.fill());
     output.finish();
