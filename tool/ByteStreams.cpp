@@ -2,9 +2,20 @@
 #include "ByteStreams.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace tool {
+
+std::string HexDigits(uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string AddressText(int64_t address) {
+    return "0x" + HexDigits(static_cast<uint64_t>(address), 8);
+}
 
 void MemorySource::read(int64_t offset, uint8_t* to, int64_t n) {
     if (n > 0)

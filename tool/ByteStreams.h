@@ -11,6 +11,11 @@ namespace tool {
 // The largest input the tool takes: a raw file's size or the span of a HEX or S-record file.
 inline constexpr int64_t MaxInputSize = int64_t{4} << 30;
 
+// A value in upper-case hex with at least digits digits, without a prefix: "00FF".
+std::string HexDigits(uint64_t value, int digits);
+// An address as messages show it: "0x" and at least eight hex digits.
+std::string AddressText(int64_t address);
+
 // A range of offsets of a source that holds given bytes.
 struct DataRange {
     int64_t offset;

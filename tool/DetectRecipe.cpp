@@ -1,5 +1,6 @@
 // DetectRecipe.cpp — recipes of detect: applied through the commands' own functions, written as
 // command lines and described, and made from the maps the search finds.
+#include "ByteStreams.h"
 #include "DetectSearch.h"
 #include "ImageTransforms.h"
 
@@ -18,9 +19,7 @@ using detect::DataMap;
 using Kind = DetectStep::Kind;
 
 std::string Hex(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", value);
-    return text;
+    return "0x" + HexDigits(value, 1);
 }
 
 // Lines as ParseLineList reads them, runs of three or more as "a-b".

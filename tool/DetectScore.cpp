@@ -1,5 +1,6 @@
 // DetectScore.cpp — detect --unknown: the cheap undo recipes ranked by the signs of firmware their
 // results show.
+#include "ByteStreams.h"
 #include "DetectSearch.h"
 
 #include <algorithm>
@@ -68,9 +69,7 @@ Sample Read(const Bytes& dump, const Part& part, const AddressChoice& choice, in
 }
 
 std::string Hex(uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
+    return "0x" + HexDigits(value, digits);
 }
 
 uint32_t Little32(const uint8_t* b) {

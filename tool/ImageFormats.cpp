@@ -14,12 +14,6 @@ namespace {
 
 constexpr int BytesPerRecord = 16;
 
-std::string Hex(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
-}
-
 } // namespace
 
 FormatError::FormatError(int64_t line, const std::string& message)
@@ -295,10 +289,11 @@ void CheckFits(int64_t origin, int64_t size, std::optional<uint32_t> entry, uint
                const std::string& records) {
     const uint64_t end = static_cast<uint64_t>(origin) + static_cast<uint64_t>(size);
     if (origin < 0 || end > limit)
-        throw FormatError(0, "addresses 0x" + Hex(origin, 8) + " to 0x" +
-                                 Hex(end == 0 ? 0 : end - 1, 8) + " do not fit " + records);
+        throw FormatError(0, "addresses 0x" + HexDigits(origin, 8) + " to 0x" +
+                                 HexDigits(end == 0 ? 0 : end - 1, 8) + " do not fit " + records);
     if (entry && *entry >= limit)
-        throw FormatError(0, "the start address 0x" + Hex(*entry, 8) + " does not fit " + records);
+        throw FormatError(0, "the start address 0x" + HexDigits(*entry, 8) + " does not fit " +
+                                 records);
 }
 
 AddressedImage Dense(SparseImage sparse) {

@@ -11,12 +11,6 @@
 
 namespace tool {
 
-std::string AddressText(int64_t address) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(address));
-    return text;
-}
-
 void StreamBytes(ByteSource& source, int64_t offset, int64_t n, ImageWriter& writer) {
     std::vector<uint8_t> block(static_cast<size_t>(std::min(StreamBlockSize(), n)));
     for (int64_t done = 0; done < n;) {

@@ -15,9 +15,6 @@ namespace tool {
 // One past the highest address the tool writes: records hold 32-bit addresses.
 inline constexpr int64_t AddressLimit = int64_t{1} << 32;
 
-// An address as the tool's messages show it: 0x and at least 8 hex digits.
-std::string AddressText(int64_t address);
-
 // Appends the source's bytes [offset, offset + n) to writer, read in blocks of StreamBlockSize().
 void StreamBytes(ByteSource& source, int64_t offset, int64_t n, ImageWriter& writer);
 // Appends n bytes of value as data: records in a record output, like any other byte.

@@ -11,12 +11,6 @@ namespace tool {
 
 namespace {
 
-std::string Hex(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
-}
-
 // A character of a record as C would write it: a stray CR or a byte of UTF-8 in a message must
 // not end the message's line or garble the terminal.
 std::string Escaped(char c) {
@@ -37,7 +31,7 @@ std::string Escaped(char c) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte < 0x7F)
         return std::string(1, c);
-    return "\\x" + Hex(byte, 2);
+    return "\\x" + HexDigits(byte, 2);
 }
 
 bool IsBlank(char c) {
@@ -172,8 +166,9 @@ uint32_t BigEndian(const uint8_t* bytes, int count) {
 
 void CheckChecksum(uint8_t sum, uint8_t expected, uint8_t given, int64_t line) {
     if (sum != expected)
-        throw FormatError(line, "bad checksum 0x" + Hex(given, 2) + ", the record's bytes need 0x" +
-                                    Hex(static_cast<uint8_t>(given + expected - sum), 2));
+        throw FormatError(line, "bad checksum 0x" + HexDigits(given, 2) +
+                                    ", the record's bytes need 0x" +
+                                    HexDigits(static_cast<uint8_t>(given + expected - sum), 2));
 }
 
 // Where a reader's data records go while the image is built.
@@ -196,7 +191,7 @@ struct ConflictSink {
         if (!first)
             first = byte;
         else if (byte != *first)
-            throw FormatError(line, "address 0x" + Hex(static_cast<uint64_t>(address), 8) +
+            throw FormatError(line, "address 0x" + HexDigits(static_cast<uint64_t>(address), 8) +
                                         " was already given a different byte");
     }
 };
@@ -267,7 +262,7 @@ std::optional<uint32_t> ReadIntelHex(ByteSource& text, Sink& sink, const RecordW
             entry = BigEndian(data, 4);
             break;
         default:
-            throw FormatError(number, "unknown record type 0x" + Hex(r[3], 2));
+            throw FormatError(number, "unknown record type 0x" + HexDigits(r[3], 2));
         }
     }
     throw FormatError(0, "the end-of-file record (:00000001FF) is missing");
@@ -368,7 +363,7 @@ SparseImage Parse(ByteSource& text, uint8_t fill, const RecordWarning& warn, Rea
     } catch (const SparseImageBuilder::Conflict& conflict) {
         ConflictSink probe{conflict.address, std::nullopt};
         read(text, probe, {});
-        throw FormatError(0, "address 0x" + Hex(static_cast<uint64_t>(conflict.address), 8) +
+        throw FormatError(0, "address 0x" + HexDigits(static_cast<uint64_t>(conflict.address), 8) +
                                  " is given different bytes");
     }
 }

@@ -9,16 +9,6 @@
 
 namespace tool {
 
-namespace {
-
-std::string Hex8(int64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
-} // namespace
-
 void SparseImage::copyFromPool(int64_t poolOffset, uint8_t* to, int64_t n) const {
     while (n > 0) {
         const int64_t within = poolOffset % PoolChunkBytes;
@@ -144,9 +134,9 @@ SparseImage SparseImageBuilder::take() {
     if (runs.empty())
         return std::move(image_);
     if (high_ - low_ > MaxInputSize)
-        throw FormatError(0, "the records span 0x" + Hex8(low_) + " to 0x" + Hex8(high_ - 1) +
-                                 ", more than the " + std::to_string(MaxInputSize >> 30) +
-                                 " GiB the tool takes");
+        throw FormatError(0, "the records span 0x" + HexDigits(low_, 8) + " to 0x" +
+                                 HexDigits(high_ - 1, 8) + ", more than the " +
+                                 std::to_string(MaxInputSize >> 30) + " GiB the tool takes");
     if (!ordered_) {
         // By address, and for one address in the order read; the pool is in the order read.
         std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) {

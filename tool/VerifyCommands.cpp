@@ -15,13 +15,11 @@ namespace tool {
 namespace {
 
 std::string Hex(uint64_t value, int digits) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
+    return "0x" + HexDigits(value, digits);
 }
 
 std::string Address(int64_t address) {
-    return Hex(static_cast<uint64_t>(address), 8);
+    return AddressText(address);
 }
 
 // The address of an input's first byte: a HEX or S-record file's lowest address, --base (or 0)
