@@ -6,14 +6,14 @@
 #include "ImageTransforms.h"
 #include "TestSupport.h"
 #include "ToolFiles.h"
+#include "support/RandomBytes.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <random>
-#include <sstream>
 #include <sys/resource.h>
 
 using namespace tool;
@@ -21,24 +21,11 @@ using namespace tool;
 namespace {
 
 QByteArray RandomData(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    QByteArray b(n, '\0');
-    for (auto& x : b)
-        x = static_cast<char>(rng());
-    return b;
+    return test::AsQt(RandomBytes(n, seed));
 }
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunLine(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::Outcome;
+using test::RunLine;
 
 // The image a file holds, whatever its format.
 QByteArray ImageOf(const std::string& path) {

@@ -2,64 +2,33 @@
 // splits, HEX and S-record files, CRC and sums) and Python's zlib and binascii; bad records and
 // failed outputs through the exit status.
 #include "TestSupport.h"
+#include "support/RandomBytes.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/resource.h>
 
 namespace {
 
+using Finished = test::Outcome;
+using test::Start;
+using test::Tool;
+
 QByteArray RandomData(qsizetype n, unsigned seed) {
-    std::mt19937 rng(seed);
-    QByteArray b(n, '\0');
-    for (auto& x : b)
-        x = static_cast<char>(rng());
-    return b;
-}
-
-struct Finished {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Finished Start(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    Finished f;
-    if (!process.waitForStarted()) {
-        ADD_FAILURE() << program.toStdString() << " did not start (scripts/setup.sh installs it)";
-        return f;
-    }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(300000)) {
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        return f;
-    }
-    f.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    f.out = process.readAllStandardOutput();
-    f.err = process.readAllStandardError();
-    return f;
-}
-
-Finished Tool(const QStringList& args) {
-    return Start(QStringLiteral(VORNEX_TOOL_PATH), args);
+    return test::AsQt(RandomBytes(n, seed));
 }
 
 // Runs srec_cat and expects it to succeed.
 void SrecCat(const QStringList& args) {
-    const Finished f = Start(QStringLiteral("srec_cat"), args);
-    ASSERT_EQ(f.status, 0) << "srec_cat " << args.join(' ').toStdString() << "\n"
-                           << f.err.toStdString();
+    test::Oracle(QStringLiteral("srec_cat"), args);
 }
 
 void ExpectTool(const QStringList& args) {
     const Finished f = Tool(args);
-    ASSERT_EQ(f.status, 0) << args.join(' ').toStdString() << "\n" << f.err.toStdString();
+    ASSERT_EQ(f.status, 0) << args.join(' ').toStdString() << "\n" << f.err;
 }
 
 QString Number(qint64 n) {
@@ -175,7 +144,7 @@ TEST(ToolOracle, ChecksumsMatchSrecCatAndPython) {
         SCOPED_TRACE(size);
         const QString in = dir.write("in.bin", RandomData(size, static_cast<unsigned>(size)));
         const Finished sum = Tool({"sum", in});
-        ASSERT_EQ(sum.status, 0) << sum.err.toStdString();
+        ASSERT_EQ(sum.status, 0) << sum.err;
 
         // srec_cat puts each value after the image; the tool prints them in upper-case hex.
         auto srecCat = [&](const QStringList& filter, int bytes) {
@@ -207,8 +176,8 @@ TEST(ToolOracle, ChecksumsMatchSrecCatAndPython) {
                    "import sys, zlib, binascii; d = open(sys.argv[1], 'rb').read(); "
                    "print('%08X %04X' % (zlib.crc32(d), binascii.crc_hqx(d, 0xFFFF)))",
                    in});
-        ASSERT_EQ(python.status, 0) << python.err.toStdString();
-        const QStringList py = QString::fromLatin1(python.out).trimmed().split(' ');
+        ASSERT_EQ(python.status, 0) << python.err;
+        const QStringList py = QString::fromStdString(python.out).trimmed().split(' ');
         ASSERT_EQ(py.size(), 2);
 
         EXPECT_EQ(crc32, py[0]);
@@ -216,7 +185,7 @@ TEST(ToolOracle, ChecksumsMatchSrecCatAndPython) {
                                  py[1] + "\n" + "Sum-8              " + sum8 + "\n" +
                                  "Sum-16             " + sum16 + "\n" + "Word sum LE        " +
                                  wordsLe + "\n" + "Word sum BE        " + wordsBe + "\n";
-        EXPECT_EQ(QString::fromLatin1(sum.out), expected);
+        EXPECT_EQ(QString::fromStdString(sum.out), expected);
     }
 }
 
@@ -250,9 +219,10 @@ TEST(ToolOracle, BadRecordsExitWithBadDataAndTheirLineNumber) {
         const QString name = QString("bad.") + bad.extension;
         dir.write(name, lines.join('\n'));
         const Finished f = Tool({"invert", dir.path(name), dir.path("out.bin")});
-        EXPECT_EQ(f.status, 3) << f.err.toStdString();
-        EXPECT_TRUE(f.err.contains(name.toUtf8() + ": line " + QByteArray::number(bad.line) + ":"))
-            << f.err.toStdString();
+        EXPECT_EQ(f.status, 3) << f.err;
+        EXPECT_TRUE(QByteArray::fromStdString(f.err).contains(name.toUtf8() + ": line " +
+                                                              QByteArray::number(bad.line) + ":"))
+            << f.err;
         EXPECT_FALSE(QFile::exists(dir.path("out.bin")));
     }
 }
@@ -263,8 +233,9 @@ TEST(ToolOracle, FailedOutputsLeaveNoFile) {
 
     Finished f = Tool({"invert", in, dir.path("missing/out.bin")});
     EXPECT_EQ(f.status, 2);
-    EXPECT_TRUE(f.err.contains("missing/out.bin: No such file or directory"))
-        << f.err.toStdString();
+    EXPECT_TRUE(
+        QByteArray::fromStdString(f.err).contains("missing/out.bin: No such file or directory"))
+        << f.err;
     EXPECT_FALSE(QDir(dir.path("missing")).exists());
 
     // A disk that fills up: the file size limit cuts the write short; the child inherits it.
@@ -277,6 +248,6 @@ TEST(ToolOracle, FailedOutputsLeaveNoFile) {
     f = Tool({"convert", "--out-format", "ihex", in, dir.path("out.hex")});
     ::setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(f.status, 2);
-    EXPECT_TRUE(f.err.contains("out.hex: File too large")) << f.err.toStdString();
+    EXPECT_TRUE(QByteArray::fromStdString(f.err).contains("out.hex: File too large")) << f.err;
     EXPECT_EQ(QDir(dir.path({})).entryList(QDir::Files | QDir::Hidden), QStringList({"in.bin"}));
 }
