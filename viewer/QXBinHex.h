@@ -6,6 +6,7 @@
 #include "QXBinHexOutput.h"
 #include "QXStrPositions.h"
 #include "QXStreamSearch.h"
+#include "SysColors.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
@@ -97,6 +98,8 @@ public:
     Q_PROPERTY(bool AutoReloadFollowTail READ AutoReloadFollowTail WRITE setAutoReloadFollowTail)
     Q_PROPERTY(bool AutoReloadSimple READ AutoReloadSimple WRITE setAutoReloadSimple)
     Q_PROPERTY(int AutoReloadSimpleTime READ AutoReloadSimpleTime WRITE setAutoReloadSimpleTime)
+    // The colour properties take platform::TColor values (SysColors.h): 0x00BBGGRR, or a system
+    // colour such as platform::clWindow.
     // The inherited panel properties the control draws with.
     Q_PROPERTY(uint Color READ Color WRITE setColor)
     Q_PROPERTY(uint FontColor READ FontColor WRITE setFontColor)

@@ -1,5 +1,6 @@
 // QXBinHexExport.h — QXBINHEX_EXPORT, the mark of what libQXBinHex.so exports: the control, the
-// search engine it hands out and the text output, code page and position types its API uses.
+// search engine it hands out, and the colour, text output, code page and position types and
+// functions its API uses.
 #pragma once
 
 #include <QtGlobal>
