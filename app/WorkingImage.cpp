@@ -53,7 +53,7 @@ EInOutError EInOutError::FromErrno(int error, const std::string& path) {
 
 TResultView::~TResultView() {
     // The viewer must let go of the stream before the stream goes.
-    if (Viewer && ResultStream && Viewer->Stream == ResultStream.get())
+    if (Viewer && ResultStream && Viewer->Stream() == ResultStream.get())
         Viewer->OpenStream(nullptr, /*redraw=*/false);
 }
 

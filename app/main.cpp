@@ -85,7 +85,7 @@ void TForm1::Open1Click() {
     ReadImageFile();
     const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
     // The working image was just read again, so the viewer shows the file as it is now, too.
-    if (ui->QXBinHex1->FileName == name && ui->QXBinHex1->SourceAssigned())
+    if (ui->QXBinHex1->FileName() == name && ui->QXBinHex1->SourceAssigned())
         ui->QXBinHex1->Open(QString(), /*redraw=*/false);
     ui->QXBinHex1->Open(name, /*redraw=*/true);
     // The panel's width is fixed, so the text is elided once, here.

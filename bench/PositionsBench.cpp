@@ -16,9 +16,9 @@ void BM_PosFromPoint(benchmark::State& state) {
     viewer.GoToPos(4096);
     const QFont font = viewer.TextFont();
     const auto options = viewer.OutputOptions(false);
-    const auto& rec = viewer.StrPositions;
-    const int y = (rec.Count - 1) * viewer.LineHeight + 1;
-    const int x = rec.Entries[0].X + 12 * viewer.CharWidth + 1;
+    const auto& rec = viewer.StrPositions();
+    const int y = (rec.Count - 1) * viewer.LineHeight() + 1;
+    const int x = rec.Entries[0].X + 12 * viewer.CharWidth() + 1;
     for (auto _ : state)
         benchmark::DoNotOptimize(rec.PosFromPoint(font, x, y, false, options));
 }

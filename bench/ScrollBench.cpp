@@ -25,7 +25,7 @@ void BM_GoToPosSparse16GiB(benchmark::State& state) {
     std::mt19937_64 rng(42);
     for (auto _ : state) {
         viewer.GoToPos(static_cast<int64_t>(rng() % static_cast<uint64_t>(size)));
-        benchmark::DoNotOptimize(viewer.ViewPos);
+        benchmark::DoNotOptimize(viewer.ViewPos());
     }
 }
 BENCHMARK(BM_GoToPosSparse16GiB)
@@ -42,10 +42,10 @@ void BM_ScrollLineDownHex1MiB(benchmark::State& state) {
     bench::ShowPage(viewer, 641, 297);
     viewer.OpenStream(&buffer, true);
     for (auto _ : state) {
-        if (viewer.ViewAtEnd)
+        if (viewer.ViewAtEnd())
             viewer.ScrollToBegin();
         viewer.ScrollLineDown(1);
-        benchmark::DoNotOptimize(viewer.ViewPos);
+        benchmark::DoNotOptimize(viewer.ViewPos());
     }
 }
 BENCHMARK(BM_ScrollLineDownHex1MiB)

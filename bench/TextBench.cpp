@@ -53,13 +53,14 @@ void BM_RedrawTextPageWrapped(benchmark::State& state) {
     bench::ShowPage(viewer, 641, 297, TQXBinHex::vbmodeText);
     viewer.OpenStream(&buffer, true);
     viewer.ReadBuffer(4096);
-    viewer.ViewPos = viewer.FindLineStart(4096, /*forward=*/true, /*start=*/false);
+    viewer.SetViewPos(viewer.FindLineStart(4096, /*forward=*/true, /*start=*/false),
+                      /*redraw=*/false);
     for (auto _ : state) {
         viewer.Redraw();
         benchmark::DoNotOptimize(viewer.PageImage().constBits());
     }
     state.SetLabel(QStringLiteral("%1 lines, page %2x%3")
-                       .arg(viewer.StrPositions.Count)
+                       .arg(viewer.StrPositions().Count)
                        .arg(viewer.PageImage().width())
                        .arg(viewer.PageImage().height())
                        .toStdString());

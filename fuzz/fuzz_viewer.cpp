@@ -63,24 +63,24 @@ int64_t StreamSizeFor(FuzzedDataProvider& fdp) {
 
 void CheckState(TQXBinHex& viewer, const QByteArray& stream) {
     const int64_t size = stream.size();
-    FUZZ_CHECK(viewer.FileSize == size);
-    FUZZ_CHECK(viewer.BufferPos >= 0);
-    FUZZ_CHECK(viewer.BufferPos <= viewer.ViewPos);
-    FUZZ_CHECK(viewer.ViewPos <= viewer.BufferPos + 2 * int64_t{viewer.BufMaxOffset});
-    FUZZ_CHECK(viewer.ViewPos <= viewer.PosLast());
+    FUZZ_CHECK(viewer.FileSize() == size);
+    FUZZ_CHECK(viewer.BufferPos() >= 0);
+    FUZZ_CHECK(viewer.BufferPos() <= viewer.ViewPos());
+    FUZZ_CHECK(viewer.ViewPos() <= viewer.BufferPos() + 2 * int64_t{viewer.BufMaxOffset()});
+    FUZZ_CHECK(viewer.ViewPos() <= viewer.PosLast());
     const int charSize = viewer.CharSize();
     if (charSize == 2) {
-        FUZZ_CHECK(viewer.ViewPos % 2 == 0);
-        FUZZ_CHECK(viewer.BufferPos % 2 == 0);
-        FUZZ_CHECK(viewer.MarkStart % 2 == 0);
-        FUZZ_CHECK(viewer.MarkLength % 2 == 0);
+        FUZZ_CHECK(viewer.ViewPos() % 2 == 0);
+        FUZZ_CHECK(viewer.BufferPos() % 2 == 0);
+        FUZZ_CHECK(viewer.MarkStart() % 2 == 0);
+        FUZZ_CHECK(viewer.MarkLength() % 2 == 0);
     }
-    FUZZ_CHECK(viewer.MarkStart >= 0);
-    FUZZ_CHECK(viewer.MarkLength >= 0);
-    if (viewer.MarkLength > 0) {
-        FUZZ_CHECK(viewer.MarkStart + viewer.MarkLength <= viewer.PosLast() + charSize);
-        FUZZ_CHECK(viewer.MarkStart + viewer.MarkLength <= size);
-        FUZZ_CHECK(viewer.SelText(0) == stream.mid(viewer.MarkStart, viewer.MarkLength));
+    FUZZ_CHECK(viewer.MarkStart() >= 0);
+    FUZZ_CHECK(viewer.MarkLength() >= 0);
+    if (viewer.MarkLength() > 0) {
+        FUZZ_CHECK(viewer.MarkStart() + viewer.MarkLength() <= viewer.PosLast() + charSize);
+        FUZZ_CHECK(viewer.MarkStart() + viewer.MarkLength() <= size);
+        FUZZ_CHECK(viewer.SelText(0) == stream.mid(viewer.MarkStart(), viewer.MarkLength()));
     }
 }
 
@@ -213,8 +213,8 @@ void Step(TQXBinHex& viewer, FuzzedDataProvider& fdp, const QByteArray& stream) 
         // one-byte page in a two-byte mode (or the reverse) may not fall on the mode's units.
         const bool modeEncoding = (viewer.CharSize() == 2) == (encoding < 0);
         if (viewer.FindText(text, encoding, options) && modeEncoding) {
-            FUZZ_CHECK(viewer.MarkLength >= 1);
-            FUZZ_CHECK(viewer.MarkStart == viewer.Search().FoundStart());
+            FUZZ_CHECK(viewer.MarkLength() >= 1);
+            FUZZ_CHECK(viewer.MarkStart() == viewer.Search().FoundStart());
         }
         break;
     }
@@ -243,14 +243,14 @@ void Step(TQXBinHex& viewer, FuzzedDataProvider& fdp, const QByteArray& stream) 
     }
     case 14: {
         const QPoint at = PointIn(fdp, viewer);
-        const int64_t pos = viewer.StrPositions.PosFromPoint(
+        const int64_t pos = viewer.StrPositions().PosFromPoint(
             viewer.TextFont(), at.x(), at.y(), fdp.ConsumeBool(), viewer.OutputOptions(false));
         FUZZ_CHECK(pos >= -1 && pos <= size);
         if (pos >= 0) {
             int32_t x = 0;
             int32_t y = 0;
-            viewer.StrPositions.PointFromPos(viewer.TextFont(), viewer.OutputOptions(false), pos, x,
-                                             y);
+            viewer.StrPositions().PointFromPos(viewer.TextFont(), viewer.OutputOptions(false), pos,
+                                               x, y);
         }
         break;
     }

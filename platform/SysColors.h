@@ -1,6 +1,8 @@
 // SysColors.h — colour values in the 0x00BBGGRR form and the system colours they may name.
 #pragma once
 
+#include "QXBinHexExport.h"
+
 #include <QColor>
 #include <cstdint>
 
@@ -23,6 +25,6 @@ inline constexpr TColor clBlack = 0x000000;
 
 // The colour a value stands for: system colours from the application palette (window, window text,
 // button face, grey text; other indices fall back to window text), others from their RGB bytes.
-QColor ColorToQColor(TColor color);
+QXBINHEX_EXPORT QColor ColorToQColor(TColor color);
 
 } // namespace platform

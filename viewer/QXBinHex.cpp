@@ -1,488 +1,465 @@
-// QXBinHex.cpp — construction, properties, the source model (open, re-open, close) and the page
-// buffer.
-#include "QXBinHex.h"
+// QXBinHex.cpp — TQXBinHex itself: construction, the events and their signals, the widget's event
+// handlers, and the operations handed to TQXBinHexPrivate (the properties are
+// QXBinHexProperties.cpp's).
+#include "QXBinHex_p.h"
 
-#include "MessageBox.h"
-#include "QXViewerMsg.h"
-#include "QXxAssert.h"
-#include "QXxSProc.h"
-
+#include <QContextMenuEvent>
 #include <QEvent>
-#include <QIODevice>
-#include <QPainter>
+#include <QKeyEvent>
+#include <QMetaMethod>
+#include <QPaintEvent>
 #include <QScrollBar>
-#include <chrono>
-#include <cstring>
-
-using namespace std::chrono_literals;
-
-namespace {
-
-constexpr auto DragScrollInterval = 50ms;
-constexpr auto AutoScrollInterval = 100ms;
-// The fonts are sized in pixels, at the heights that 10 and 9 points have at 96 dots per inch, so
-// that the page's lines and columns measure the same on every screen.
-constexpr int TextFontPixels = 13;
-constexpr int SmallFontPixels = 12;
-
-QFont MakeFont(const QString& family, int pixelHeight) {
-    QFont font(family);
-    font.setPixelSize(pixelHeight);
-    return font;
-}
-
-} // namespace
+#include <QWheelEvent>
 
 TQXBinHex::TQXBinHex(QWidget* parent)
-    : QAbstractScrollArea(parent), FSearch(std::make_unique<TQXStreamSearch>()),
-      PageSearch(std::make_unique<TQXStreamSearch>()),
-      FileNotification(std::make_unique<TQXFileNotification>()),
-      FileNotificationSimple(std::make_unique<TQXFileNotificationSimple>()) {
-    InitWatchers();
-    resize(200, 150);
-    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    setFocusPolicy(Qt::StrongFocus);
-    viewport()->setCursor(Qt::IBeamCursor);
-    viewport()->setMouseTracking(true);
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    viewport()->setAutoFillBackground(false);
-    setFont(MakeFont(QStringLiteral("Courier New"), TextFontPixels));
-    FFontOEM = MakeFont(QStringLiteral("Terminal"), SmallFontPixels);
-    FFontFooter = MakeFont(QStringLiteral("Arial"), SmallFontPixels);
-    FFontGutter = MakeFont(QStringLiteral("Courier New"), SmallFontPixels);
-
-    DragScrollTimer.setInterval(DragScrollInterval);
-    AutoScrollTimer.setInterval(AutoScrollInterval);
-    connect(&AutoScrollTimer, &QTimer::timeout, this, [this] { AutoScrollTimerTick(); });
-    connect(&DragScrollTimer, &QTimer::timeout, this, [this] { DragScrollTimerTick(); });
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    verticalScrollBar()->installEventFilter(this);
-    horizontalScrollBar()->installEventFilter(this);
-    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this](int action) { ScrollBarAction(Qt::Vertical, action); });
-    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this](int action) { ScrollBarAction(Qt::Horizontal, action); });
-    connect(verticalScrollBar(), &QScrollBar::sliderPressed, this,
-            [this] { ScrollBars.VThumbTrackPos = verticalScrollBar()->sliderPosition(); });
-    connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this,
-            [this] { ScrollBars.HThumbTrackPos = horizontalScrollBar()->sliderPosition(); });
-    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
-        VScroll(SB_THUMBPOSITION, ScrollBars.VThumbTrackPos);
-        VScroll(SB_ENDSCROLL, 0);
-    });
-    connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, [this] {
-        HScroll(SB_THUMBPOSITION, ScrollBars.HThumbTrackPos);
-        HScroll(SB_ENDSCROLL, 0);
-    });
-    InitData();
+    : QAbstractScrollArea(parent), d(std::make_unique<TQXBinHexPrivate>(this)),
+      OnFileReload(d->OnFileReload), OnSelectionChange(d->OnSelectionChange),
+      OnOptionsChange(d->OnOptionsChange), OnScroll(d->OnScroll), OnDrawLine(d->OnDrawLine),
+      OnDrawLine2(d->OnDrawLine2), OnClickURL(d->OnClickURL) {
+    d->Init();
 }
 
-TQXBinHex::~TQXBinHex() {
-    FreeData();
+// Out of line, where TQXBinHexPrivate is complete.
+TQXBinHex::~TQXBinHex() = default;
+
+// ---- Events -------------------------------------------------------------------------------------
+
+void TQXBinHexPrivate::NotifyFileReload() {
+    if (OnFileReload)
+        OnFileReload(q);
+    Q_EMIT q->fileReloaded();
 }
 
-// ---- Properties with effects --------------------------------------------------------------------
-
-void TQXBinHex::setMode(TQXBinHexMode mode) {
-    FMode = mode;
-    SetAutoScrollMode(false);
-    if (FileSourceType == vfSrcFile)
-        LoadFileSource(/*reopen=*/true);
-    else if (FileSourceType == vfSrcStream)
-        LoadStreamSource();
-    if (SourceAssigned())
-        Redraw();
+void TQXBinHexPrivate::NotifySelectionChange() {
+    if (OnSelectionChange)
+        OnSelectionChange(q);
+    Q_EMIT q->selectionChanged();
 }
 
-void TQXBinHex::setTextEncoding(int encoding) {
-    // Every redraw converts with the encoding, so one outside the list would break them all.
-    if (encoding == FTextEncoding || encoding < EncodingUnicodeBE || encoding >= CodepageCount)
+void TQXBinHexPrivate::NotifyOptionsChange() {
+    if (OnOptionsChange)
+        OnOptionsChange(q);
+    Q_EMIT q->optionsChanged();
+}
+
+void TQXBinHexPrivate::NotifyScroll() {
+    if (OnScroll)
+        OnScroll(q);
+    Q_EMIT q->scrolled();
+}
+
+void TQXBinHexPrivate::NotifyClickUrl(const QByteArray& url) {
+    if (OnClickURL)
+        OnClickURL(q, url);
+    Q_EMIT q->urlClicked(url);
+}
+
+bool TQXBinHexPrivate::NotifySearchProgress(int64_t current, int64_t maximal) {
+    bool go = true;
+    if (OnSearchProgress)
+        OnSearchProgress(q, current, maximal, go);
+    Q_EMIT q->searchProgress(current, maximal, &go);
+    return go;
+}
+
+// The line events cost a prepared string and the whole line's text per line: they are made only
+// for a listener.
+bool TQXBinHexPrivate::DrawLineObserved() const {
+    return OnDrawLine || q->isSignalConnected(QMetaMethod::fromSignal(&TQXBinHex::aboutToDrawLine));
+}
+
+bool TQXBinHexPrivate::DrawLine2Observed() const {
+    return OnDrawLine2 || q->isSignalConnected(QMetaMethod::fromSignal(&TQXBinHex::lineDrawn));
+}
+
+TQXStreamSearchProgress TQXBinHex::OnSearchProgress() const {
+    return d->OnSearchProgress;
+}
+
+void TQXBinHex::setOnSearchProgress(TQXStreamSearchProgress handler) {
+    d->OnSearchProgress = std::move(handler);
+}
+
+// ---- The widget's events ------------------------------------------------------------------------
+
+void TQXBinHex::paintEvent(QPaintEvent* event) {
+    d->PaintViewport(event->rect());
+}
+
+void TQXBinHex::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    d->Resized();
+}
+
+void TQXBinHex::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        d->Redraw();
+}
+
+// The scroll bars never move the view by themselves; the page is redrawn from ViewPos.
+void TQXBinHex::scrollContentsBy(int, int) {}
+
+void TQXBinHex::keyPressEvent(QKeyEvent* event) {
+    d->SetAutoScrollMode(false);
+    if (d->HandleScrollKey(event) || d->HandleSelectionKey(event)) {
+        event->accept();
         return;
-    FTextEncoding = encoding;
-    Redraw();
-}
-
-void TQXBinHex::setTextWidthFitHex(bool v) {
-    SetCellFit(FTextWidthFitHex, v, FTextWidthHex, DefaultTextWidthHex);
-}
-
-void TQXBinHex::setTextWidthFitUHex(bool v) {
-    SetCellFit(FTextWidthFitUHex, v, FTextWidthUHex, DefaultTextWidthUHex);
-}
-
-void TQXBinHex::SetCellFit(bool& fit, bool v, int& width, int unfittedWidth) {
-    if (v == fit)
-        return;
-    fit = v;
-    // Fitting switched off leaves the default width, not the last fitted one.
-    if (!v)
-        width = binhex::ClampHexWidth(unfittedWidth);
-}
-
-void TQXBinHex::setTextWrap(bool v) {
-    if (v == FTextWrap)
-        return;
-    FTextWrap = v;
-    if (v)
-        HViewPos = 0;
-    Redraw();
-}
-
-void TQXBinHex::setTextNonPrintable(bool v) {
-    SetOption(FTextNonPrintable, v);
-}
-
-void TQXBinHex::setTextOemSpecial(bool v) {
-    SetOption(FTextOemSpecial, v);
-}
-
-void TQXBinHex::setTextUrlHilight(bool v) {
-    if (v == FTextUrlHilight)
-        return;
-    FTextUrlHilight = v;
-    // The table follows the switch at once rather than at the next page read.
-    if (v)
-        DetectUrls(ViewPos);
-    else
-        ClearUrls();
-    Redraw();
-}
-
-void TQXBinHex::setColor(uint v) {
-    FColor = v;
-    Redraw();
-}
-
-void TQXBinHex::setFontColor(uint v) {
-    FFontColor = v;
-    Redraw();
-}
-
-// ---- Sources ------------------------------------------------------------------------------------
-
-bool TQXBinHex::SourceAssigned() const {
-    switch (FileSourceType) {
-    case vfSrcFile:
-        return !FileName.isEmpty() && FileHandle;
-    case vfSrcStream:
-        return Stream != nullptr;
-    default:
-        return false;
     }
+    // Not the scroll area's own key handling: the bars never move the view by themselves.
+    QWidget::keyPressEvent(event);
 }
+
+bool TQXBinHex::eventFilter(QObject* watched, QEvent* event) {
+    // The bars are part of the control: their own wheel handling would step the 16-bit thumb,
+    // which on a large source is far more than the lines a notch scrolls.
+    if (event->type() == QEvent::Wheel &&
+        (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void TQXBinHex::wheelEvent(QWheelEvent* event) {
+    d->WheelTurned(event);
+}
+
+void TQXBinHex::mousePressEvent(QMouseEvent* event) {
+    d->MousePressed(event);
+}
+
+void TQXBinHex::focusOutEvent(QFocusEvent* event) {
+    d->SetAutoScrollMode(false);
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
+void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
+    d->MouseDoubleClicked(event);
+}
+
+void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
+    d->MouseMoved(event);
+}
+
+void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
+    d->MouseReleased(event);
+}
+
+void TQXBinHex::contextMenuEvent(QContextMenuEvent* event) {
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    d->ShowPopupMenu(keyboard ? QPoint(-1, -1) : event->pos(),
+                     keyboard ? viewport()->mapToGlobal(QPoint(0, 0)) : event->globalPos());
+    event->accept();
+}
+
+// ---- Operations ---------------------------------------------------------------------------------
 
 bool TQXBinHex::Open(const QString& name, bool redraw) {
-    // Only the file that is open now makes a repeated Open a no-op: after a failed open, or after a
-    // stream replaced the file, the same name must open the file again.
-    if (name == FileName && FileSourceType == vfSrcFile)
-        return true;
-    FileName = name;
-    const bool result = LoadFileSource(/*reopen=*/false);
-    if (redraw)
-        Redraw();
-    return result;
+    return d->Open(name, redraw);
 }
 
 bool TQXBinHex::OpenStream(QIODevice* stream, bool redraw) {
-    if (stream == Stream)
-        return true;
-    Stream = stream;
-    const bool result = LoadStreamSource();
-    if (redraw)
-        Redraw();
-    return result;
+    return d->OpenStream(stream, redraw);
 }
 
-bool TQXBinHex::LoadFileSource(bool reopen) {
-    if (!reopen || !FAutoReload)
-        StopWatching();
-    const TOffset oldViewPos = ViewPos;
-    const int oldHViewPos = HViewPos;
-    const bool oldViewAtEnd = ViewAtEnd;
-    const TOffset oldMarkStart = MarkStart;
-    const TOffset oldMarkLength = MarkLength;
-
-    FreeData();
-    if (FileName.isEmpty())
-        return true;
-
-    FileHandle.reset(FFileOpen(FileName));
-    if (!FileHandle) {
-        ViewerMsgError(FormatW(CannotOpenFileText, {FileName}));
-        return false;
-    }
-    const TOffset size = FGetFileSize(FileHandle.get());
-    if (size < 0) {
-        FileHandle.reset();
-        FileSize = 0;
-        return false;
-    }
-    FileSize = size;
-    FileSourceType = vfSrcFile;
-    AllocBuffer();
-    ReadBuffer(-1);
-    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
-
-    if (reopen)
-        SetSelection(oldMarkStart, oldMarkLength, /*scroll=*/false, /*fireEvent=*/false,
-                     /*redraw=*/false);
-    bool followedTail = false;
-    if (FAutoReload) {
-        if (reopen && FAutoReloadFollowTail && oldViewAtEnd) {
-            ScrollToEndRepeat();
-            followedTail = true;
-        }
-        StartWatching();
-    }
-    if (reopen && !followedTail) {
-        if (oldViewPos > 0 && oldViewPos >= PosLast())
-            ScrollToEndRepeat();
-        else if (oldViewPos > 0)
-            GoToPos(oldViewPos);
-        SetHorzPos(oldHViewPos, /*redraw=*/true);
-    }
-    return true;
+void TQXBinHex::Redraw() {
+    d->Redraw();
 }
-
-bool TQXBinHex::LoadStreamSource() {
-    StopWatching();
-    FreeData();
-    if (!Stream)
-        return true;
-    FileSize = Stream->size();
-    FileSourceType = vfSrcStream;
-    AllocBuffer();
-    ReadBuffer(-1);
-    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
-    return true;
-}
-
-void TQXBinHex::FreeData() {
-    // The engine lets go of the source: a file it opened itself is closed and the search kept; a
-    // stream is the caller's and may go away, so the search goes with it.
-    if (FileSourceType == vfSrcFile)
-        FSearch->SetFileName(QString());
-    else if (FileSourceType == vfSrcStream)
-        FSearch->SetStream(nullptr);
-    SearchHighlights.clear();
-    FileHandle.reset();
-    Buffer.reset();
-    InitData();
-    DragScrollTimer.stop();
-    AutoScrollTimer.stop();
-}
-
-void TQXBinHex::InitData() {
-    FileHandle.reset();
-    FileSize = 0;
-    BufferOK = true;
-    FileUnicodeFmt = vfUnicodeUnknown;
-    FileSourceType = vfSrcNone;
-    Buffer.reset();
-    BufMaxOffset = 0;
-    BufferAllocSize = 0;
-    BufferPos = 0;
-    ViewPos = 0;
-    ViewPageSize = 0;
-    HViewPos = 0;
-    MarkStart = 0;
-    MarkLength = 0;
-    ViewAtEnd = false;
-    // The scroll bars themselves (ScrollBars) belong to the widget and stay as they are.
-    Scroll = {};
-    Mouse = {};
-    TextModel = {};
-}
-
-void TQXBinHex::AllocBuffer() {
-    MaxLength = binhex::MaxLength;
-    BufMaxOffset = binhex::BufMaxOffsetFor(CharSize());
-    BufferAllocSize = 3 * BufMaxOffset;
-    Buffer = std::make_unique<uint8_t[]>(BufferAllocSize);
-}
-
-// ---- The page buffer ----------------------------------------------------------------------------
 
 bool TQXBinHex::ReadSource(uint8_t* block, int count, int& bytesRead, TOffset offset) {
-    bytesRead = 0;
-    if (block && count > 0)
-        std::memset(block, 0, static_cast<size_t>(count));
-    if (!block)
-        throw EAssertionFailed("Buffer not allocated: ReadSource");
-    if (!SourceAssigned())
-        throw EAssertionFailed("Source not assigned: ReadSource");
-    if (count <= 0)
-        return true;
-
-    if (FileSourceType == vfSrcFile) {
-        size_t got = 0;
-        const bool ok =
-            platform::ReadFileAt(FileHandle.get(), block, static_cast<size_t>(count), offset, &got);
-        bytesRead = static_cast<int>(got);
-        return ok;
-    }
-    if (FileSourceType == vfSrcStream) {
-        if (offset < 0)
-            return false;
-        // A position at or past the end reads nothing, as a memory stream does.
-        if (offset >= Stream->size())
-            return Stream->isReadable();
-        if (!Stream->seek(offset))
-            return false;
-        const qint64 got = Stream->read(reinterpret_cast<char*>(block), count);
-        if (got < 0)
-            return false;
-        bytesRead = static_cast<int>(got);
-        return true;
-    }
-    return false;
+    return d->ReadSource(block, count, bytesRead, offset);
 }
 
 void TQXBinHex::ReadBuffer(TOffset pos) {
-    if (!SourceAssigned())
-        return;
-    if (binhex::BufferCovers(BufferPos, BufMaxOffset, pos))
-        return;
-    FillBuffer(pos);
-}
-
-void TQXBinHex::FillBuffer(TOffset pos) {
-    // The page image may show bytes this read replaces.
-    PageCache.Valid = false;
-    BufferPos = binhex::BufferStartFor(pos, BufMaxOffset, CharSize());
-    int bytesRead = 0;
-    for (;;) {
-        BufferOK = ReadSource(Buffer.get(), BufferAllocSize, bytesRead, BufferPos);
-        if (BufferOK)
-            break;
-        const QString text = FileSourceType == vfSrcFile ? FormatW(CannotReadFileText, {FileName})
-                                                         : CannotReadStreamText;
-        // The question's event loop may deliver a change report of the watched file; the raised
-        // lock keeps it from re-opening (or emptying) the source under this read.
-        TRedrawLockHold hold(RedrawLock);
-        // Nor may the scrolling timers move the view meanwhile (each step could ask again).
-        DragScrollTimer.stop();
-        if (Scroll.AutoScrollMode) {
-            Scroll.AutoScrollMode = false;
-            AutoScrollTimer.stop();
-            viewport()->setCursor(CursorById(crIBeam));
-        }
-        if (ViewerMsgBox(text, CaptionText, platform::MB_RETRYCANCEL | platform::MB_ICONERROR) !=
-            platform::IDRETRY)
-            break;
-    }
-    // A file cut short while shown reads fewer bytes than its old size promised: the pages past
-    // the new end would otherwise be drawn from the zeros the buffer was filled with.
-    if (BufferOK && bytesRead < std::min<TOffset>(BufferAllocSize, FileSize - BufferPos) &&
-        SourceShrank())
-        return;
-    DetectUnicodeFmt();
-    if (LineNumbersShown() && FTextGutterLinesBufSize >= BufferPos)
-        BuildLineTable(static_cast<int>(
-            std::min<TOffset>(BufferPos + BufferAllocSize, FTextGutterLinesBufSize)));
-    if (FTextUrlHilight)
-        DetectUrls(pos);
-    else
-        ClearUrls();
-}
-
-bool TQXBinHex::SourceShrank() {
-    TOffset size = -1;
-    if (FileSourceType == vfSrcFile)
-        size = FGetFileSize(FileHandle.get());
-    else if (FileSourceType == vfSrcStream)
-        size = Stream->size();
-    if (size < 0 || size >= FileSize)
-        return false;
-    FileSize = size;
-    const TOffset oldMarkStart = MarkStart;
-    const TOffset oldMarkLength = MarkLength;
-    const TOffset end = std::min(MarkStart + MarkLength, FileSize);
-    MarkStart = std::min(MarkStart, FileSize - FileSize % CharSize());
-    MarkLength = std::max<TOffset>(0, end - MarkStart);
-    MarkLength -= MarkLength % CharSize();
-    if (ViewPos > PosLast()) {
-        const TOffset lineSize = IsTextLikeMode() ? CharSize() : LineSize();
-        ViewPos = PosLast() / lineSize * lineSize;
-    }
-    // The buffer is read again where the view now is (a size lowered again meanwhile is taken the
-    // same way, so this ends: the size only goes down).
-    FillBuffer(ViewPos);
-    if ((MarkStart != oldMarkStart || MarkLength != oldMarkLength) && OnSelectionChange)
-        OnSelectionChange(this);
-    return true;
-}
-
-void TQXBinHex::DetectUnicodeFmt() {
-    if (FileUnicodeFmt != vfUnicodeUnknown)
-        return;
-    FileUnicodeFmt = vfUnicodeLE;
-    if (SourceAssigned() && FileSize > 1) {
-        uint8_t mark[2] = {0, 0};
-        int got = 0;
-        if (ReadSource(mark, 2, got, 0) && got == 2 && mark[0] == 0xFE && mark[1] == 0xFF)
-            FileUnicodeFmt = vfUnicodeBE;
-    }
-}
-
-int TQXBinHex::BufferOffsetOf(TOffset pos, const char* routine) const {
-    const TOffset d = pos - BufferPos;
-    if (!Buffer || d < 0 || d >= BufferAllocSize)
-        throw EAssertionFailed(std::string("Buffer position out of range: ") + routine);
-    return static_cast<int>(d);
+    d->ReadBuffer(pos);
 }
 
 char16_t TQXBinHex::GetChar(TOffset pos) {
-    if (IsFileEmpty())
-        return 0;
-    char16_t c = 0;
-    if (pos >= 0 && pos <= PosLast()) {
-        const int d = BufferOffsetOf(pos, "GetChar");
-        if (CharSize() == 1) {
-            c = Buffer[d];
-        } else {
-            const uint8_t next = d + 1 < BufferAllocSize ? Buffer[d + 1] : 0;
-            c = Utf16Unit(Buffer[d], next, SourceByteOrder());
-        }
-    }
-    const bool textMode = IsTextLikeMode();
-    if (c == 9 && !textMode)
-        return u'.';
-    if (c < FirstPrintable && !(textMode && (c == 9 || IsLineBreakChar(c))))
-        return u'.';
-    if (c == 30 || c == 31)
-        return u'.';
-    return c;
+    return d->GetChar(pos);
 }
 
 QString TQXBinHex::GetHex(TOffset pos) {
-    if (pos < 0 || pos > PosLast())
-        return {};
-    const int d = BufferOffsetOf(pos, "GetHex");
-    QString hex = QStringLiteral("%1").arg(Buffer[d], 2, 16, QLatin1Char('0')).toUpper();
-    if (CharSize() == 2 && d + 1 < BufferAllocSize)
-        hex.prepend(QStringLiteral("%1").arg(Buffer[d + 1], 2, 16, QLatin1Char('0')).toUpper());
-    return hex;
+    return d->GetHex(pos);
+}
+
+bool TQXBinHex::SourceAssigned() const {
+    return d->SourceAssigned();
+}
+
+bool TQXBinHex::IsFileEmpty() const {
+    return d->IsFileEmpty();
+}
+
+TOffset TQXBinHex::PosLast() const {
+    return d->PosLast();
 }
 
 int TQXBinHex::LineSize() const {
-    switch (FMode) {
-    case vbmodeBinary:
-        return FTextWidth;
-    case vbmodeHex:
-        return FTextWidthHex;
-    case vbmodeUHex:
-        return CharSize() * FTextWidthUHex;
-    default:
-        return CharSize();
-    }
+    return d->LineSize();
 }
 
 int TQXBinHex::LinesNum() const {
-    if (LineHeight <= 0)
-        return 0;
-    // The client height, which the page image takes at its next drawing: a move made right after a
-    // resize (keeping the end in view) already counts the lines of the new size.
-    return binhex::ClampInt((viewport()->height() - 2) / LineHeight, 0, binhex::MaxPageLines);
+    return d->LinesNum();
+}
+
+int TQXBinHex::CharSize() const {
+    return d->CharSize();
+}
+
+const QString& TQXBinHex::FileName() const {
+    return d->FileName;
+}
+
+TOffset TQXBinHex::FileSize() const {
+    return d->FileSize;
+}
+
+TQXBinHex::TFileSourceType TQXBinHex::FileSourceType() const {
+    return d->FileSourceType;
+}
+
+QIODevice* TQXBinHex::Stream() const {
+    return d->Stream;
+}
+
+TOffset TQXBinHex::BufferPos() const {
+    return d->Buffer.Pos;
+}
+
+int TQXBinHex::BufMaxOffset() const {
+    return d->BufMaxOffset;
+}
+
+bool TQXBinHex::BufferOK() const {
+    return d->BufferOK;
+}
+
+TQXBinHex::TFileUnicodeFmt TQXBinHex::FileUnicodeFmt() const {
+    return d->FileUnicodeFmt;
+}
+
+TOffset TQXBinHex::ViewPos() const {
+    return d->ViewPos;
+}
+
+int TQXBinHex::HViewPos() const {
+    return d->HViewPos;
+}
+
+bool TQXBinHex::ViewAtEnd() const {
+    return d->ViewAtEnd;
+}
+
+TOffset TQXBinHex::ViewPageSize() const {
+    return d->ViewPageSize;
+}
+
+TOffset TQXBinHex::MarkStart() const {
+    return d->MarkStart;
+}
+
+TOffset TQXBinHex::MarkLength() const {
+    return d->MarkLength;
+}
+
+int TQXBinHex::HexOffsetLen() const {
+    return d->HexOffsetLen;
+}
+
+int TQXBinHex::LineHeight() const {
+    return d->LineHeight;
+}
+
+int TQXBinHex::CharWidth() const {
+    return d->CharWidth;
+}
+
+void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* positions) {
+    d->DrawTo(target, width, height, positions);
+}
+
+const QImage& TQXBinHex::PageImage() const {
+    return d->PageBitmap;
+}
+
+const TStrPositions& TQXBinHex::StrPositions() const {
+    return d->StrPositions;
+}
+
+TQXBinHexOutputOptions TQXBinHex::OutputOptions(bool lineEnd) const {
+    return d->OutputOptions(lineEnd);
+}
+
+int TQXBinHex::LeftMargin() const {
+    return d->LeftMargin();
+}
+
+QFont TQXBinHex::TextFont() const {
+    return d->TextFont();
+}
+
+void TQXBinHex::SetViewPos(TOffset pos, bool redraw) {
+    d->SetViewPos(pos, redraw);
+}
+
+void TQXBinHex::ScrollUpBytes(TOffset n) {
+    d->ScrollUpBytes(n);
+}
+
+void TQXBinHex::ScrollDownBytes(TOffset n) {
+    d->ScrollDownBytes(n);
+}
+
+void TQXBinHex::ScrollLineUp(int n) {
+    d->ScrollLineUp(n);
+}
+
+void TQXBinHex::ScrollLineDown(int n) {
+    d->ScrollLineDown(n);
+}
+
+void TQXBinHex::ScrollPageUp() {
+    d->ScrollPageUp();
+}
+
+void TQXBinHex::ScrollPageDown() {
+    d->ScrollPageDown();
+}
+
+void TQXBinHex::ScrollToBegin() {
+    d->ScrollToBegin();
+}
+
+void TQXBinHex::ScrollToEnd() {
+    d->ScrollToEnd();
+}
+
+void TQXBinHex::GoToPos(TOffset pos) {
+    d->GoToPos(pos);
+}
+
+void TQXBinHex::SetHorzPos(int x, bool redraw) {
+    d->SetHorzPos(x, redraw);
+}
+
+void TQXBinHex::ScrollLeft(int px) {
+    d->ScrollLeft(px);
+}
+
+void TQXBinHex::ScrollRight(int px) {
+    d->ScrollRight(px);
+}
+
+void TQXBinHex::UpdateVertScrollBar() {
+    d->UpdateVertScrollBar();
+}
+
+void TQXBinHex::UpdateHorzScrollBar() {
+    d->UpdateHorzScrollBar();
+}
+
+void TQXBinHex::SetAutoScrollMode(bool on) {
+    d->SetAutoScrollMode(on);
+}
+
+bool TQXBinHex::FontSizeStep(bool larger) {
+    return d->FontSizeStep(larger);
+}
+
+int TQXBinHex::ClientWidth() const {
+    return d->ClientWidth();
+}
+
+int TQXBinHex::ClientHeight() const {
+    return d->ClientHeight();
+}
+
+void TQXBinHex::VScroll(int code, int pos) {
+    d->VScroll(code, pos);
+}
+
+void TQXBinHex::HScroll(int code, int pos) {
+    d->HScroll(code, pos);
+}
+
+void TQXBinHex::AutoScrollStep(QPoint client) {
+    d->AutoScrollStep(client);
+}
+
+void TQXBinHex::DragScrollStep(int clientY) {
+    d->DragScrollStep(clientY);
+}
+
+void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent,
+                             bool redraw) {
+    d->SetSelection(start, length, scroll, fireEvent, redraw);
+}
+
+void TQXBinHex::SelectAll() {
+    d->SelectAll();
+}
+
+void TQXBinHex::SelectNone(bool fireEvent) {
+    d->SelectNone(fireEvent);
+}
+
+QByteArray TQXBinHex::SelText(int maxLen) {
+    return d->SelText(maxLen);
+}
+
+QString TQXBinHex::SelTextW() {
+    return d->SelTextW();
+}
+
+void TQXBinHex::CopyToClipboard(bool asHex) {
+    d->CopyToClipboard(asHex);
+}
+
+void TQXBinHex::CopyLink() {
+    d->CopyLink();
+}
+
+void TQXBinHex::SelectLine() {
+    d->SelectLine();
+}
+
+void TQXBinHex::EncodingMenu(QPoint screenPos) {
+    d->EncodingMenu(screenPos);
+}
+
+void TQXBinHex::ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz) {
+    d->ScrollToPos(pos, indentLines, indentChars, redrawHorz);
+}
+
+QString TQXBinHex::TextAround(TOffset pos) {
+    return d->TextAround(pos);
+}
+
+TOffset TQXBinHex::FindLineStart(TOffset pos, bool forward, bool start, TLineChars* line) {
+    return d->FindLineStart(pos, forward, start, line);
+}
+
+void TQXBinHex::FindHighlights() {
+    d->FindHighlights();
+}
+
+bool TQXBinHex::FindText(const QString& text, TQXEncoding encoding, TQXSearchOptions options) {
+    return d->FindText(text, encoding, options);
+}
+
+bool TQXBinHex::FindTextNext(bool previous) {
+    return d->FindTextNext(previous);
+}
+
+void TQXBinHex::SetAutoReload(bool value) {
+    d->SetAutoReload(value);
+}
+
+void TQXBinHex::DoFileReload() {
+    d->DoFileReload();
+}
+
+TQXStreamSearch& TQXBinHex::Search() const {
+    return *d->FSearch;
 }

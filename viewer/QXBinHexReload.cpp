@@ -1,22 +1,23 @@
 // QXBinHexReload.cpp — watching the shown file and re-opening it when it changes on disk.
-#include "QXBinHex.h"
+#include "QXBinHex_p.h"
 
 #include "Interaction.h"
+#include "QXxFProc.h"
 
 #include <QTimer>
 
-void TQXBinHex::InitWatchers() {
+void TQXBinHexPrivate::InitWatchers() {
     FileNotification->setOptions({foNotifyFilename, foNotifySize, foNotifyLastWrite});
     FileNotification->OnChanged = [this](QObject* sender) { HandleFileChange(sender); };
     FileNotificationSimple->OnChanged = [this](QObject* sender) { HandleFileChange(sender); };
 }
 
-void TQXBinHex::StopWatching() {
+void TQXBinHexPrivate::StopWatching() {
     FileNotification->Stop();
     FileNotificationSimple->StopPolling();
 }
 
-void TQXBinHex::StartWatching() {
+void TQXBinHexPrivate::StartWatching() {
     if (FAutoReloadSimple) {
         FileNotificationSimple->Watch(FileName, FAutoReloadSimpleTime,
                                       TQXFileNotificationSimple::TPolling::Running);
@@ -26,7 +27,7 @@ void TQXBinHex::StartWatching() {
     }
 }
 
-void TQXBinHex::SetAutoReload(bool value) {
+void TQXBinHexPrivate::SetAutoReload(bool value) {
     if (value == FAutoReload)
         return;
     FAutoReload = value;
@@ -43,7 +44,7 @@ void TQXBinHex::SetAutoReload(bool value) {
     }
 }
 
-void TQXBinHex::HandleFileChange(QObject* sender) {
+void TQXBinHexPrivate::HandleFileChange(QObject* sender) {
     // The notification watcher's timer can still expire once after the watcher was stopped (a
     // stream or another file is shown now); such a late report must not re-open the old file.
     if (sender == FileNotification.get() && !FileNotification->Active())
@@ -65,7 +66,6 @@ void TQXBinHex::HandleFileChange(QObject* sender) {
     DoFileReload();
 }
 
-void TQXBinHex::DoFileReload() {
-    if (OnFileReload)
-        OnFileReload(this);
+void TQXBinHexPrivate::DoFileReload() {
+    NotifyFileReload();
 }

@@ -1,6 +1,6 @@
 // QXBinHexScroll.cpp — vertical and horizontal position, scroll bars, keys, wheel, auto-scroll and
 // drag-scroll.
-#include "QXBinHex.h"
+#include "QXBinHex_p.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -39,7 +39,7 @@ Shift ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt:
 
 // ---- Resources ----------------------------------------------------------------------------------
 
-QCursor TQXBinHex::CursorById(int id) {
+QCursor TQXBinHexPrivate::CursorById(int id) {
     static const QCursor moveCenter(QPixmap(QStringLiteral(":/viewer/QB_MOVE_C.png")), 16, 16);
     static const QCursor moveUp(QPixmap(QStringLiteral(":/viewer/QB_MOVE_U.png")), 16, 16);
     static const QCursor moveDown(QPixmap(QStringLiteral(":/viewer/QB_MOVE_D.png")), 16, 16);
@@ -63,14 +63,14 @@ QCursor TQXBinHex::CursorById(int id) {
     }
 }
 
-const QPixmap& TQXBinHex::MoveBitmap() {
+const QPixmap& TQXBinHexPrivate::MoveBitmap() {
     static const QPixmap bitmap(QStringLiteral(":/viewer/QB_MOVE.png"));
     return bitmap;
 }
 
 // ---- Vertical position --------------------------------------------------------------------------
 
-void TQXBinHex::SetViewPos(TOffset pos, bool redraw) {
+void TQXBinHexPrivate::SetViewPos(TOffset pos, bool redraw) {
     if (pos == ViewPos || pos < 0)
         return;
     ViewPos = std::min(pos, PosLast());
@@ -80,7 +80,7 @@ void TQXBinHex::SetViewPos(TOffset pos, bool redraw) {
         Redraw();
 }
 
-TOffset TQXBinHex::PosLastPage() const {
+TOffset TQXBinHexPrivate::PosLastPage() const {
     const int lineSize = LineSize();
     TOffset last = FileSize / lineSize * lineSize;
     if (last == FileSize)
@@ -88,26 +88,26 @@ TOffset TQXBinHex::PosLastPage() const {
     return std::max<TOffset>(0, last - static_cast<TOffset>(LinesNum() - 1) * lineSize);
 }
 
-void TQXBinHex::ScrollUpBytes(TOffset n) {
+void TQXBinHexPrivate::ScrollUpBytes(TOffset n) {
     if (ViewPos - n < 0)
         ScrollToBegin();
     else
         SetViewPos(ViewPos - n, /*redraw=*/true);
 }
 
-void TQXBinHex::ScrollDownBytes(TOffset n) {
+void TQXBinHexPrivate::ScrollDownBytes(TOffset n) {
     if (ViewPos < PosLastPage())
         SetViewPos(ViewPos + n, /*redraw=*/true);
 }
 
-void TQXBinHex::ScrollLineUp(int n) {
+void TQXBinHexPrivate::ScrollLineUp(int n) {
     if (IsTextLikeMode())
         TextLinesMove(n, /*forward=*/false, /*redraw=*/true, /*start=*/false, ViewPos);
     else
         ScrollUpBytes(static_cast<TOffset>(static_cast<int32_t>(n * LineSize())));
 }
 
-void TQXBinHex::ScrollLineDown(int n) {
+void TQXBinHexPrivate::ScrollLineDown(int n) {
     if (IsTextLikeMode()) {
         if (!ViewAtEnd)
             TextLinesMove(n, /*forward=*/true, /*redraw=*/true, /*start=*/false, ViewPos);
@@ -116,15 +116,15 @@ void TQXBinHex::ScrollLineDown(int n) {
     }
 }
 
-void TQXBinHex::ScrollPageUp() {
+void TQXBinHexPrivate::ScrollPageUp() {
     ScrollLineUp(LinesNum());
 }
 
-void TQXBinHex::ScrollPageDown() {
+void TQXBinHexPrivate::ScrollPageDown() {
     ScrollLineDown(LinesNum());
 }
 
-void TQXBinHex::TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from) {
+void TQXBinHexPrivate::TextLinesMove(int n, bool forward, bool redraw, bool start, TOffset from) {
     const int cs = CharSize();
     auto even = [cs](TOffset p) { return p - p % cs; };
     TOffset p = even(from);
@@ -144,13 +144,13 @@ void TQXBinHex::TextLinesMove(int n, bool forward, bool redraw, bool start, TOff
         Redraw();
 }
 
-void TQXBinHex::ScrollToBegin() {
+void TQXBinHexPrivate::ScrollToBegin() {
     SetHorzPos(0, /*redraw=*/false);
     SetViewPos(0, /*redraw=*/false);
     Redraw();
 }
 
-void TQXBinHex::ScrollToEnd() {
+void TQXBinHexPrivate::ScrollToEnd() {
     SetHorzPos(0, /*redraw=*/false);
     if (IsTextLikeMode())
         TextLinesMove(LinesNum(), /*forward=*/false, /*redraw=*/false, /*start=*/false, FileSize);
@@ -159,13 +159,13 @@ void TQXBinHex::ScrollToEnd() {
     Redraw();
 }
 
-void TQXBinHex::ScrollToEndRepeat() {
+void TQXBinHexPrivate::ScrollToEndRepeat() {
     ScrollToEnd();
     if (!ViewAtEnd)
         ScrollToEnd();
 }
 
-void TQXBinHex::GoToPos(TOffset pos) {
+void TQXBinHexPrivate::GoToPos(TOffset pos) {
     if (pos <= 0)
         ScrollToBegin();
     else if (pos >= PosLast())
@@ -178,15 +178,15 @@ void TQXBinHex::GoToPos(TOffset pos) {
 
 // ---- Horizontal position ------------------------------------------------------------------------
 
-int TQXBinHex::TextExtentMax() const {
+int TQXBinHexPrivate::TextExtentMax() const {
     return StrPositions.MaxExtent(TextFont(), OutputOptions(false)) + HViewPos;
 }
 
-int TQXBinHex::HViewPosMax() const {
+int TQXBinHexPrivate::HViewPosMax() const {
     return std::max(0, TextExtentMax() - ClientWidth());
 }
 
-void TQXBinHex::SetHorzPos(int x, bool redraw) {
+void TQXBinHexPrivate::SetHorzPos(int x, bool redraw) {
     x = std::min(std::max(x, 0), HViewPosMax());
     if (x == HViewPos)
         return;
@@ -195,11 +195,11 @@ void TQXBinHex::SetHorzPos(int x, bool redraw) {
         Redraw();
 }
 
-void TQXBinHex::ScrollLeft(int px) {
+void TQXBinHexPrivate::ScrollLeft(int px) {
     SetHorzPos(HViewPos - px, /*redraw=*/true);
 }
 
-void TQXBinHex::ScrollRight(int px) {
+void TQXBinHexPrivate::ScrollRight(int px) {
     // Widened so that a step from near the largest int saturates instead of overflowing.
     SetHorzPos(static_cast<int>(std::min<int64_t>(int64_t(HViewPos) + px, INT32_MAX)),
                /*redraw=*/true);
@@ -207,7 +207,7 @@ void TQXBinHex::ScrollRight(int px) {
 
 // ---- Scroll bars --------------------------------------------------------------------------------
 
-void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
+void TQXBinHexPrivate::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
     ScrollBars.SettingScrollBars = true;
     // The window bar's thumb runs up to nMax − nPage + 1 (nPage 0 counting as 1), so all zeros
     // leave no range and hide the bar.
@@ -219,7 +219,7 @@ void TQXBinHex::SetScrollBar(QScrollBar* bar, const TScrollInfo& info) {
     ScrollBars.SettingScrollBars = false;
 }
 
-void TQXBinHex::UpdateVertScrollBar() {
+void TQXBinHexPrivate::UpdateVertScrollBar() {
     TScrollInfo info;
     const bool hidden = !BufferOK || FileSize < CharSize() ||
                         (IsTextLikeMode() && ViewPos == 0 && ViewPageSize >= FileSize);
@@ -229,10 +229,10 @@ void TQXBinHex::UpdateVertScrollBar() {
         info = {thumb.Range, thumb.Page, thumb.Pos};
     }
     ScrollBars.VertInfo = info;
-    SetScrollBar(verticalScrollBar(), info);
+    SetScrollBar(q->verticalScrollBar(), info);
 }
 
-void TQXBinHex::UpdateHorzScrollBar() {
+void TQXBinHexPrivate::UpdateHorzScrollBar() {
     TScrollInfo info;
     const bool hidden = !BufferOK || FileSize < CharSize() || (IsTextLikeMode() && FTextWrap) ||
                         (FMode == vbmodeBinary && FTextWidthFit && FontMonospaced);
@@ -244,13 +244,14 @@ void TQXBinHex::UpdateHorzScrollBar() {
         info = {std::max(Scroll.HScrollMax, ClientWidth() + HViewPos), ClientWidth() + 1, HViewPos};
     }
     ScrollBars.HorzInfo = info;
-    SetScrollBar(horizontalScrollBar(), info);
+    SetScrollBar(q->horizontalScrollBar(), info);
 }
 
-void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
+void TQXBinHexPrivate::ScrollBarAction(Qt::Orientation orientation, int action) {
     if (ScrollBars.SettingScrollBars)
         return;
-    QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+    QScrollBar* bar =
+        orientation == Qt::Vertical ? q->verticalScrollBar() : q->horizontalScrollBar();
     // The slider's actions as the window bar's scroll codes; other actions scroll nothing.
     static constexpr std::pair<int, int> Codes[] = {
         {QAbstractSlider::SliderSingleStepSub, SB_LINEUP},
@@ -278,7 +279,7 @@ void TQXBinHex::ScrollBarAction(Qt::Orientation orientation, int action) {
                                                        : ScrollBars.HorzInfo.nPos);
 }
 
-void TQXBinHex::VScroll(int code, int pos) {
+void TQXBinHexPrivate::VScroll(int code, int pos) {
     switch (code) {
     case SB_LINEUP:
         ScrollLineUp(1);
@@ -308,11 +309,10 @@ void TQXBinHex::VScroll(int code, int pos) {
     default:
         break;
     }
-    if (OnScroll)
-        OnScroll(this);
+    NotifyScroll();
 }
 
-void TQXBinHex::HScroll(int code, int pos) {
+void TQXBinHexPrivate::HScroll(int code, int pos) {
     switch (code) {
     case SB_LINEUP:
         ScrollLeft(HorzLineStep);
@@ -339,13 +339,12 @@ void TQXBinHex::HScroll(int code, int pos) {
     default:
         break;
     }
-    if (OnScroll)
-        OnScroll(this);
+    NotifyScroll();
 }
 
 // ---- Keyboard and wheel -------------------------------------------------------------------------
 
-bool TQXBinHex::HandleScrollKey(QKeyEvent* event) {
+bool TQXBinHexPrivate::HandleScrollKey(QKeyEvent* event) {
     const Shift shift = ShiftState(event->modifiers());
     switch (event->key()) {
     case Qt::Key_PageDown:
@@ -399,28 +398,7 @@ bool TQXBinHex::HandleScrollKey(QKeyEvent* event) {
     }
 }
 
-void TQXBinHex::keyPressEvent(QKeyEvent* event) {
-    SetAutoScrollMode(false);
-    if (HandleScrollKey(event) || HandleSelectionKey(event)) {
-        event->accept();
-        return;
-    }
-    // Not the scroll area's own key handling: the bars never move the view by themselves.
-    QWidget::keyPressEvent(event);
-}
-
-bool TQXBinHex::eventFilter(QObject* watched, QEvent* event) {
-    // The bars are part of the control: their own wheel handling would step the 16-bit thumb,
-    // which on a large source is far more than the lines a notch scrolls.
-    if (event->type() == QEvent::Wheel &&
-        (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
-        wheelEvent(static_cast<QWheelEvent*>(event));
-        return true;
-    }
-    return QAbstractScrollArea::eventFilter(watched, event);
-}
-
-void TQXBinHex::wheelEvent(QWheelEvent* event) {
+void TQXBinHexPrivate::WheelTurned(QWheelEvent* event) {
     event->accept();
     const QPoint delta = event->angleDelta();
     // Only the vertical wheel counts: a sideways tilt or swipe is not a line step.
@@ -451,9 +429,9 @@ void TQXBinHex::wheelEvent(QWheelEvent* event) {
     }
 }
 
-bool TQXBinHex::FontSizeStep(bool larger) {
+bool TQXBinHexPrivate::FontSizeStep(bool larger) {
     const bool oem = TextFontIsOem();
-    QFont font = oem ? FFontOEM : this->font();
+    QFont font = oem ? FFontOEM : q->font();
     const int startHeight = FontHeight(font);
     // Sizes are in points; a font given in pixels steps by pixels.
     const bool pixels = font.pixelSize() > 0;
@@ -471,16 +449,15 @@ bool TQXBinHex::FontSizeStep(bool larger) {
     if (oem)
         FFontOEM = font;
     else
-        setFont(font);
+        q->setFont(font);
     Redraw();
-    if (OnOptionsChange)
-        OnOptionsChange(this);
+    NotifyOptionsChange();
     return true;
 }
 
 // ---- Auto-scroll and drag-scroll ----------------------------------------------------------------
 
-void TQXBinHex::SetAutoScrollMode(bool on) {
+void TQXBinHexPrivate::SetAutoScrollMode(bool on) {
     if (on == Scroll.AutoScrollMode)
         return;
     Scroll.AutoScrollMode = on;
@@ -488,11 +465,11 @@ void TQXBinHex::SetAutoScrollMode(bool on) {
         AutoScrollTimer.start();
     else
         AutoScrollTimer.stop();
-    viewport()->setCursor(CursorById(crIBeam));
+    q->viewport()->setCursor(CursorById(crIBeam));
     Redraw();
 }
 
-bool TQXBinHex::HandleAutoScrollPress(QMouseEvent* event) {
+bool TQXBinHexPrivate::HandleAutoScrollPress(QMouseEvent* event) {
     if (Scroll.AutoScrollMode) {
         SetAutoScrollMode(false);
         return true;
@@ -505,55 +482,50 @@ bool TQXBinHex::HandleAutoScrollPress(QMouseEvent* event) {
     return false;
 }
 
-void TQXBinHex::mousePressEvent(QMouseEvent* event) {
-    setFocus(Qt::MouseFocusReason);
+void TQXBinHexPrivate::MousePressed(QMouseEvent* event) {
+    q->setFocus(Qt::MouseFocusReason);
     if (HandleAutoScrollPress(event))
         return;
     HandleSelectionPress(event);
 }
 
-void TQXBinHex::focusOutEvent(QFocusEvent* event) {
-    SetAutoScrollMode(false);
-    QAbstractScrollArea::focusOutEvent(event);
+void TQXBinHexPrivate::AutoScrollTimerTick() {
+    AutoScrollStep(q->viewport()->mapFromGlobal(QCursor::pos()));
 }
 
-void TQXBinHex::AutoScrollTimerTick() {
-    AutoScrollStep(viewport()->mapFromGlobal(QCursor::pos()));
-}
-
-void TQXBinHex::AutoScrollStep(QPoint client) {
+void TQXBinHexPrivate::AutoScrollStep(QPoint client) {
     const int dx = client.x() - Scroll.AutoScrollOrigin.x();
     const int dy = client.y() - Scroll.AutoScrollOrigin.y();
     if (std::sqrt(double(dx) * dx + double(dy) * dy) <= AutoScrollDeadZone) {
-        viewport()->setCursor(CursorById(crMoveCenter));
+        q->viewport()->setCursor(CursorById(crMoveCenter));
         return;
     }
     const int hstep = std::abs(dx) / AutoScrollDeadZone * 8;
     const int vstep = std::abs(dy) / AutoScrollDeadZone;
     if (dy <= 0 && std::abs(dy) >= std::abs(dx)) {
-        viewport()->setCursor(CursorById(crMoveUp));
+        q->viewport()->setCursor(CursorById(crMoveUp));
         if (vstep > 0)
             ScrollLineUp(vstep);
     } else if (dy >= 0 && std::abs(dy) >= std::abs(dx)) {
-        viewport()->setCursor(CursorById(crMoveDown));
+        q->viewport()->setCursor(CursorById(crMoveDown));
         if (vstep > 0)
             ScrollLineDown(vstep);
     } else if (dx >= 0) {
-        viewport()->setCursor(CursorById(crMoveRight));
+        q->viewport()->setCursor(CursorById(crMoveRight));
         if (hstep > 0)
             ScrollRight(hstep);
     } else {
-        viewport()->setCursor(CursorById(crMoveLeft));
+        q->viewport()->setCursor(CursorById(crMoveLeft));
         if (hstep > 0)
             ScrollLeft(hstep);
     }
 }
 
-void TQXBinHex::DragScrollTimerTick() {
-    DragScrollStep(viewport()->mapFromGlobal(QCursor::pos()).y());
+void TQXBinHexPrivate::DragScrollTimerTick() {
+    DragScrollStep(q->viewport()->mapFromGlobal(QCursor::pos()).y());
 }
 
-void TQXBinHex::DragScrollStep(int clientY) {
+void TQXBinHexPrivate::DragScrollStep(int clientY) {
     switch (Mouse.DragScroll) {
     case dsUp:
         ScrollLineUp(1);
@@ -574,4 +546,12 @@ void TQXBinHex::DragScrollStep(int clientY) {
     case dsNone:
         break;
     }
+}
+
+int TQXBinHexPrivate::ClientWidth() const {
+    return q->viewport()->width();
+}
+
+int TQXBinHexPrivate::ClientHeight() const {
+    return q->viewport()->height();
 }

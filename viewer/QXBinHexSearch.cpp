@@ -1,5 +1,5 @@
 // QXBinHexSearch.cpp — searching the viewer's source and painting the remembered search's matches.
-#include "QXBinHex.h"
+#include "QXBinHex_p.h"
 
 #include "QXViewerMsg.h"
 
@@ -13,28 +13,19 @@ constexpr int HighlightMarginAfter = 60;
 
 } // namespace
 
-TQXStreamSearchProgress TQXBinHex::OnSearchProgress() const {
-    return FSearch->OnProgress;
-}
-
-void TQXBinHex::setOnSearchProgress(TQXStreamSearchProgress handler) {
-    FSearch->OnProgress = std::move(handler);
-}
-
-void TQXBinHex::FindHighlights() {
+void TQXBinHexPrivate::FindHighlights() {
     SearchHighlights.clear();
     const TQXStreamSearch& search = *FSearch;
     if (search.SavedText().isEmpty() || !search.SavedOptions().testFlag(soHighlightAll) ||
-        !Buffer || BufferAllocSize == 0)
+        !Buffer.Allocated())
         return;
-    const TOffset windowStart = std::max<TOffset>(ViewPos - BufferPos - HighlightMarginBefore, 0);
+    const TOffset windowStart = std::max<TOffset>(ViewPos - Buffer.Pos - HighlightMarginBefore, 0);
     const TOffset windowSize = std::min<TOffset>(
         static_cast<TOffset>(LinesNum()) * MaxLength * CharSize() + HighlightMarginAfter,
-        BufferAllocSize - windowStart);
+        Buffer.Size() - windowStart);
     if (windowSize <= 0)
         return;
-    QByteArray window(reinterpret_cast<const char*>(Buffer.get() + windowStart),
-                      static_cast<qsizetype>(windowSize));
+    QByteArray window = Buffer.View(Buffer.Pos + windowStart, windowSize).toByteArray();
     QBuffer stream(&window);
     stream.open(QIODevice::ReadOnly);
     PageSearch->SetStream(&stream);
@@ -42,21 +33,21 @@ void TQXBinHex::FindHighlights() {
     options.setFlag(soBackward, false);
     bool found = PageSearch->FindFirst(search.SavedText(), search.SavedEncoding(), options, 0);
     while (found && static_cast<int>(SearchHighlights.size()) < MaxSearchHighlights) {
-        SearchHighlights.push_back({PageSearch->FoundStart() + BufferPos + windowStart,
+        SearchHighlights.push_back({PageSearch->FoundStart() + Buffer.Pos + windowStart,
                                     PageSearch->FoundLength() / CharSize()});
         found = PageSearch->FindNext(false);
     }
     PageSearch->SetStream(nullptr);
 }
 
-void TQXBinHex::AttachSearchSource() {
+void TQXBinHexPrivate::AttachSearchSource() {
     if (FileSourceType == vfSrcFile && FSearch->FileName() != FileName)
         FSearch->SetFileName(FileName);
     else if (FileSourceType == vfSrcStream)
         FSearch->SetStream(Stream);
 }
 
-bool TQXBinHex::SelectFound(bool found) {
+bool TQXBinHexPrivate::SelectFound(bool found) {
     if (found)
         SetSelection(FSearch->FoundStart(), FSearch->FoundLength(), /*scroll=*/true,
                      /*fireEvent=*/true,
@@ -66,7 +57,8 @@ bool TQXBinHex::SelectFound(bool found) {
     return found;
 }
 
-bool TQXBinHex::FindText(const QString& text, TQXEncoding encoding, TQXSearchOptions options) {
+bool TQXBinHexPrivate::FindText(const QString& text, TQXEncoding encoding,
+                                TQXSearchOptions options) {
     if (!SourceAssigned() || text.isEmpty())
         return false;
     const bool backward = options.testFlag(soBackward);
@@ -84,7 +76,7 @@ bool TQXBinHex::FindText(const QString& text, TQXEncoding encoding, TQXSearchOpt
     }
 }
 
-bool TQXBinHex::FindTextNext(bool previous) {
+bool TQXBinHexPrivate::FindTextNext(bool previous) {
     if (!SourceAssigned() || FSearch->SavedText().isEmpty())
         return false;
     try {

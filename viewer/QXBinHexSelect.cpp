@@ -1,6 +1,6 @@
 // QXBinHexSelect.cpp — the selection (mouse, keys, commands), copying it to the clipboard, the
 // context menu and the code page and byte order menus.
-#include "QXBinHex.h"
+#include "QXBinHex_p.h"
 
 #include "Interaction.h"
 #include "QXViewerMsg.h"
@@ -51,13 +51,13 @@ QString MakeWordDelimiters() {
 
 } // namespace
 
-const QString TQXBinHex::LineDelimiters = QStringLiteral("\r\n");
-const QString TQXBinHex::WordDelimiters = MakeWordDelimiters();
+const QString TQXBinHexPrivate::LineDelimiters = QStringLiteral("\r\n");
+const QString TQXBinHexPrivate::WordDelimiters = MakeWordDelimiters();
 
 // ---- Selection ----------------------------------------------------------------------------------
 
-void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent,
-                             bool redraw) {
+void TQXBinHexPrivate::SetSelection(TOffset start, TOffset length, bool scroll, bool fireEvent,
+                                    bool redraw) {
     if (!FTextEnableSel) {
         MarkLength = 0;
         return;
@@ -75,19 +75,19 @@ void TQXBinHex::SetSelection(TOffset start, TOffset length, bool scroll, bool fi
         ScrollToPos(start, FTextSearchIndentVert, FTextSearchIndentHorz, /*redrawHorz=*/false);
     if (redraw)
         Redraw();
-    if (changed && fireEvent && OnSelectionChange)
-        OnSelectionChange(this);
+    if (changed && fireEvent)
+        NotifySelectionChange();
 }
 
-void TQXBinHex::SelectAll() {
+void TQXBinHexPrivate::SelectAll() {
     SetSelection(0, FileSize, false, /*fireEvent=*/true, /*redraw=*/true);
 }
 
-void TQXBinHex::SelectNone(bool fireEvent) {
+void TQXBinHexPrivate::SelectNone(bool fireEvent) {
     SetSelection(0, 0, false, fireEvent, /*redraw=*/true);
 }
 
-void TQXBinHex::ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz) {
+void TQXBinHexPrivate::ScrollToPos(TOffset pos, int indentLines, int indentChars, bool redrawHorz) {
     if (IsTextLikeMode()) {
         TextLinesMove(indentLines + 1, /*forward=*/false, /*redraw=*/true, /*start=*/false, pos);
     } else {
@@ -104,43 +104,42 @@ void TQXBinHex::ScrollToPos(TOffset pos, int indentLines, int indentChars, bool 
     SetHorzPos(x + HViewPos - LeftMargin() - indentChars * CharWidth, redrawHorz);
 }
 
-TOffset TQXBinHex::ExtendToDelimiter(const QString& delims, bool forward, TOffset pos) {
+TOffset TQXBinHexPrivate::ExtendToDelimiter(const QString& delims, bool forward, TOffset pos) {
     const int cs = CharSize();
     TOffset p = pos - pos % cs;
     for (int i = 0; i < MaxDelimiterSearch; ++i) {
-        const TOffset q = forward ? p + cs : p - cs;
-        if (q < 0 || q > PosLast() || q < BufferPos || q - BufferPos >= BufferAllocSize)
+        const TOffset next = forward ? p + cs : p - cs;
+        if (next < 0 || next > PosLast() || !Buffer.Holds(next))
             break;
-        if (delims.contains(QChar(GetChar(q))))
+        if (delims.contains(QChar(GetChar(next))))
             break;
-        p = q;
+        p = next;
     }
     return p;
 }
 
-void TQXBinHex::SelectAround(const QString& delims, TOffset pos) {
+void TQXBinHexPrivate::SelectAround(const QString& delims, TOffset pos) {
     const TOffset first = ExtendToDelimiter(delims, /*forward=*/false, pos);
     const TOffset last = ExtendToDelimiter(delims, /*forward=*/true, pos);
     SetSelection(first, last + CharSize() - first, false, /*fireEvent=*/true, /*redraw=*/true);
 }
 
-QString TQXBinHex::TextAround(TOffset pos) {
-    if (!Buffer || pos < 0)
+QString TQXBinHexPrivate::TextAround(TOffset pos) {
+    if (!Buffer.Allocated() || pos < 0)
         return {};
     const TOffset first = ExtendToDelimiter(LineDelimiters, /*forward=*/false, pos);
     const TOffset last = ExtendToDelimiter(LineDelimiters, /*forward=*/true, pos);
     const TOffset end = last + CharSize();
-    if (first < BufferPos || end - BufferPos > BufferAllocSize || end <= first)
+    const QByteArrayView bytes = end > first ? Buffer.View(first, end - first) : QByteArrayView();
+    if (bytes.isEmpty())
         return {};
-    const auto* bytes = Buffer.get() + (first - BufferPos);
-    const int count = static_cast<int>(end - first);
     if (CharSize() == 2)
-        return BytesToWide(bytes, count, FileUnicodeFmt == vfUnicodeBE);
-    return CodepageToUnicode(QByteArrayView(reinterpret_cast<const char*>(bytes), count),
-                             OneByteEncoding());
+        return BytesToWide(bytes.data(), static_cast<int32_t>(bytes.size()),
+                           FileUnicodeFmt == vfUnicodeBE);
+    return CodepageToUnicode(bytes, OneByteEncoding());
 }
 
-void TQXBinHex::ExtendSelectionTo(QPoint client) {
+void TQXBinHexPrivate::ExtendSelectionTo(QPoint client) {
     if (Mouse.DragStart < 0)
         return;
     const TOffset pos = PosAtPoint(client, THitTest::Near);
@@ -153,7 +152,7 @@ void TQXBinHex::ExtendSelectionTo(QPoint client) {
 
 // ---- Reading and copying ------------------------------------------------------------------------
 
-QByteArray TQXBinHex::SelText(int maxLen) {
+QByteArray TQXBinHexPrivate::SelText(int maxLen) {
     if (MarkLength <= 0 || !SourceAssigned())
         return {};
     const TOffset limit = static_cast<TOffset>(SelTextLimitMb) << 20;
@@ -183,7 +182,7 @@ QByteArray TQXBinHex::SelText(int maxLen) {
     return bytes;
 }
 
-QString TQXBinHex::SelTextW() {
+QString TQXBinHexPrivate::SelTextW() {
     if (CharSize() != 2)
         throw EAssertionFailed("SelTextW is called in non-Unicode mode");
     const QByteArray bytes = SelText(0);
@@ -191,11 +190,11 @@ QString TQXBinHex::SelTextW() {
                        FileUnicodeFmt == vfUnicodeBE);
 }
 
-void TQXBinHex::CopyToClipboard(bool asHex) {
+void TQXBinHexPrivate::CopyToClipboard(bool asHex) {
     CopySelection(asHex, TQXClipboardKind::Clipboard);
 }
 
-void TQXBinHex::CopySelection(bool asHex, TQXClipboardKind kind) {
+void TQXBinHexPrivate::CopySelection(bool asHex, TQXClipboardKind kind) {
     try {
         if (CharSize() == 2) {
             QString text = SelTextW();
@@ -218,14 +217,14 @@ void TQXBinHex::CopySelection(bool asHex, TQXClipboardKind kind) {
     }
 }
 
-void TQXBinHex::CopyLink() {
+void TQXBinHexPrivate::CopyLink() {
     const TOffset pos = PosAtPoint(Mouse.PopupPoint, THitTest::Strict);
     const QByteArray url = UrlAt(pos);
     if (!url.isEmpty())
         PutClipboardTextInEncoding(url, 0);
 }
 
-void TQXBinHex::SelectLine() {
+void TQXBinHexPrivate::SelectLine() {
     if (Mouse.PopupPoint.x() < 0 || Mouse.PopupPoint.y() < 0)
         return;
     const TOffset pos = PosAtPoint(Mouse.PopupPoint, THitTest::Near);
@@ -235,7 +234,7 @@ void TQXBinHex::SelectLine() {
 
 // ---- Context menu -------------------------------------------------------------------------------
 
-QAction* TQXBinHex::PopupItem(TQXPopupCommand command) const {
+QAction* TQXBinHexPrivate::PopupItem(TQXPopupCommand command) const {
     if (!ViewerPopupMenu)
         return nullptr;
     for (QAction* a : ViewerPopupMenu->actions())
@@ -244,13 +243,13 @@ QAction* TQXBinHex::PopupItem(TQXPopupCommand command) const {
     return nullptr;
 }
 
-void TQXBinHex::UpdatePopupMenu() {
+void TQXBinHexPrivate::UpdatePopupMenu() {
     if (!ViewerPopupMenu) {
-        ViewerPopupMenu = new QMenu(this);
+        ViewerPopupMenu = new QMenu(q);
         auto add = [this](const QString& caption, TQXPopupCommand command, auto handler) {
             QAction* a = ViewerPopupMenu->addAction(caption);
             a->setData(static_cast<int>(command));
-            connect(a, &QAction::triggered, this, handler);
+            QObject::connect(a, &QAction::triggered, q, handler);
         };
         add(QStringLiteral("Copy"), vpCmdCopy, [this] { CopyToClipboard(false); });
         add(QStringLiteral("Copy as hex"), vpCmdCopyHex, [this] { CopyToClipboard(true); });
@@ -278,42 +277,33 @@ void TQXBinHex::UpdatePopupMenu() {
     set(vpCmdEncMenu, !empty);
 }
 
-void TQXBinHex::ShowPopupMenu(QPoint client, QPoint global) {
+void TQXBinHexPrivate::ShowPopupMenu(QPoint client, QPoint global) {
     Mouse.PopupPoint = client;
     UpdatePopupMenu();
     platform::ExecMenu(ViewerPopupMenu, global);
 }
 
-void TQXBinHex::contextMenuEvent(QContextMenuEvent* event) {
-    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-    ShowPopupMenu(keyboard ? QPoint(-1, -1) : event->pos(),
-                  keyboard ? viewport()->mapToGlobal(QPoint(0, 0)) : event->globalPos());
-    event->accept();
-}
-
 // ---- Encoding menus -----------------------------------------------------------------------------
 
-void TQXBinHex::ChooseCodepage(int encoding) {
-    setTextEncoding(encoding);
-    if (OnOptionsChange)
-        OnOptionsChange(this);
+void TQXBinHexPrivate::ChooseCodepage(int encoding) {
+    SetTextEncoding(encoding);
+    NotifyOptionsChange();
 }
 
-void TQXBinHex::ChooseByteOrder(TFileUnicodeFmt format) {
+void TQXBinHexPrivate::ChooseByteOrder(TFileUnicodeFmt format) {
     FileUnicodeFmt = format;
     if (CharSize() == 2)
         Redraw();
-    if (OnOptionsChange)
-        OnOptionsChange(this);
+    NotifyOptionsChange();
 }
 
-QMenu* TQXBinHex::PrepareEncodingMenu() {
+QMenu* TQXBinHexPrivate::PrepareEncodingMenu() {
     if (CharSize() == 2) {
         static constexpr const char* ByteOrderMenuName = "ByteOrderMenu";
         auto* menu =
-            findChild<QMenu*>(QLatin1String(ByteOrderMenuName), Qt::FindDirectChildrenOnly);
+            q->findChild<QMenu*>(QLatin1String(ByteOrderMenuName), Qt::FindDirectChildrenOnly);
         if (!menu) {
-            menu = new QMenu(this);
+            menu = new QMenu(q);
             menu->setObjectName(QLatin1String(ByteOrderMenuName));
             auto* group = new QActionGroup(menu);
             for (const auto& [encoding, format] : {std::pair{EncodingUnicodeBE, vfUnicodeBE},
@@ -322,7 +312,8 @@ QMenu* TQXBinHex::PrepareEncodingMenu() {
                 a->setCheckable(true);
                 a->setData(static_cast<int>(format));
                 group->addAction(a);
-                connect(a, &QAction::triggered, this, [this, f = format] { ChooseByteOrder(f); });
+                QObject::connect(a, &QAction::triggered, q,
+                                 [this, f = format] { ChooseByteOrder(f); });
             }
         }
         for (QAction* a : menu->actions())
@@ -331,9 +322,9 @@ QMenu* TQXBinHex::PrepareEncodingMenu() {
     }
 
     static constexpr const char* CodepageMenuName = "CodepageMenu";
-    auto* menu = findChild<QMenu*>(QLatin1String(CodepageMenuName), Qt::FindDirectChildrenOnly);
+    auto* menu = q->findChild<QMenu*>(QLatin1String(CodepageMenuName), Qt::FindDirectChildrenOnly);
     if (!menu) {
-        menu = new QMenu(this);
+        menu = new QMenu(q);
         menu->setObjectName(QLatin1String(CodepageMenuName));
     }
     menu->clear();
@@ -370,12 +361,12 @@ QMenu* TQXBinHex::PrepareEncodingMenu() {
         a->setData(i);
         a->setChecked(i == FTextEncoding);
         group->addAction(a);
-        connect(a, &QAction::triggered, this, [this, i] { ChooseCodepage(i); });
+        QObject::connect(a, &QAction::triggered, q, [this, i] { ChooseCodepage(i); });
     }
     return menu;
 }
 
-void TQXBinHex::EncodingMenu(QPoint screenPos) {
+void TQXBinHexPrivate::EncodingMenu(QPoint screenPos) {
     QMenu* menu = PrepareEncodingMenu();
     if (CharSize() == 2)
         screenPos -= QPoint(menu->sizeHint().width() / 2, menu->sizeHint().height() / 2);
@@ -385,12 +376,12 @@ void TQXBinHex::EncodingMenu(QPoint screenPos) {
 
 // ---- Keys and mouse -----------------------------------------------------------------------------
 
-TOffset TQXBinHex::PosAtPoint(QPoint client, THitTest mode) const {
+TOffset TQXBinHexPrivate::PosAtPoint(QPoint client, THitTest mode) const {
     return StrPositions.PosFromPoint(TextFont(), client.x(), client.y(), mode == THitTest::Strict,
                                      OutputOptions(false));
 }
 
-bool TQXBinHex::HandleSelectionKey(QKeyEvent* event) {
+bool TQXBinHexPrivate::HandleSelectionKey(QKeyEvent* event) {
     const auto mods = binhex::ShiftKeys(event->modifiers());
     if (mods == Qt::ControlModifier && event->key() == Qt::Key_A) {
         SelectAll();
@@ -403,13 +394,13 @@ bool TQXBinHex::HandleSelectionKey(QKeyEvent* event) {
     }
     if ((mods == Qt::NoModifier && event->key() == Qt::Key_Menu) ||
         (mods == Qt::ShiftModifier && event->key() == Qt::Key_F10)) {
-        ShowPopupMenu(QPoint(-1, -1), viewport()->mapToGlobal(QPoint(0, 0)));
+        ShowPopupMenu(QPoint(-1, -1), q->viewport()->mapToGlobal(QPoint(0, 0)));
         return true;
     }
     return false;
 }
 
-void TQXBinHex::HandleSelectionPress(QMouseEvent* event) {
+void TQXBinHexPrivate::HandleSelectionPress(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
@@ -443,7 +434,7 @@ void TQXBinHex::HandleSelectionPress(QMouseEvent* event) {
     Mouse.DblClickDone = false;
 }
 
-void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
+void TQXBinHexPrivate::MouseDoubleClicked(QMouseEvent* event) {
     // The second press of a double click arrives as this event: the word is selected first, then
     // the press is handled as any other.
     if (event->button() == Qt::LeftButton && Mouse.ClickPos >= 0 && !Scroll.AutoScrollMode) {
@@ -452,14 +443,14 @@ void TQXBinHex::mouseDoubleClickEvent(QMouseEvent* event) {
         Mouse.DblClickTick = 0;
         SelectAround(WordDelimiters, Mouse.ClickPos);
     }
-    mousePressEvent(event);
+    MousePressed(event);
 }
 
-void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
+void TQXBinHexPrivate::MouseMoved(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (!Scroll.AutoScrollMode) {
         const TOffset pos = PosAtPoint(at, THitTest::Strict);
-        viewport()->setCursor(CursorById(UrlAt(pos).isEmpty() ? crIBeam : crHandPoint));
+        q->viewport()->setCursor(CursorById(UrlAt(pos).isEmpty() ? crIBeam : crHandPoint));
     }
     if (!Mouse.Selecting) {
         DragScrollTimer.stop();
@@ -483,7 +474,7 @@ void TQXBinHex::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
+void TQXBinHexPrivate::MouseReleased(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint at = event->position().toPoint();
@@ -497,6 +488,5 @@ void TQXBinHex::mouseReleaseEvent(QMouseEvent* event) {
     // As in every X11 text view: what the mouse selected is what a middle click elsewhere pastes.
     if (selectedWithMouse && MarkLength > 0 && HasPrimarySelection())
         CopySelection(/*asHex=*/false, TQXClipboardKind::PrimarySelection);
-    if (OnSelectionChange)
-        OnSelectionChange(this);
+    NotifySelectionChange();
 }

@@ -1,6 +1,6 @@
 // QXBinHexText.cpp — the line model of the text modes (breaks, wrapping), line numbers and the
 // URL table.
-#include "QXBinHex.h"
+#include "QXBinHex_p.h"
 
 #include "QXxCodepages.h"
 #include "QXxSProc.h"
@@ -10,15 +10,15 @@
 
 // ---- Reading lines ------------------------------------------------------------------------------
 
-bool TQXBinHex::InBufferAndData(TOffset pos) const {
-    return pos >= 0 && pos <= PosLast() && pos >= BufferPos && pos - BufferPos < BufferAllocSize;
+bool TQXBinHexPrivate::InBufferAndData(TOffset pos) const {
+    return pos >= 0 && pos <= PosLast() && Buffer.Holds(pos);
 }
 
-char16_t TQXBinHex::LineCharAt(TOffset pos) {
+char16_t TQXBinHexPrivate::LineCharAt(TOffset pos) {
     return InBufferAndData(pos) ? GetChar(pos) : 0;
 }
 
-QString TQXBinHex::LineToUnicode(const QString& chars) const {
+QString TQXBinHexPrivate::LineToUnicode(const QString& chars) const {
     if (CharSize() == 2)
         return chars;
     QByteArray bytes(chars.size(), Qt::Uninitialized);
@@ -35,7 +35,7 @@ QString TQXBinHex::LineToUnicode(const QString& chars) const {
     return shown;
 }
 
-int TQXBinHex::WrapPoint(const QString& str, int k) {
+int TQXBinHexPrivate::WrapPoint(const QString& str, int k) {
     const int length = static_cast<int>(str.size());
     for (int i = std::min(k + 1, length); i >= 1; --i) {
         const QChar c = str.at(i - 1);
@@ -45,7 +45,7 @@ int TQXBinHex::WrapPoint(const QString& str, int k) {
     return k;
 }
 
-TQXBinHex::TLineChars TQXBinHex::ReadLineChars(bool forward, TOffset pos) {
+TQXBinHexPrivate::TLineChars TQXBinHexPrivate::ReadLineChars(bool forward, TOffset pos) {
     TLineChars line;
     if (pos < 0)
         return line;
@@ -98,14 +98,14 @@ TQXBinHex::TLineChars TQXBinHex::ReadLineChars(bool forward, TOffset pos) {
     return line;
 }
 
-void TQXBinHex::SkipBackOverCRLF(TOffset& pos) {
+void TQXBinHexPrivate::SkipBackOverCRLF(TOffset& pos) {
     if (FMode != vbmodeText && FMode != vbmodeUnicode)
         return;
     if (LineCharAt(pos) == 10 && LineCharAt(pos - CharSize()) == 13)
         pos -= CharSize();
 }
 
-bool TQXBinHex::StepToLineStart(TOffset& pos) {
+bool TQXBinHexPrivate::StepToLineStart(TOffset& pos) {
     SkipBackOverCRLF(pos);
     const TOffset s = pos - CharSize();
     if (!InBufferAndData(s))
@@ -117,7 +117,7 @@ bool TQXBinHex::StepToLineStart(TOffset& pos) {
     return true;
 }
 
-TOffset TQXBinHex::FindLineStart(TOffset pos, bool forward, bool start, TLineChars* line) {
+TOffset TQXBinHexPrivate::FindLineStart(TOffset pos, bool forward, bool start, TLineChars* line) {
     if (pos < 0)
         return -1;
     const int cs = CharSize();
@@ -164,19 +164,19 @@ TOffset TQXBinHex::FindLineStart(TOffset pos, bool forward, bool start, TLineCha
     return InBufferAndData(q) ? q : -1;
 }
 
-bool TQXBinHex::EndsWithBreak(TOffset pos, int length) {
+bool TQXBinHexPrivate::EndsWithBreak(TOffset pos, int length) {
     const TOffset d = pos + static_cast<TOffset>(length) * CharSize();
     return InBufferAndData(d) && IsLineBreakChar(GetChar(d));
 }
 
-bool TQXBinHex::StartsTextLine(TOffset pos) {
+bool TQXBinHexPrivate::StartsTextLine(TOffset pos) {
     const TOffset before = pos - CharSize();
     return !InBufferAndData(before) || IsLineBreakChar(GetChar(before));
 }
 
 // ---- Line numbers -------------------------------------------------------------------------------
 
-bool TQXBinHex::LineNumbersShown() const {
+bool TQXBinHexPrivate::LineNumbersShown() const {
     if ((FMode != vbmodeText && FMode != vbmodeUnicode) || !FTextGutter || !FTextGutterLines)
         return false;
     if (!FTextGutterLinesExtUse)
@@ -186,7 +186,7 @@ bool TQXBinHex::LineNumbersShown() const {
            IsFileExtInList(FileName, FTextGutterLinesExtList.toLatin1());
 }
 
-bool TQXBinHex::BuildLineTable(int byteCount) {
+bool TQXBinHexPrivate::BuildLineTable(int byteCount) {
     TextModel.LineCount = 0;
     TextModel.LineStarts.assign(static_cast<size_t>(FTextGutterLinesCount), 0);
     std::vector<uint8_t> block(static_cast<size_t>(std::max(byteCount, 1)));
@@ -222,7 +222,7 @@ bool TQXBinHex::BuildLineTable(int byteCount) {
     return true;
 }
 
-int TQXBinHex::LineNumber(TOffset pos) const {
+int TQXBinHexPrivate::LineNumber(TOffset pos) const {
     if (pos == 0)
         return 1;
     const auto first = TextModel.LineStarts.begin();
@@ -236,31 +236,30 @@ int TQXBinHex::LineNumber(TOffset pos) const {
 
 // ---- URLs ---------------------------------------------------------------------------------------
 
-void TQXBinHex::ClearUrls() {
+void TQXBinHexPrivate::ClearUrls() {
     TextModel.UrlTable.fill(TQXUrl{});
 }
 
-void TQXBinHex::DetectUrls(TOffset pos) {
-    if (!Buffer) {
+void TQXBinHexPrivate::DetectUrls(TOffset pos) {
+    if (!Buffer.Allocated()) {
         ClearUrls();
         return;
     }
     const int cs = CharSize();
-    TOffset valid = std::clamp<TOffset>(FileSize - BufferPos, 0, BufferAllocSize);
+    TOffset valid = std::clamp<TOffset>(FileSize - Buffer.Pos, 0, Buffer.Size());
     valid -= valid % cs;
     if (cs == 1) {
-        const QByteArrayView bytes(Buffer.get(), static_cast<qsizetype>(valid));
-        FillUrlTable(FindUrls(bytes, BufferPos), pos, TextModel.UrlTable);
+        FillUrlTable(FindUrls(Buffer.View(Buffer.Pos, valid), Buffer.Pos), pos, TextModel.UrlTable);
         return;
     }
     const TByteOrder order = SourceByteOrder();
     std::u16string units(static_cast<size_t>(valid / 2), u'\0');
     for (size_t i = 0; i < units.size(); ++i)
-        units[i] = Utf16Unit(Buffer[2 * i], Buffer[2 * i + 1], order);
-    FillUrlTable(FindUrls(units, BufferPos), pos, TextModel.UrlTable);
+        units[i] = Buffer.UnitAt(Buffer.Pos + 2 * static_cast<TOffset>(i), order);
+    FillUrlTable(FindUrls(units, Buffer.Pos), pos, TextModel.UrlTable);
 }
 
-QByteArray TQXBinHex::UrlAt(TOffset pos) const {
+QByteArray TQXBinHexPrivate::UrlAt(TOffset pos) const {
     if (pos < 0)
         return {};
     for (const TQXUrl& entry : TextModel.UrlTable) {
@@ -273,13 +272,11 @@ QByteArray TQXBinHex::UrlAt(TOffset pos) const {
     return {};
 }
 
-void TQXBinHex::ClickUrl(TOffset pos) {
-    if (!OnClickURL)
-        return;
+void TQXBinHexPrivate::ClickUrl(TOffset pos) {
     QByteArray url = UrlAt(pos);
     if (url.isEmpty())
         return;
     if (!url.contains("://") && !url.startsWith("www."))
         url.prepend("mailto:");
-    OnClickURL(this, url);
+    NotifyClickUrl(url);
 }

@@ -2,6 +2,8 @@
 // mapping between client points and source offsets that it allows.
 #pragma once
 
+#include "QXBinHexExport.h"
+
 #include "QXBinHexOutput.h"
 
 #include <QFont>
@@ -16,7 +18,7 @@ struct TStrEntry {
     int64_t Pos = 0; // source offset of the first character
 };
 
-class TStrPositions {
+class QXBINHEX_EXPORT TStrPositions {
 public:
     static constexpr int MaxStrings = 150;
     static constexpr int MaxCells = 64;

@@ -2,6 +2,8 @@
 // forward or backward, in any encoding of the viewer, and remembers the last search.
 #pragma once
 
+#include "QXBinHexExport.h"
+
 #include "FileIo.h"
 #include "QXxCodepages.h"
 
@@ -49,24 +51,24 @@ public:
 
 // The 65 characters that end a word: 0x00..0x2F, 0x3A..0x40, 0x5B..0x60 except the underscore,
 // 0x7B..0x7F. Letters, digits, "_" and everything from 0x80 up are word characters.
-extern const std::array<char16_t, 65> WordSeparators;
-bool IsWordSeparator(char16_t c);
+extern QXBINHEX_EXPORT const std::array<char16_t, 65> WordSeparators;
+QXBINHEX_EXPORT bool IsWordSeparator(char16_t c);
 
 // 2 for the UTF-16 encodings -2 and -1, else 1.
-int32_t CharSizeOf(TQXEncoding encoding);
+QXBINHEX_EXPORT int32_t CharSizeOf(TQXEncoding encoding);
 // x div size × size, the division truncating towards zero.
-int64_t AlignDown(int64_t x, int32_t size);
+QXBINHEX_EXPORT int64_t AlignDown(int64_t x, int32_t size);
 // The offset of the last whole character of a source of that size; 0 when there is none.
-int64_t LastCharPos(int64_t size, int32_t charSize);
+QXBINHEX_EXPORT int64_t LastCharPos(int64_t size, int32_t charSize);
 
 // Lower-cases every UTF-16 unit in place by its simple Unicode mapping; the length never changes
 // and a unit without a lower-case form (a surrogate among them) stays.
-void WideLowerCase(QString& s);
+QXBINHEX_EXPORT void WideLowerCase(QString& s);
 
 // The lower-cased comparison form of a unit in one-byte searches: a character that the ANSI code
 // page holds is lower-cased as that page does (kept when its lower-case form is missing from the
 // page); any other character is compared as UTF-16, lower-cased like WideLowerCase.
-char16_t AnsiFoldUnit(char16_t c);
+QXBINHEX_EXPORT char16_t AnsiFoldUnit(char16_t c);
 
 // The 1-based index of the first (forward) or last (backward) match of pattern in block, or 0;
 // block holds the decoded characters of a one-byte search. Characters are compared as UTF-16,
@@ -75,12 +77,12 @@ char16_t AnsiFoldUnit(char16_t c);
 // (unless it starts the block) and after it (unless it ends the block); a match touching the
 // block's edge in the search direction is refused unless lastBlock, because its neighbour lies in
 // the next block.
-int SearchInBlock(const QString& pattern, const QString& block, bool forward, bool wholeWords,
-                  bool caseSensitive, bool lastBlock);
+QXBINHEX_EXPORT int SearchInBlock(const QString& pattern, const QString& block, bool forward,
+                                  bool wholeWords, bool caseSensitive, bool lastBlock);
 
 // SearchInBlock over UTF-16 text, lower-cased with WideLowerCase unless caseSensitive.
-int SearchInBlockWide(const QString& pattern, const QString& block, bool forward, bool wholeWords,
-                      bool caseSensitive, bool lastBlock);
+QXBINHEX_EXPORT int SearchInBlockWide(const QString& pattern, const QString& block, bool forward,
+                                      bool wholeWords, bool caseSensitive, bool lastBlock);
 
 // A search engine over one source: a file it opens itself or a caller's seekable stream. The source
 // is read in blocks of SearchBlockSize bytes into one buffer, so memory use does not depend on its
@@ -90,7 +92,7 @@ int SearchInBlockWide(const QString& pattern, const QString& block, bool forward
 // GB18030...) FoundStart is the offset of the match's first byte and FoundLength its length in
 // bytes; elsewhere FoundLength is the text's length in characters times 1 or 2. Such a search must
 // start at a character boundary; backward blocks find their first character boundary themselves.
-class TQXStreamSearch : public QObject {
+class QXBINHEX_EXPORT TQXStreamSearch : public QObject {
 public:
     explicit TQXStreamSearch(QObject* AOwner = nullptr);
     ~TQXStreamSearch() override;

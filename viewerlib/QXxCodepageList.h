@@ -2,6 +2,8 @@
 // Mac-to-ANSI byte table.
 #pragma once
 
+#include "QXBinHexExport.h"
+
 #include <QByteArrayView>
 #include <array>
 #include <cstdint>
@@ -18,11 +20,11 @@ inline constexpr int CodepageCount = 132;
 
 // In menu order; rows of one group stand together. Some rows repeat others under another group
 // (28 and 67, 29 and 68) or exactly (60 and 63); each is a row of its own.
-extern const std::array<TQXCodepageRec, CodepageCount> CodepageList;
+extern QXBINHEX_EXPORT const std::array<TQXCodepageRec, CodepageCount> CodepageList;
 
 // A code page is supported when the converter turns these bytes into at least one character.
 inline constexpr QByteArrayView SupportTestText("pppp", 4);
 
 // Entry k replaces byte 0x80 + k of Mac text so that it reads as ANSI text; a permutation of
 // 0x80..0xFF.
-extern const std::array<unsigned char, 128> MacToAnsiTable;
+extern QXBINHEX_EXPORT const std::array<unsigned char, 128> MacToAnsiTable;

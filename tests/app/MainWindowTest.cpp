@@ -54,7 +54,7 @@ protected:
         form->ui->Open1->trigger();
     }
     QByteArray ResultBytes() const {
-        auto* stream = qobject_cast<QBuffer*>(form->ui->QXBinHex2->Stream);
+        auto* stream = qobject_cast<QBuffer*>(form->ui->QXBinHex2->Stream());
         return stream ? stream->data() : QByteArray();
     }
 
@@ -148,8 +148,8 @@ TEST_F(MainWindowTest, OpenShowsFileAndEnablesButtons) {
     EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("Текущий файл: ") + path);
     EXPECT_TRUE(form->ui->Button1->isEnabled());
     EXPECT_TRUE(form->ui->Button2->isEnabled());
-    EXPECT_EQ(form->ui->QXBinHex1->FileName, path);
-    EXPECT_EQ(form->ui->QXBinHex1->FileSize, 40);
+    EXPECT_EQ(form->ui->QXBinHex1->FileName(), path);
+    EXPECT_EQ(form->ui->QXBinHex1->FileSize(), 40);
     EXPECT_EQ(ImageSize, 40);
     EXPECT_FALSE(form->ui->QXBinHex2->SourceAssigned()) << "the result viewer waits for a button";
 }
@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, HostileNamesOpenAndSaveOrFailClearly) {
         if (c.error.isEmpty()) {
             EXPECT_TRUE(boxes.boxes.empty());
             EXPECT_EQ(ImageSize, n);
-            EXPECT_EQ(form->ui->QXBinHex1->FileSize, n);
+            EXPECT_EQ(form->ui->QXBinHex1->FileSize(), n);
             EXPECT_EQ(form->StatusPanel0->toolTip(), c.path);
             EXPECT_EQ(test::ReadAll(c.path + QStringLiteral(".out")), test::Ramp(n));
         } else {
@@ -242,7 +242,7 @@ TEST_F(MainWindowTest, MissingFileShowsErrorWithPeriodAndKeepsState) {
     EXPECT_EQ(boxes.boxes[0].caption, ApplicationTitle());
     EXPECT_EQ(boxes.boxes[0].flags & 0xF0, platform::MB_ICONERROR);
     EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("Текущий файл: ") + good);
-    EXPECT_EQ(form->ui->QXBinHex1->FileName, good);
+    EXPECT_EQ(form->ui->QXBinHex1->FileName(), good);
     EXPECT_EQ(ImageSize, 4);
 }
 
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, ButtonsShowTheTransformedImage) {
 
     QTest::mouseClick(form->ui->Button2, Qt::LeftButton);
     EXPECT_EQ(ResultBytes(), QByteArray("\xFB\xFA\xFD\xFC\xFF\xFE", 6));
-    EXPECT_EQ(form->ui->QXBinHex2->FileSize, 6);
+    EXPECT_EQ(form->ui->QXBinHex2->FileSize(), 6);
 }
 
 TEST_F(MainWindowTest, FreeTextDataSizeGivesTheFileUnchanged) {
@@ -303,7 +303,7 @@ TEST_F(MainWindowTest, SecondOpenKeepsThePreviousResult) {
     QTest::mouseClick(form->ui->Button2, Qt::LeftButton);
     const QByteArray result = ResultBytes();
     OpenFile(dir.write("b.bin", test::Ramp(9)));
-    EXPECT_EQ(form->ui->QXBinHex1->FileSize, 9);
+    EXPECT_EQ(form->ui->QXBinHex1->FileSize(), 9);
     EXPECT_EQ(ResultBytes(), result);
 }
 
@@ -313,7 +313,7 @@ TEST_F(MainWindowTest, ReopeningTheShownFileShowsItAsItIsNow) {
     dir.write("rom.bin", test::Ramp(12));
     OpenFile(path);
     EXPECT_EQ(ImageSize, 12);
-    EXPECT_EQ(form->ui->QXBinHex1->FileSize, 12);
+    EXPECT_EQ(form->ui->QXBinHex1->FileSize(), 12);
 }
 
 TEST_F(MainWindowTest, AboutShowsTheVersion) {

@@ -175,18 +175,18 @@ TEST_F(WorkingImageTest, MirrorRereadsTheFileAndInvertAccumulates) {
     result.Viewer = &viewer;
 
     InvertData(result);
-    ASSERT_NE(viewer.Stream, nullptr);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(),
+    ASSERT_NE(viewer.Stream(), nullptr);
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream())->data(),
               QByteArray("\xFF\xFE\xFD\xFC\xFB\xFA\xF9\xF8", 8));
 
     MirrorAddresses(0, true, result);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(),
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream())->data(),
               QByteArray("\x07\x06\x05\x04\x03\x02\x01\x00", 8));
-    EXPECT_EQ(viewer.FileSize, 8);
+    EXPECT_EQ(viewer.FileSize(), 8);
 
     InvertData(result);
     InvertData(result);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data(),
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream())->data(),
               QByteArray("\x07\x06\x05\x04\x03\x02\x01\x00", 8));
 }
 
@@ -196,11 +196,11 @@ TEST_F(WorkingImageTest, ShowResultCopiesTheImage) {
     TResultView result;
     result.Viewer = &viewer;
     ShowResult(result);
-    QIODevice* first = viewer.Stream;
+    QIODevice* first = viewer.Stream();
     ImageBuffer[0] = 0x77;
     EXPECT_EQ(static_cast<QBuffer*>(first)->data(), test::Ramp(16));
     ShowResult(result);
-    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream)->data().at(0), '\x77');
+    EXPECT_EQ(static_cast<QBuffer*>(viewer.Stream())->data().at(0), '\x77');
 }
 
 TEST_F(WorkingImageTest, FailedMirrorKeepsTheResultViewer) {
@@ -209,10 +209,10 @@ TEST_F(WorkingImageTest, FailedMirrorKeepsTheResultViewer) {
     TResultView result;
     result.Viewer = &viewer;
     ShowResult(result);
-    QIODevice* shown = viewer.Stream;
+    QIODevice* shown = viewer.Stream();
     SourceFileName = dir.native("vanished.bin");
     EXPECT_THROW(MirrorAddresses(0, true, result), EInOutError);
-    EXPECT_EQ(viewer.Stream, shown);
+    EXPECT_EQ(viewer.Stream(), shown);
     EXPECT_EQ(ImageBytes(), test::Ramp(4));
 }
 

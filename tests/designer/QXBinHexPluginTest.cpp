@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMetaMethod>
 #include <QPluginLoader>
 #include <QTemporaryFile>
 #include <QUiLoader>
@@ -46,6 +47,16 @@ TEST(QXBinHexPlugin, CreatesTheControlOfTheSharedLibrary) {
     const QMetaObject* meta = viewer->metaObject();
     for (const char* name : {"Mode", "TextWidthHex", "TextEncoding", "AutoReload", "Color"})
         EXPECT_GE(meta->indexOfProperty(name), 0) << name;
+    // The signal/slot editor lists its signals.
+    for (const char* signature :
+         {"fileReloaded()", "selectionChanged()", "optionsChanged()", "scrolled()",
+          "aboutToDrawLine(QPainter*,QString,QString,QRect,QPoint,bool*)",
+          "lineDrawn(QPainter*,QString,QPoint,TQXBinHexOutputOptions)", "urlClicked(QByteArray)",
+          "searchProgress(qint64,qint64,bool*)"}) {
+        const int index = meta->indexOfSignal(signature);
+        ASSERT_GE(index, 0) << signature;
+        EXPECT_EQ(meta->method(index).methodType(), QMetaMethod::Signal) << signature;
+    }
 }
 
 TEST(QXBinHexPlugin, UiLoaderBuildsAFormWithTheControlAndItsProperties) {
@@ -70,7 +81,7 @@ TEST(QXBinHexPlugin, UiLoaderBuildsAFormWithTheControlAndItsProperties) {
     data.write(QByteArray(1000, '\x5a'));
     data.flush();
     ASSERT_TRUE(viewer->Open(data.fileName(), /*redraw=*/true));
-    EXPECT_EQ(viewer->FileSize, 1000);
+    EXPECT_EQ(viewer->FileSize(), 1000);
 }
 
 int main(int argc, char** argv) {

@@ -1,8 +1,8 @@
 // DrawFixture.h — a viewer of a known size showing a memory stream, for page and record checks.
 #pragma once
 
+#include "QXBinHex_p.h"
 #include "SysColors.h"
-#include "ViewerProbe.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -31,13 +31,13 @@ public:
         viewer.Redraw();
     }
     const QImage& Page() const { return viewer.PageImage(); }
-    int W() const { return viewer.CharWidth; }
-    int LH() const { return viewer.LineHeight; }
+    int W() const { return viewer.CharWidth(); }
+    int LH() const { return viewer.LineHeight(); }
     int Left() const { return viewer.LeftMargin(); }
     // x of a column of a hex line, in character widths from the left margin.
     int Column(int units) const { return Left() + units * W(); }
     // The columns of the viewer's lines as it lays them out.
-    binhex::TLineLayout Layout() const { return viewer.LineLayout(); }
+    binhex::TLineLayout Layout() const { return TQXBinHexPrivate::get(viewer).LineLayout(); }
 
     // Pixels of the rectangle matching a predicate.
     int CountPixels(const QRect& r, const std::function<bool(QColor)>& pred) const {
@@ -61,6 +61,6 @@ public:
     }
     static QColor Rgb(uint32_t bgr) { return platform::ColorToQColor(bgr); }
 
-    TViewerProbe viewer;
+    TQXBinHex viewer;
     QBuffer stream;
 };

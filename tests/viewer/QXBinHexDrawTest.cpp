@@ -26,7 +26,7 @@ bool IsColor(QColor c, QColor want) {
 TEST(HexPage, OneByteShowsOneFullWidthLine) {
     DrawFixture f;
     f.Show(Bytes({0x41}));
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     ASSERT_EQ(rec.Count, 1);
     EXPECT_EQ(rec.Entries[0].Pos, 0);
     EXPECT_EQ(rec.Entries[0].Str, QStringLiteral("A"));
@@ -34,7 +34,7 @@ TEST(HexPage, OneByteShowsOneFullWidthLine) {
     EXPECT_EQ(rec.CellX[0], f.Column(11));
     EXPECT_EQ(rec.TextColumnX, f.Column(60));
     EXPECT_EQ(rec.Entries[0].X, f.Column(61));
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
 
     const int mid = f.LH() / 2;
     const QColor tint = DrawFixture::Rgb(0xECECEC);
@@ -60,7 +60,7 @@ TEST(HexPage, CellColoursAlternateInPairs) {
     const QColor navy = DrawFixture::Rgb(0x800000), blue = DrawFixture::Rgb(0xFF0000);
     for (int line = 0; line < 2; ++line) {
         for (int j = 0; j < 16; ++j) {
-            const int x = f.viewer.StrPositions.CellX[j];
+            const int x = f.viewer.StrPositions().CellX[j];
             const QColor ink = f.DarkestPixel(QRect(x, line * f.LH(), 2 * f.W(), f.LH()));
             EXPECT_TRUE(IsColor(ink, j % 4 < 2 ? navy : blue)) << "line " << line << " cell " << j;
         }
@@ -70,7 +70,7 @@ TEST(HexPage, CellColoursAlternateInPairs) {
 TEST(HexPage, ShortLastLineLeavesEmptyTint) {
     DrawFixture f;
     f.Show(test::Ramp(20));
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     ASSERT_EQ(rec.Count, 2);
     EXPECT_EQ(rec.Entries[1].Pos, 16);
     EXPECT_EQ(rec.Entries[1].Str.size(), 4);
@@ -81,7 +81,7 @@ TEST(HexPage, ShortLastLineLeavesEmptyTint) {
               0);
     const QRect filledCell(f.Column(11 + 3 * 3), y, 2 * f.W(), f.LH());
     EXPECT_GT(f.CountPixels(filledCell, [](QColor c) { return c.red() < 200; }), 0);
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
 }
 
 TEST(HexPage, ControlBytesAreDotsAndBlanksFollowNonPrintable) {
@@ -91,16 +91,16 @@ TEST(HexPage, ControlBytesAreDotsAndBlanksFollowNonPrintable) {
         data.append(static_cast<char>(b));
     data.append(Bytes({0x09, 0x20, 0x41}));
     f.Show(data);
-    EXPECT_EQ(f.viewer.FirstPrintable, 32);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str, QString(16, u'.'));
-    EXPECT_EQ(f.viewer.StrPositions.Entries[1].Str, QString(16, u'.'));
-    EXPECT_EQ(f.viewer.StrPositions.Entries[2].Str, QStringLiteral(". A"));
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).FirstPrintable, 32);
+    EXPECT_EQ(f.viewer.StrPositions().Entries[0].Str, QString(16, u'.'));
+    EXPECT_EQ(f.viewer.StrPositions().Entries[1].Str, QString(16, u'.'));
+    EXPECT_EQ(f.viewer.StrPositions().Entries[2].Str, QStringLiteral(". A"));
 
     // The blank at offset 33 is drawn empty, and as a visible dot once non-printables are shown.
     auto inkAtBlank = [&] {
         int x = 0, y = 0;
-        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                       f.viewer.OutputOptions(false), 33, x, y));
+        EXPECT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                         f.viewer.OutputOptions(false), 33, x, y));
         return f.CountPixels(QRect(x + 1, y, f.W() - 2, f.LH()),
                              [](QColor c) { return c.red() < 200; });
     };
@@ -113,17 +113,17 @@ TEST(HexPage, OemEncodingDrawsWithOemFontOnlyWhenSpecial) {
     DrawFixture f;
     f.Show(Bytes({0x01, 0x41, 0xB0, 0x7F, 0x00}));
     f.viewer.setTextEncoding(1);
-    EXPECT_FALSE(f.viewer.TextFontIsOem());
-    const QString plain = f.viewer.StrPositions.Entries[0].Str;
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).TextFontIsOem());
+    const QString plain = f.viewer.StrPositions().Entries[0].Str;
     EXPECT_EQ(plain.at(0), u'.');
     EXPECT_EQ(plain.at(1), u'A');
 
     f.viewer.setTextOemSpecial(true);
-    EXPECT_TRUE(f.viewer.TextFontIsOem());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).TextFontIsOem());
     EXPECT_EQ(f.viewer.TextFont().family(), f.viewer.FontOEM().family());
     EXPECT_EQ(f.viewer.TextFont().pixelSize(), f.viewer.FontOEM().pixelSize());
-    EXPECT_EQ(f.viewer.FirstPrintable, 1);
-    const QString oem = f.viewer.StrPositions.Entries[0].Str;
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).FirstPrintable, 1);
+    const QString oem = f.viewer.StrPositions().Entries[0].Str;
     EXPECT_EQ(oem.at(0), u'\u263A') << "01 is the smiling face";
     EXPECT_EQ(oem.at(1), u'A');
     EXPECT_EQ(oem.at(2), plain.at(2)) << "B0 is the OEM page's character either way";
@@ -141,19 +141,19 @@ TEST(HexPage, FitRuleFollowsTheWidth) {
     EXPECT_EQ(f.viewer.TextWidthHex(), 12);
     f.SetPageSize(f.Left() + 5 * f.W(), 297);
     EXPECT_EQ(f.viewer.TextWidthHex(), 2);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[1].Pos - f.viewer.StrPositions.Entries[0].Pos, 2);
+    EXPECT_EQ(f.viewer.StrPositions().Entries[1].Pos - f.viewer.StrPositions().Entries[0].Pos, 2);
 }
 
 TEST(HexPage, OneByteSelectionInvertsItsDigitsAndCharacter) {
     DrawFixture f;
     f.Show(test::Ramp(64));
     const QImage before = f.Page().copy();
-    f.viewer.MarkStart = 5;
-    f.viewer.MarkLength = 1;
+    TQXBinHexPrivate::get(f.viewer).MarkStart = 5;
+    TQXBinHexPrivate::get(f.viewer).MarkLength = 1;
     f.viewer.Redraw();
     const QImage after = f.Page();
 
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     TExtents cell{}, column{};
     ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), QStringLiteral("05"), cell,
                                   f.viewer.OutputOptions(false)));
@@ -186,10 +186,10 @@ TEST(HexPage, SelectionEndingMidLineStopsAtItsLastCharacter) {
     DrawFixture f;
     f.Show(test::Ramp(64));
     const QImage before = f.Page().copy();
-    f.viewer.MarkStart = 14;
-    f.viewer.MarkLength = 5; // 14..18: two bytes on line 0, three on line 1
+    TQXBinHexPrivate::get(f.viewer).MarkStart = 14;
+    TQXBinHexPrivate::get(f.viewer).MarkLength = 5; // 14..18: two bytes on line 0, three on line 1
     f.viewer.Redraw();
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     TExtents ext{};
     ASSERT_TRUE(OutputTextExtents(f.viewer.TextFont(), rec.Entries[1].Str, ext,
                                   f.viewer.OutputOptions(false)));
@@ -206,7 +206,7 @@ TEST(HexPage, DisabledControlDrawsInGreyText) {
     f.Show(QByteArray(16, '\x88'));
     f.viewer.setEnabled(false);
     const QColor grey = platform::ColorToQColor(platform::clGrayText);
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     EXPECT_TRUE(IsColor(f.DarkestPixel(QRect(rec.CellX[0], 0, 2 * f.W(), f.LH())), grey));
     EXPECT_TRUE(IsColor(f.DarkestPixel(QRect(rec.CellX[2], 0, 2 * f.W(), f.LH())), grey));
     EXPECT_TRUE(IsColor(f.Page().pixelColor(f.Column(10), f.LH() / 2), grey)) << "separators too";
@@ -222,9 +222,9 @@ TEST(HexPage, ReadErrorPageIsCentredRedText) {
         ViewerMessagesEnabled = false;
         f.viewer.OpenStream(&device, true);
         ViewerMessagesEnabled = true;
-        ASSERT_FALSE(f.viewer.BufferOK);
-        EXPECT_EQ(f.viewer.StrPositions.Count, 0);
-        EXPECT_FALSE(f.viewer.ViewAtEnd);
+        ASSERT_FALSE(f.viewer.BufferOK());
+        EXPECT_EQ(f.viewer.StrPositions().Count, 0);
+        EXPECT_FALSE(f.viewer.ViewAtEnd());
 
         const QString text = QStringLiteral("Read error at offset 00000000");
         const int width = OutputTextWidth(f.viewer.TextFont(), text, f.viewer.OutputOptions(false));
@@ -247,16 +247,16 @@ TEST(HexPage, TinyControlStillDrawsOnePartialLine) {
     f.Show(test::Ramp(100));
     f.SetPageSize(300, f.LH());
     EXPECT_EQ(f.viewer.LinesNum(), 0);
-    EXPECT_EQ(f.viewer.StrPositions.Count, 1);
-    EXPECT_EQ(f.viewer.ViewPageSize, 0);
+    EXPECT_EQ(f.viewer.StrPositions().Count, 1);
+    EXPECT_EQ(f.viewer.ViewPageSize(), 0);
 }
 
 TEST(HexPage, EmptySourceDrawsBackgroundAndRecordsNothing) {
     DrawFixture f;
     f.Show(test::Ramp(100));
-    ASSERT_GT(f.viewer.StrPositions.Count, 0);
+    ASSERT_GT(f.viewer.StrPositions().Count, 0);
     f.Show(QByteArray());
-    EXPECT_EQ(f.viewer.StrPositions.Count, 0);
+    EXPECT_EQ(f.viewer.StrPositions().Count, 0);
     const QColor back = platform::ColorToQColor(platform::clWindow);
     EXPECT_EQ(f.CountPixels(f.Page().rect(), [&](QColor c) { return c.rgb() != back.rgb(); }), 0);
 }
@@ -264,7 +264,7 @@ TEST(HexPage, EmptySourceDrawsBackgroundAndRecordsNothing) {
 TEST(HexPage, ViewOutsideTheBufferIsAContractBreach) {
     DrawFixture f;
     f.Show(test::Ramp(200000));
-    f.viewer.ViewPos = 150000;
+    TQXBinHexPrivate::get(f.viewer).ViewPos = 150000;
     try {
         f.viewer.Redraw();
         FAIL() << "no assertion";
@@ -273,13 +273,13 @@ TEST(HexPage, ViewOutsideTheBufferIsAContractBreach) {
             e.what(),
             "Positions out of range: DrawTo\rBufferPos: 0, ViewPos: 150000, BufMaxOffset: 45000");
     }
-    EXPECT_EQ(f.viewer.RedrawLock, 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).RedrawLock, 0);
 }
 
 TEST(UHexPage, FourDigitCellsAndEvenOffsets) {
     DrawFixture f(TQXBinHex::vbmodeUHex);
     f.Show(Bytes({0x41, 0x00, 0x42, 0x00, 0x43, 0x00, 0x44}));
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     ASSERT_EQ(rec.Count, 1);
     EXPECT_EQ(rec.Entries[0].Str, QStringLiteral("ABC")) << "the odd last byte makes no unit";
     EXPECT_EQ(rec.CellWidth, 5 * f.W());
@@ -291,7 +291,7 @@ TEST(UHexPage, FourDigitCellsAndEvenOffsets) {
     EXPECT_EQ(rec.PosFromPoint(font, rec.CellX[2] + 4 * f.W(), 2, false, options), 6);
     // Another line starts 16 bytes on.
     f.Show(test::Ramp(40));
-    EXPECT_EQ(f.viewer.StrPositions.Entries[1].Pos, 16);
+    EXPECT_EQ(f.viewer.StrPositions().Entries[1].Pos, 16);
     EXPECT_EQ(f.viewer.GetHex(2), QStringLiteral("0302"));
 }
 
@@ -299,13 +299,13 @@ TEST(BinaryPage, LinesOfTextWidthWithoutCells) {
     DrawFixture f(TQXBinHex::vbmodeBinary);
     f.viewer.setTextWidth(10);
     f.Show(QByteArray("0123456789abcdefghijKLM"));
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     ASSERT_EQ(rec.Count, 3);
     EXPECT_EQ(rec.Entries[1].Str, QStringLiteral("abcdefghij"));
     EXPECT_EQ(rec.Entries[2].Pos, 20);
     EXPECT_EQ(rec.Entries[0].X, f.Left());
     EXPECT_EQ(rec.CellCount, 0);
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
 }
 
 // The drawn cells, character column and separators stand where the line layout puts them.
@@ -327,7 +327,7 @@ TEST_P(CellLayoutTest, RecordAndSeparatorsFollowTheLayout) {
     f.Show(test::Ramp(600));
     const binhex::TLineLayout layout = f.Layout();
     ASSERT_EQ(layout.Cells, r.width);
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     ASSERT_EQ(rec.CellCount, layout.Cells);
     for (int j = 0; j < layout.Cells; ++j)
         EXPECT_EQ(rec.CellX[j], f.Column(layout.CellStart(j))) << j;

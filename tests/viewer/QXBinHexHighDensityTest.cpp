@@ -24,7 +24,7 @@ protected:
 
     // The recorded line that holds pos.
     const TStrEntry& LineOf(int64_t pos) const {
-        const TStrPositions& rec = f.viewer.StrPositions;
+        const TStrPositions& rec = f.viewer.StrPositions();
         for (int i = rec.Count - 1; i > 0; --i)
             if (rec.Entries[i].Pos <= pos)
                 return rec.Entries[i];
@@ -32,7 +32,7 @@ protected:
     }
     // A point a quarter (or three quarters) into the hex cell of the byte at pos.
     QPoint InHexCell(int64_t pos, int quarters) const {
-        const TStrPositions& rec = f.viewer.StrPositions;
+        const TStrPositions& rec = f.viewer.StrPositions();
         const TStrEntry& line = LineOf(pos);
         const auto cell = static_cast<int>(pos - line.Pos);
         return QPoint(rec.CellX[cell] + rec.CellWidth * quarters / 4, line.Y + f.LH() / 2);
@@ -40,8 +40,8 @@ protected:
     // A point a quarter (or three quarters) into the character of the byte at pos.
     QPoint InCharacter(int64_t pos, int quarters) {
         int x = 0, y = 0;
-        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                       f.viewer.OutputOptions(false), pos, x, y));
+        EXPECT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                         f.viewer.OutputOptions(false), pos, x, y));
         return QPoint(x + f.W() * quarters / 4, y + f.LH() / 2);
     }
     void DragOver(QPoint from, QPoint to) {
@@ -83,10 +83,10 @@ TEST_F(HighDensity, DragSelectsTheBytesUnderThePointer) {
     // halved) would land on other bytes.
     const int64_t first = 2 * lineSize + 5, last = 4 * lineSize + 11;
     DragOver(InHexCell(first, 1), InHexCell(last, 3));
-    EXPECT_EQ(f.viewer.MarkStart, first);
-    EXPECT_EQ(f.viewer.MarkLength, last - first + 1);
+    EXPECT_EQ(f.viewer.MarkStart(), first);
+    EXPECT_EQ(f.viewer.MarkLength(), last - first + 1);
 
     DragOver(InCharacter(first + 1, 1), InCharacter(last - 1, 3));
-    EXPECT_EQ(f.viewer.MarkStart, first + 1);
-    EXPECT_EQ(f.viewer.MarkLength, last - first - 1);
+    EXPECT_EQ(f.viewer.MarkStart(), first + 1);
+    EXPECT_EQ(f.viewer.MarkLength(), last - first - 1);
 }

@@ -35,17 +35,17 @@ TEST(ViewerHostile, FileCutShortWhileShownIsShownAsItNowIs) {
 
         // A page past the new end: the read comes back short and the size is taken anew.
         QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-        EXPECT_EQ(f.viewer.FileSize, c.cutTo);
-        EXPECT_LE(f.viewer.ViewPos, f.viewer.PosLast());
-        EXPECT_LE(f.viewer.MarkStart + f.viewer.MarkLength, c.cutTo) << "the selection is cut";
+        EXPECT_EQ(f.viewer.FileSize(), c.cutTo);
+        EXPECT_LE(f.viewer.ViewPos(), f.viewer.PosLast());
+        EXPECT_LE(f.viewer.MarkStart() + f.viewer.MarkLength(), c.cutTo) << "the selection is cut";
         if (c.cutTo > 0) {
-            EXPECT_EQ(f.viewer.StrPositions.Entries[0].Pos, f.viewer.ViewPos);
+            EXPECT_EQ(f.viewer.StrPositions().Entries[0].Pos, f.viewer.ViewPos());
         }
 
         // Select All takes the new length, and Copy puts exactly those bytes on the clipboard.
         QApplication::clipboard()->setText(QStringLiteral("before"));
         f.viewer.SelectAll();
-        EXPECT_EQ(f.viewer.MarkLength, c.cutTo);
+        EXPECT_EQ(f.viewer.MarkLength(), c.cutTo);
         f.viewer.CopyToClipboard(/*asHex=*/true);
         if (c.cutTo > 0) {
             EXPECT_EQ(ClipboardText().size(), 3 * c.cutTo - 1);
@@ -68,8 +68,8 @@ TEST(ViewerHostile, CopyOfASelectionTheFileNoLongerHoldsSaysSo) {
     ASSERT_EQ(boxes.boxes.size(), 1u) << "a copy that reads nothing is not silent";
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Cannot read file: \"%1\"").arg(path));
     EXPECT_EQ(ClipboardText(), QStringLiteral("before"));
-    EXPECT_EQ(f.viewer.FileSize, 100);
-    EXPECT_EQ(f.viewer.MarkLength, 0);
+    EXPECT_EQ(f.viewer.FileSize(), 100);
+    EXPECT_EQ(f.viewer.MarkLength(), 0);
     EXPECT_EQ(selectionChanges, 1);
 }
 
@@ -78,7 +78,7 @@ TEST(ViewerHostile, DevicesFoldersAndOverlongPathsAreRefusedAtOnce) {
     const QString overlong = dir.path(QString(4000, QLatin1Char('x')));
     for (const QString& path :
          {QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"), dir.path({}), overlong}) {
-        TViewerProbe viewer;
+        TQXBinHex viewer;
         test::MessageBoxRecorder boxes(platform::IDOK);
         EXPECT_FALSE(viewer.Open(path, /*redraw=*/true)) << path.left(40).toStdString();
         EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -94,7 +94,7 @@ TEST(ViewerHostile, OddNamesOpenAndShowTheirBytes) {
         const QString path = dir.write(name, test::Ramp(300));
         DrawFixture f;
         EXPECT_TRUE(f.viewer.Open(path, /*redraw=*/true)) << name.toStdString();
-        EXPECT_EQ(f.viewer.FileSize, 300);
+        EXPECT_EQ(f.viewer.FileSize(), 300);
         f.viewer.SelectAll();
         EXPECT_EQ(f.viewer.SelText(0), test::Ramp(300));
     }
@@ -108,7 +108,7 @@ TEST(ViewerHostile, FileDeletedOrReplacedWhileShownKeepsTheOpenedBytes) {
     ASSERT_TRUE(QFile::remove(path));
     dir.write("rom.bin", QByteArray(300000, 'z')); // a new, bigger file under the same name
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.FileSize, 100000) << "the open file is the one shown";
+    EXPECT_EQ(f.viewer.FileSize(), 100000) << "the open file is the one shown";
     f.viewer.SetSelection(99990, 10, /*scroll=*/false, false, true);
     EXPECT_EQ(f.viewer.SelText(0), test::Ramp(100000).right(10));
 }

@@ -30,7 +30,9 @@ struct GutterFixture : DrawFixture {
         viewer.setTextGutter(true);
         viewer.setFontGutterColor(0x0000FF);
     }
-    QRect Cell(int row) const { return QRect(0, row * LH(), viewer.GutterWidth, LH()); }
+    QRect Cell(int row) const {
+        return QRect(0, row * LH(), TQXBinHexPrivate::get(viewer).GutterWidth, LH());
+    }
     int Red(int row) const { return CountPixels(Cell(row), IsRed); }
     int Dark(int row) const { return CountPixels(Cell(row), IsDark); }
 };
@@ -40,10 +42,10 @@ struct GutterFixture : DrawFixture {
 TEST(LineNumbers, EveryFifthLineNumberedOthersDotted) {
     GutterFixture f;
     f.Show(TenByteLines(40));
-    ASSERT_TRUE(f.viewer.LineNumbersShown());
-    EXPECT_EQ(f.viewer.LineNumber(0), 1);
-    EXPECT_EQ(f.viewer.LineNumber(40), 5);
-    EXPECT_EQ(f.viewer.LineNumber(45), 0) << "not a line start";
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).LineNumbersShown());
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(0), 1);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(40), 5);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(45), 0) << "not a line start";
     const int rows = f.viewer.LinesNum();
     ASSERT_GE(rows, 10);
     for (int row = 0; row < rows; ++row) {
@@ -55,7 +57,7 @@ TEST(LineNumbers, EveryFifthLineNumberedOthersDotted) {
             EXPECT_GT(f.Dark(row), 0) << "dot of line " << number;
         }
     }
-    EXPECT_GE(f.viewer.GutterWidth,
+    EXPECT_GE(TQXBinHexPrivate::get(f.viewer).GutterWidth,
               QFontMetrics(f.viewer.FontGutter()).horizontalAdvance(QStringLiteral("40")) + 2);
 }
 
@@ -64,9 +66,9 @@ TEST(LineNumbers, StepOfThreeAndContinuationLinesWithoutMark) {
     f.viewer.setTextGutterLinesStep(3);
     f.viewer.setTextWrap(true);
     f.Show(QByteArray("short\n") + QByteArray(40, 'x') + "\nend\n");
-    SetPageWidth(f, f.viewer.GutterWidth + 2 + 20 * f.W() + f.W() / 2);
+    SetPageWidth(f, TQXBinHexPrivate::get(f.viewer).GutterWidth + 2 + 20 * f.W() + f.W() / 2);
     // Rows: "short" (1), 20 x (2), 20 x (continuation), "end" (3).
-    EXPECT_EQ(f.viewer.StrPositions.Entries[3].Pos, 47);
+    EXPECT_EQ(f.viewer.StrPositions().Entries[3].Pos, 47);
     EXPECT_GT(f.Dark(0), 0);
     EXPECT_GT(f.Dark(1), 0);
     EXPECT_EQ(f.Dark(2) + f.Red(2), 0) << "a continuation line gets nothing";
@@ -78,11 +80,11 @@ TEST(LineNumbers, LinesBeyondTheScannedPrefixShowDots) {
     f.viewer.setTextGutterLinesBufSize(1024);
     f.Show(TenByteLines(300));
     // The prefix holds the starts 10 … 1020; 1030 lies beyond it.
-    EXPECT_EQ(f.viewer.TextModel.LineCount, 102);
-    EXPECT_EQ(f.viewer.LineNumber(1020), 103);
-    EXPECT_EQ(f.viewer.LineNumber(1030), 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).TextModel.LineCount, 102);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(1020), 103);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(1030), 0);
 
-    f.viewer.ViewPos = 950; // line 96
+    TQXBinHexPrivate::get(f.viewer).ViewPos = 950; // line 96
     f.viewer.Redraw();
     EXPECT_GT(f.Red(4), 0) << "line 100";
     EXPECT_EQ(f.Red(9), 0) << "line 105 lies beyond the prefix";
@@ -93,9 +95,9 @@ TEST(LineNumbers, TableCapacityLimitsTheNumbers) {
     GutterFixture f;
     f.viewer.setTextGutterLinesCount(10);
     f.Show(TenByteLines(30));
-    EXPECT_EQ(f.viewer.TextModel.LineCount, 9);
-    EXPECT_EQ(f.viewer.LineNumber(90), 10);
-    EXPECT_EQ(f.viewer.LineNumber(100), 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).TextModel.LineCount, 9);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(90), 10);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(100), 0);
 }
 
 TEST(LineNumbers, Utf16CountsOnlyAsciiBreaks) {
@@ -103,37 +105,37 @@ TEST(LineNumbers, Utf16CountsOnlyAsciiBreaks) {
     f.viewer.setMode(TQXBinHex::vbmodeUnicode);
     // a LF b U+0D0A c LF d: the unit 0D0A holds the bytes of a line feed but is no break.
     f.Show(QByteArray::fromHex("61000a0062000a0d63000a006400"));
-    EXPECT_EQ(f.viewer.TextModel.LineCount, 2);
-    EXPECT_EQ(f.viewer.LineNumber(4), 2);
-    EXPECT_EQ(f.viewer.LineNumber(12), 3);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).TextModel.LineCount, 2);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(4), 2);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).LineNumber(12), 3);
 }
 
 TEST(LineNumbers, NoTableWithoutGutterOrInHexMode) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.Show(TenByteLines(20));
-    EXPECT_FALSE(f.viewer.LineNumbersShown());
-    EXPECT_EQ(f.viewer.TextModel.LineCount, 0);
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).LineNumbersShown());
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).TextModel.LineCount, 0);
     f.viewer.setTextGutter(true);
     f.viewer.setMode(TQXBinHex::vbmodeHex);
-    EXPECT_FALSE(f.viewer.LineNumbersShown());
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).LineNumbersShown());
 }
 
 TEST(LineNumbers, ExtensionFilterAdmitsListedFilesOnly) {
     test::ScratchDir dir;
-    TViewerProbe viewer;
+    TQXBinHex viewer;
     viewer.setTextGutter(true);
     viewer.setTextGutterLinesExtUse(true);
     viewer.setTextGutterLinesExtList(QStringLiteral("txt,LOG"));
     ASSERT_TRUE(viewer.Open(dir.write(QStringLiteral("a.Log"), TenByteLines(20)), false));
-    EXPECT_TRUE(viewer.LineNumbersShown());
-    EXPECT_EQ(viewer.TextModel.LineCount, 19);
+    EXPECT_TRUE(TQXBinHexPrivate::get(viewer).LineNumbersShown());
+    EXPECT_EQ(TQXBinHexPrivate::get(viewer).TextModel.LineCount, 19);
     ASSERT_TRUE(viewer.Open(dir.write(QStringLiteral("a.bin"), TenByteLines(20)), false));
-    EXPECT_FALSE(viewer.LineNumbersShown());
+    EXPECT_FALSE(TQXBinHexPrivate::get(viewer).LineNumbersShown());
 
     QBuffer stream;
     stream.setData(TenByteLines(20));
     stream.open(QIODevice::ReadOnly);
     viewer.Open(dir.path(QStringLiteral("a.Log")), false);
     ASSERT_TRUE(viewer.OpenStream(&stream, false));
-    EXPECT_FALSE(viewer.LineNumbersShown()) << "a stream has no extension";
+    EXPECT_FALSE(TQXBinHexPrivate::get(viewer).LineNumbersShown()) << "a stream has no extension";
 }

@@ -95,25 +95,25 @@ TEST_P(LineShiftTest, EqualsTheWholePageDrawnAnew) {
     const ShiftCase& c = GetParam();
     DrawFixture f(c.Setup.Mode);
     Prepare(f, c.Setup);
-    const int shifts = f.viewer.PageCache.Shifts;
+    const int shifts = TQXBinHexPrivate::get(f.viewer).PageCache.Shifts;
     if (c.Lines > 0)
         f.viewer.ScrollLineDown(c.Lines);
     else
         f.viewer.ScrollLineUp(-c.Lines);
-    EXPECT_EQ(f.viewer.PageCache.Shifts - shifts, c.Shifts ? 1 : 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).PageCache.Shifts - shifts, c.Shifts ? 1 : 0);
     const QImage shifted = f.Page().copy();
-    const TStrPositions shiftedRecord = f.viewer.StrPositions;
-    const TOffset pos = f.viewer.ViewPos;
-    const bool atEnd = f.viewer.ViewAtEnd;
-    const TOffset pageSize = f.viewer.ViewPageSize;
+    const TStrPositions shiftedRecord = f.viewer.StrPositions();
+    const TOffset pos = f.viewer.ViewPos();
+    const bool atEnd = f.viewer.ViewAtEnd();
+    const TOffset pageSize = f.viewer.ViewPageSize();
 
-    f.viewer.SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
+    TQXBinHexPrivate::get(f.viewer).SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
     f.viewer.Redraw();
-    ASSERT_EQ(f.viewer.ViewPos, pos);
-    EXPECT_EQ(f.viewer.ViewAtEnd, atEnd);
-    EXPECT_EQ(f.viewer.ViewPageSize, pageSize);
+    ASSERT_EQ(f.viewer.ViewPos(), pos);
+    EXPECT_EQ(f.viewer.ViewAtEnd(), atEnd);
+    EXPECT_EQ(f.viewer.ViewPageSize(), pageSize);
     EXPECT_EQ(FirstDifferentRow(shifted, f.Page()), -1);
-    ExpectSameRecord(shiftedRecord, f.viewer.StrPositions);
+    ExpectSameRecord(shiftedRecord, f.viewer.StrPositions());
 }
 
 constexpr TQXBinHex::TQXBinHexMode Hex = TQXBinHex::vbmodeHex;
@@ -157,14 +157,15 @@ TEST_P(CellGlyphsTest, EqualTheCellsDrawnAsStrings) {
     const GlyphCase& c = GetParam();
     DrawFixture f(c.Setup.Mode);
     Prepare(f, c.Setup);
-    ASSERT_TRUE(f.viewer.PageCache.DigitsOk) << "the test font has the hex digits";
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).PageCache.DigitsOk)
+        << "the test font has the hex digits";
     const QImage runs = f.Page().copy();
-    const TStrPositions runsRecord = f.viewer.StrPositions;
+    const TStrPositions runsRecord = f.viewer.StrPositions();
 
-    f.viewer.SetPagePaths(/*glyphRuns=*/false, /*lineShift=*/true);
+    TQXBinHexPrivate::get(f.viewer).SetPagePaths(/*glyphRuns=*/false, /*lineShift=*/true);
     f.viewer.Redraw();
     EXPECT_EQ(FirstDifferentRow(runs, f.Page()), -1);
-    ExpectSameRecord(runsRecord, f.viewer.StrPositions);
+    ExpectSameRecord(runsRecord, f.viewer.StrPositions());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -51,14 +51,14 @@ std::string WatcherName(const ::testing::TestParamInfo<bool>& info) {
 
 TEST_P(ReloadTest, GrowingFileFollowsItsEnd) {
     ASSERT_TRUE(f.viewer.Open(Write(QByteArray(100, 'a')), true));
-    ASSERT_TRUE(f.viewer.ViewAtEnd);
+    ASSERT_TRUE(f.viewer.ViewAtEnd());
     f.viewer.ScrollRight(40);
     Append(QByteArray(20000, 'b'));
     ASSERT_TRUE(AwaitReloads(1));
-    EXPECT_EQ(f.viewer.FileSize, 20100);
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
-    EXPECT_EQ(f.viewer.HViewPos, 0);
+    EXPECT_EQ(f.viewer.FileSize(), 20100);
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
+    EXPECT_EQ(f.viewer.ViewPos(), TQXBinHexPrivate::get(f.viewer).PosLastPage());
+    EXPECT_EQ(f.viewer.HViewPos(), 0);
 }
 
 TEST_P(ReloadTest, ChangeElsewhereKeepsPositionAndSelection) {
@@ -67,16 +67,16 @@ TEST_P(ReloadTest, ChangeElsewhereKeepsPositionAndSelection) {
     f.viewer.GoToPos(50000);
     f.viewer.ScrollRight(40);
     f.viewer.SetSelection(50010, 6, false, false, true);
-    const int64_t top = f.viewer.ViewPos;
-    const int hpos = f.viewer.HViewPos;
+    const int64_t top = f.viewer.ViewPos();
+    const int hpos = f.viewer.HViewPos();
     ASSERT_GT(hpos, 0);
     Append(QByteArray("tail"));
     ASSERT_TRUE(AwaitReloads(1));
-    EXPECT_EQ(f.viewer.FileSize, 100004);
-    EXPECT_EQ(f.viewer.ViewPos, top);
-    EXPECT_EQ(f.viewer.HViewPos, hpos);
-    EXPECT_EQ(f.viewer.MarkStart, 50010);
-    EXPECT_EQ(f.viewer.MarkLength, 6);
+    EXPECT_EQ(f.viewer.FileSize(), 100004);
+    EXPECT_EQ(f.viewer.ViewPos(), top);
+    EXPECT_EQ(f.viewer.HViewPos(), hpos);
+    EXPECT_EQ(f.viewer.MarkStart(), 50010);
+    EXPECT_EQ(f.viewer.MarkLength(), 6);
 }
 
 TEST_P(ReloadTest, DeletedFileEmptiesTheControl) {
@@ -84,7 +84,7 @@ TEST_P(ReloadTest, DeletedFileEmptiesTheControl) {
     f.viewer.setAutoReloadBeep(true);
     ASSERT_TRUE(QFile::remove(dir.path("watched.bin")));
     ASSERT_TRUE(AwaitReloads(1));
-    EXPECT_TRUE(f.viewer.FileName.isEmpty());
+    EXPECT_TRUE(f.viewer.FileName().isEmpty());
     EXPECT_FALSE(f.viewer.SourceAssigned());
     EXPECT_EQ(beeps, 1);
 }
@@ -98,9 +98,9 @@ TEST_P(ReloadTest, ReplacedByRenameIsReloadedEachTime) {
         QFile::remove(dir.path("watched.bin"));
         ASSERT_TRUE(QFile::rename(temp, dir.path("watched.bin")));
         ASSERT_TRUE(
-            QTest::qWaitFor([&] { return f.viewer.FileSize == content.size(); }, ReloadTimeoutMs))
+            QTest::qWaitFor([&] { return f.viewer.FileSize() == content.size(); }, ReloadTimeoutMs))
             << round;
-        EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str.left(9),
+        EXPECT_EQ(f.viewer.StrPositions().Entries[0].Str.left(9),
                   QString::fromLatin1(content.left(9)))
             << round;
     }
@@ -111,12 +111,12 @@ TEST_P(ReloadTest, EarlierFileIsWatchedBehindAStream) {
     f.viewer.setAutoReload(false);
     ASSERT_TRUE(f.viewer.Open(path, true));
     f.Show(QByteArray(10, 's'));
-    ASSERT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
+    ASSERT_EQ(f.viewer.FileSourceType(), TQXBinHex::vfSrcStream);
     f.viewer.setAutoReload(true);
     Append(QByteArray(5, 'b'));
     ASSERT_TRUE(AwaitReloads(1));
-    EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcFile);
-    EXPECT_EQ(f.viewer.FileSize, 105);
+    EXPECT_EQ(f.viewer.FileSourceType(), TQXBinHex::vfSrcFile);
+    EXPECT_EQ(f.viewer.FileSize(), 105);
 }
 
 INSTANTIATE_TEST_SUITE_P(Watchers, ReloadTest, ::testing::Bool(), WatcherName);
@@ -128,15 +128,15 @@ TEST(ReloadRules, ChangeDuringAMouseSelectionIsIgnored) {
     f.viewer.OnFileReload = [&](QObject*) { ++reloads; };
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
     QTest::mousePress(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
-    ASSERT_TRUE(f.viewer.Mouse.Selecting);
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).Mouse.Selecting);
     dir.write("f.bin", QByteArray(200, 'b'));
-    f.viewer.HandleFileChange(nullptr);
+    TQXBinHexPrivate::get(f.viewer).HandleFileChange(nullptr);
     EXPECT_EQ(reloads, 0);
-    EXPECT_EQ(f.viewer.FileSize, 100);
+    EXPECT_EQ(f.viewer.FileSize(), 100);
     QTest::mouseRelease(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
-    f.viewer.HandleFileChange(nullptr);
+    TQXBinHexPrivate::get(f.viewer).HandleFileChange(nullptr);
     EXPECT_EQ(reloads, 1);
-    EXPECT_EQ(f.viewer.FileSize, 200);
+    EXPECT_EQ(f.viewer.FileSize(), 200);
 }
 
 TEST(ReloadRules, ChangeDuringARedrawIsOnlyReported) {
@@ -151,12 +151,12 @@ TEST(ReloadRules, ChangeDuringARedrawIsOnlyReported) {
     f.viewer.OnDrawLine = [&](QObject*, QPainter*, const QString&, const QString&, const QRect&,
                               const QPoint&, bool&) {
         if (!std::exchange(reported, true))
-            f.viewer.HandleFileChange(nullptr);
+            TQXBinHexPrivate::get(f.viewer).HandleFileChange(nullptr);
     };
     f.viewer.Redraw();
     ASSERT_TRUE(reported);
     EXPECT_EQ(reloads, 1);
-    EXPECT_EQ(f.viewer.FileSize, 100);
+    EXPECT_EQ(f.viewer.FileSize(), 100);
 }
 
 TEST(ReloadRules, SwitchingOffStopsWatching) {
@@ -164,12 +164,13 @@ TEST(ReloadRules, SwitchingOffStopsWatching) {
     DrawFixture f;
     f.viewer.setAutoReload(true);
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
-    EXPECT_TRUE(f.viewer.FileNotificationWatcher().Active());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).FileNotificationWatcher().Active());
     f.viewer.setAutoReload(false);
-    EXPECT_FALSE(f.viewer.FileNotificationWatcher().Active());
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).FileNotificationWatcher().Active());
     f.viewer.setAutoReload(true);
     f.viewer.Open(QString(), true);
-    EXPECT_FALSE(f.viewer.FileNotificationWatcher().Active()) << "a new source stops the watcher";
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).FileNotificationWatcher().Active())
+        << "a new source stops the watcher";
 }
 
 TEST(ReloadRules, LateReportOfAStoppedWatcherIsIgnored) {
@@ -180,12 +181,12 @@ TEST(ReloadRules, LateReportOfAStoppedWatcherIsIgnored) {
     f.viewer.setAutoReload(true);
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", QByteArray(100, 'a')), true));
     f.Show(QByteArray(10, 's')); // a stream source stops the watcher
-    ASSERT_FALSE(f.viewer.FileNotificationWatcher().Active());
+    ASSERT_FALSE(TQXBinHexPrivate::get(f.viewer).FileNotificationWatcher().Active());
     dir.write("f.bin", QByteArray(300, 'b'));
-    f.viewer.FileNotificationWatcher().TimerTimer(nullptr);
+    TQXBinHexPrivate::get(f.viewer).FileNotificationWatcher().TimerTimer(nullptr);
     EXPECT_EQ(reloads, 0);
-    EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
-    EXPECT_EQ(f.viewer.FileSize, 10);
+    EXPECT_EQ(f.viewer.FileSourceType(), TQXBinHex::vfSrcStream);
+    EXPECT_EQ(f.viewer.FileSize(), 10);
 }
 
 // The retry question of a failed page read runs its own event loop. A change report arriving
@@ -222,7 +223,7 @@ TEST(ReloadRules, ChangeWhileAReadAsksToRetryIsOnlyReported) {
 
     EXPECT_EQ(questions, 2);
     EXPECT_EQ(reloads, 1);
-    EXPECT_EQ(f.viewer.FileSourceType, TQXBinHex::vfSrcStream);
-    EXPECT_EQ(f.viewer.Stream, &device);
-    EXPECT_FALSE(f.viewer.BufferOK);
+    EXPECT_EQ(f.viewer.FileSourceType(), TQXBinHex::vfSrcStream);
+    EXPECT_EQ(f.viewer.Stream(), &device);
+    EXPECT_FALSE(f.viewer.BufferOK());
 }

@@ -25,7 +25,7 @@ void WheelOver(QWidget* target, QPoint delta, Qt::KeyboardModifiers mods,
     QApplication::sendEvent(target, &event);
 }
 
-void Wheel(TViewerProbe& viewer, int delta, Qt::KeyboardModifiers mods,
+void Wheel(TQXBinHex& viewer, int delta, Qt::KeyboardModifiers mods,
            Qt::MouseButtons buttons = Qt::NoButton) {
     WheelOver(viewer.viewport(), QPoint(0, delta), mods, buttons);
 }
@@ -61,27 +61,28 @@ QImage CursorImage(const QCursor& cursor) {
 TEST(Scroll, ThumbMapsOntoTheWholeImage) {
     DrawFixture f;
     f.Show(QByteArray(1 << 20, 'x'));
-    ASSERT_EQ(f.viewer.ScrollBars.VertInfo.nMax, 32767);
+    ASSERT_EQ(TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nMax, 32767);
     for (int p : {1, 10000, 20000}) {
         f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
-        EXPECT_EQ(f.viewer.ViewPos, (int64_t(1048576) * p / 32767) / 16 * 16) << p;
-        EXPECT_EQ(f.viewer.ScrollBars.VertInfo.nPos, f.viewer.ViewPos * 32767 / 1048576);
+        EXPECT_EQ(f.viewer.ViewPos(), (int64_t(1048576) * p / 32767) / 16 * 16) << p;
+        EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nPos,
+                  f.viewer.ViewPos() * 32767 / 1048576);
     }
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 32767);
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_EQ(f.viewer.ViewPos(), TQXBinHexPrivate::get(f.viewer).PosLastPage());
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
 }
 
 TEST(Scroll, ThumbDraggedDownAtTheEndDoesNothing) {
     DrawFixture f;
     f.Show(QByteArray(1 << 20, 'x'));
-    f.viewer.ScrollToEndRepeat();
-    const int64_t end = f.viewer.ViewPos;
-    ASSERT_GT(32760, f.viewer.ScrollBars.VertInfo.nPos);
+    TQXBinHexPrivate::get(f.viewer).ScrollToEndRepeat();
+    const int64_t end = f.viewer.ViewPos();
+    ASSERT_GT(32760, TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nPos);
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 32760);
-    EXPECT_EQ(f.viewer.ViewPos, end);
+    EXPECT_EQ(f.viewer.ViewPos(), end);
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 100);
-    EXPECT_LT(f.viewer.ViewPos, end) << "upwards still moves";
+    EXPECT_LT(f.viewer.ViewPos(), end) << "upwards still moves";
 }
 
 // The view follows the dragged thumb; letting the thumb go must leave it where the drag put it (the
@@ -101,11 +102,11 @@ TEST(Scroll, ReleasingTheDraggedThumbKeepsTheView) {
         at = grip + QPoint(0, step * thumb.height() / 4);
         MoveWithLeftButton(bar, at);
     }
-    const int64_t dragged = f.viewer.ViewPos;
+    const int64_t dragged = f.viewer.ViewPos();
     ASSERT_GT(dragged, 0);
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, at);
-    EXPECT_EQ(f.viewer.ViewPos, dragged);
-    EXPECT_EQ(bar->value(), f.viewer.ScrollBars.VertInfo.nPos);
+    EXPECT_EQ(f.viewer.ViewPos(), dragged);
+    EXPECT_EQ(bar->value(), TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nPos);
 }
 
 TEST(Scroll, LinesStopWithTheLastLineAtTheBottom) {
@@ -113,22 +114,23 @@ TEST(Scroll, LinesStopWithTheLastLineAtTheBottom) {
     f.Show(QByteArray(16 * 100, 'x'));
     const int lines = f.viewer.LinesNum();
     const int64_t lastPage = int64_t(99 - (lines - 1)) * 16;
-    ASSERT_EQ(f.viewer.PosLastPage(), lastPage);
+    ASSERT_EQ(TQXBinHexPrivate::get(f.viewer).PosLastPage(), lastPage);
     for (int i = 0; i < 200; ++i)
         f.viewer.ScrollLineDown(1);
-    EXPECT_EQ(f.viewer.ViewPos, lastPage);
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[lines - 1].Pos, 99 * 16);
+    EXPECT_EQ(f.viewer.ViewPos(), lastPage);
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
+    EXPECT_EQ(f.viewer.StrPositions().Entries[lines - 1].Pos, 99 * 16);
 }
 
 TEST(Scroll, OnePageSourceDoesNotMoveAndHidesTheBar) {
     DrawFixture f;
     f.Show(QByteArray(100, 'x'));
-    EXPECT_EQ(f.viewer.PosLastPage(), 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).PosLastPage(), 0);
     f.viewer.ScrollLineDown(1);
     f.viewer.ScrollPageDown();
-    EXPECT_EQ(f.viewer.ViewPos, 0);
-    EXPECT_EQ(f.viewer.ScrollBars.VertInfo.nPage, f.viewer.ScrollBars.VertInfo.nMax + 1);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nPage,
+              TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nMax + 1);
     EXPECT_EQ(f.viewer.verticalScrollBar()->maximum(), 0);
     EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible());
 }
@@ -139,7 +141,7 @@ TEST(Scroll, EmptySourceStaysAtZeroWithoutBars) {
     f.Show(QByteArray());
     QTest::keyClick(&f.viewer, Qt::Key_PageDown);
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
     QApplication::processEvents();
     EXPECT_FALSE(f.viewer.verticalScrollBar()->isVisible());
     EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
@@ -149,49 +151,50 @@ TEST(Scroll, KeysNeedTheirExactShiftState) {
     DrawFixture f;
     f.Show(QByteArray(1 << 16, 'x'));
     QTest::keyClick(&f.viewer, Qt::Key_Down);
-    EXPECT_EQ(f.viewer.ViewPos, 16);
+    EXPECT_EQ(f.viewer.ViewPos(), 16);
     QTest::keyClick(&f.viewer, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(&f.viewer, Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 16);
+    EXPECT_EQ(f.viewer.ViewPos(), 16);
     QTest::keyClick(&f.viewer, Qt::Key_PageDown);
-    EXPECT_EQ(f.viewer.ViewPos, 16 + 16 * f.viewer.LinesNum());
+    EXPECT_EQ(f.viewer.ViewPos(), 16 + 16 * f.viewer.LinesNum());
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    EXPECT_EQ(f.viewer.ViewPos(), TQXBinHexPrivate::get(f.viewer).PosLastPage());
     QTest::keyClick(&f.viewer, Qt::Key_PageUp);
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage() - 16 * f.viewer.LinesNum());
+    EXPECT_EQ(f.viewer.ViewPos(),
+              TQXBinHexPrivate::get(f.viewer).PosLastPage() - 16 * f.viewer.LinesNum());
     QTest::keyClick(&f.viewer, Qt::Key_Up);
     QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
 }
 
 TEST(Scroll, CtrlHomeAtTheTopStillReturnsLeft) {
     DrawFixture f(TQXBinHex::vbmodeHex, QSize(300, 200));
     f.Show(QByteArray(1000, 'x'));
     QTest::keyClick(&f.viewer, Qt::Key_Right);
-    ASSERT_GT(f.viewer.HViewPos, 0);
-    EXPECT_LE(f.viewer.HViewPos, f.viewer.HViewPosMax());
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].X, f.Column(61) - f.viewer.HViewPos);
+    ASSERT_GT(f.viewer.HViewPos(), 0);
+    EXPECT_LE(f.viewer.HViewPos(), TQXBinHexPrivate::get(f.viewer).HViewPosMax());
+    EXPECT_EQ(f.viewer.StrPositions().Entries[0].X, f.Column(61) - f.viewer.HViewPos());
     QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.HViewPos, 0);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].X, f.Column(61)) << "redrawn at the left edge";
+    EXPECT_EQ(f.viewer.HViewPos(), 0);
+    EXPECT_EQ(f.viewer.StrPositions().Entries[0].X, f.Column(61)) << "redrawn at the left edge";
     QTest::keyClick(&f.viewer, Qt::Key_End);
-    EXPECT_EQ(f.viewer.HViewPos, f.viewer.HViewPosMax());
+    EXPECT_EQ(f.viewer.HViewPos(), TQXBinHexPrivate::get(f.viewer).HViewPosMax());
 }
 
 TEST(Scroll, WheelFollowsTheExactShiftState) {
     DrawFixture f(TQXBinHex::vbmodeHex, QSize(300, 200));
     f.Show(QByteArray(1 << 16, 'x'));
     Wheel(f.viewer, -120, Qt::NoModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 16 * QApplication::wheelScrollLines());
+    EXPECT_EQ(f.viewer.ViewPos(), 16 * QApplication::wheelScrollLines());
     Wheel(f.viewer, -120, Qt::ShiftModifier, Qt::LeftButton);
-    EXPECT_EQ(f.viewer.HViewPos, 0) << "a held button makes the state differ";
+    EXPECT_EQ(f.viewer.HViewPos(), 0) << "a held button makes the state differ";
     Wheel(f.viewer, -120, Qt::ShiftModifier);
-    EXPECT_GT(f.viewer.HViewPos, 0);
+    EXPECT_GT(f.viewer.HViewPos(), 0);
     Wheel(f.viewer, -60, Qt::NoModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 16 * QApplication::wheelScrollLines())
+    EXPECT_EQ(f.viewer.ViewPos(), 16 * QApplication::wheelScrollLines())
         << "half a notch does nothing yet";
     Wheel(f.viewer, -60, Qt::NoModifier);
-    EXPECT_EQ(f.viewer.ViewPos, 32 * QApplication::wheelScrollLines());
+    EXPECT_EQ(f.viewer.ViewPos(), 32 * QApplication::wheelScrollLines());
 }
 
 TEST(Scroll, WheelOverTheBarsActsAsOverThePageAndSidewaysIsIgnored) {
@@ -222,8 +225,8 @@ TEST(Scroll, WheelOverTheBarsActsAsOverThePageAndSidewaysIsIgnored) {
                                                     : f.viewer.viewport();
         const int height = f.LH();
         WheelOver(target, c.delta, c.mods);
-        EXPECT_EQ(f.viewer.ViewPos, 16 * c.lines) << c.name;
-        EXPECT_EQ(f.viewer.HViewPos, 0) << c.name;
+        EXPECT_EQ(f.viewer.ViewPos(), 16 * c.lines) << c.name;
+        EXPECT_EQ(f.viewer.HViewPos(), 0) << c.name;
         EXPECT_EQ((f.LH() > height) - (f.LH() < height), c.fontChange) << c.name;
     }
 }
@@ -239,7 +242,7 @@ TEST(Scroll, CtrlWheelChangesTheFontSize) {
     EXPECT_GT(f.LH(), height);
     Wheel(f.viewer, -120, Qt::ControlModifier);
     EXPECT_EQ(f.LH(), height);
-    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
 }
 
 TEST(Scroll, ScrollBarActionsGoThroughTheHandlers) {
@@ -248,12 +251,13 @@ TEST(Scroll, ScrollBarActionsGoThroughTheHandlers) {
     int scrolls = 0;
     f.viewer.OnScroll = [&](QObject*) { ++scrolls; };
     f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(f.viewer.ViewPos, 16);
+    EXPECT_EQ(f.viewer.ViewPos(), 16);
     f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(f.viewer.ViewPos, 16 + 16 * f.viewer.LinesNum());
-    EXPECT_EQ(f.viewer.verticalScrollBar()->value(), f.viewer.ScrollBars.VertInfo.nPos);
+    EXPECT_EQ(f.viewer.ViewPos(), 16 + 16 * f.viewer.LinesNum());
+    EXPECT_EQ(f.viewer.verticalScrollBar()->value(),
+              TQXBinHexPrivate::get(f.viewer).ScrollBars.VertInfo.nPos);
     f.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
     EXPECT_EQ(scrolls, 3);
     QTest::keyClick(&f.viewer, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(scrolls, 3) << "keys do not fire OnScroll";
@@ -263,39 +267,39 @@ TEST(Scroll, AutoScrollDirectionsAndDeadZone) {
     DrawFixture f;
     f.Show(QByteArray(1 << 16, 'x'));
     QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(100, 100));
-    ASSERT_TRUE(f.viewer.Scroll.AutoScrollMode);
-    EXPECT_EQ(f.viewer.Scroll.AutoScrollOrigin, QPoint(100, 100));
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).Scroll.AutoScrollMode);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).Scroll.AutoScrollOrigin, QPoint(100, 100));
     f.viewer.AutoScrollStep(QPoint(100, 115));
-    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
     EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
-              CursorImage(TViewerProbe::CursorById(TViewerProbe::crMoveCenter)));
+              CursorImage(TQXBinHexPrivate::CursorById(TQXBinHexPrivate::crMoveCenter)));
     f.viewer.AutoScrollStep(QPoint(100, 117));
-    EXPECT_EQ(f.viewer.ViewPos, 16);
+    EXPECT_EQ(f.viewer.ViewPos(), 16);
     EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
-              CursorImage(TViewerProbe::CursorById(TViewerProbe::crMoveDown)));
+              CursorImage(TQXBinHexPrivate::CursorById(TQXBinHexPrivate::crMoveDown)));
     f.viewer.AutoScrollStep(QPoint(100, 60));
-    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
     EXPECT_EQ(CursorImage(f.viewer.viewport()->cursor()),
-              CursorImage(TViewerProbe::CursorById(TViewerProbe::crMoveUp)));
+              CursorImage(TQXBinHexPrivate::CursorById(TQXBinHexPrivate::crMoveUp)));
     // The mark is drawn around the origin while the mode is on.
     QImage screen(f.viewer.viewport()->size(), QImage::Format_RGB32);
     f.viewer.viewport()->render(&screen);
     EXPECT_NE(screen.pixel(100, 100), f.Page().pixel(100, 100));
     QTest::keyClick(&f.viewer, Qt::Key_A);
-    EXPECT_FALSE(f.viewer.Scroll.AutoScrollMode) << "any key ends it";
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).Scroll.AutoScrollMode) << "any key ends it";
     QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(10, 10));
     QTest::mouseClick(f.viewer.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    EXPECT_FALSE(f.viewer.Scroll.AutoScrollMode) << "any press ends it";
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).Scroll.AutoScrollMode) << "any press ends it";
 }
 
 TEST(Scroll, GrowingAtTheEndKeepsTheEndInView) {
     DrawFixture f(TQXBinHex::vbmodeHex, QSize(800, 297)); // wide enough to need no horizontal bar
     f.Show(QByteArray(1 << 14, 'x'));
-    f.viewer.ScrollToEndRepeat();
-    ASSERT_TRUE(f.viewer.ViewAtEnd);
+    TQXBinHexPrivate::get(f.viewer).ScrollToEndRepeat();
+    ASSERT_TRUE(f.viewer.ViewAtEnd());
     f.SetPageSize(f.Page().width(), f.Page().height() + 5 * f.LH());
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
+    EXPECT_EQ(f.viewer.ViewPos(), TQXBinHexPrivate::get(f.viewer).PosLastPage());
 }
 
 TEST(Scroll, BarsAppearingAtTheEndOfWrappedTextLeaveTheViewWhereItIs) {
@@ -306,12 +310,12 @@ TEST(Scroll, BarsAppearingAtTheEndOfWrappedTextLeaveTheViewWhereItIs) {
     f.viewer.setTextWrap(true);
     f.Show(text);
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    const int64_t end = f.viewer.ViewPos;
-    ASSERT_TRUE(f.viewer.ViewAtEnd);
+    const int64_t end = f.viewer.ViewPos();
+    ASSERT_TRUE(f.viewer.ViewAtEnd());
     ASSERT_FALSE(f.viewer.verticalScrollBar()->isVisible());
     QApplication::processEvents(); // the bar shows, narrowing the page but not heightening it
     ASSERT_TRUE(f.viewer.verticalScrollBar()->isVisible());
-    EXPECT_EQ(f.viewer.ViewPos, end);
+    EXPECT_EQ(f.viewer.ViewPos(), end);
 }
 
 TEST(Scroll, EndOfAPageTooLowForOneLineIsTheLastLine) {
@@ -321,9 +325,9 @@ TEST(Scroll, EndOfAPageTooLowForOneLineIsTheLastLine) {
         f.SetPageSize(435, 1);
         ASSERT_EQ(f.viewer.LinesNum(), 0);
         f.viewer.GoToPos(134990);
-        EXPECT_LE(f.viewer.ViewPos, f.viewer.PosLast()) << mode;
-        EXPECT_GT(f.viewer.ViewPos, 0) << mode;
-        EXPECT_EQ(f.viewer.ViewPos % f.viewer.CharSize(), 0) << mode;
+        EXPECT_LE(f.viewer.ViewPos(), f.viewer.PosLast()) << mode;
+        EXPECT_GT(f.viewer.ViewPos(), 0) << mode;
+        EXPECT_EQ(f.viewer.ViewPos() % f.viewer.CharSize(), 0) << mode;
     }
 }
 
@@ -332,21 +336,22 @@ TEST(Scroll, TerabyteStreamReachesEveryLineReadingOnlyPages) {
     SyntheticDevice device(size);
     DrawFixture f;
     f.viewer.OpenStream(&device, true);
-    EXPECT_EQ(f.viewer.HexOffsetLen, 12);
+    EXPECT_EQ(f.viewer.HexOffsetLen(), 12);
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
-    const auto& rec = f.viewer.StrPositions;
+    EXPECT_EQ(f.viewer.ViewPos(), TQXBinHexPrivate::get(f.viewer).PosLastPage());
+    const auto& rec = f.viewer.StrPositions();
     EXPECT_EQ(rec.Entries[f.viewer.LinesNum() - 1].Pos, size - 16);
     QTest::keyClick(&f.viewer, Qt::Key_PageUp);
-    EXPECT_EQ(rec.Entries[0].Pos, f.viewer.PosLastPage() - 16 * f.viewer.LinesNum());
+    EXPECT_EQ(rec.Entries[0].Pos,
+              TQXBinHexPrivate::get(f.viewer).PosLastPage() - 16 * f.viewer.LinesNum());
     for (int p : {1, 16384, 32766}) {
         f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
-        EXPECT_EQ(f.viewer.ViewPos, size * p / 32767 / 16 * 16);
-        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos);
-        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos + 5).toInt(nullptr, 16),
-                  SyntheticDevice::ByteAt(f.viewer.ViewPos + 5));
+        EXPECT_EQ(f.viewer.ViewPos(), size * p / 32767 / 16 * 16);
+        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos());
+        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos() + 5).toInt(nullptr, 16),
+                  SyntheticDevice::ByteAt(f.viewer.ViewPos() + 5));
     }
-    EXPECT_LE(device.largestRead, f.viewer.BufferAllocSize);
+    EXPECT_LE(device.largestRead, TQXBinHexPrivate::get(f.viewer).Buffer.Size());
     EXPECT_LT(device.reads, 20);
 }
 
@@ -362,12 +367,14 @@ TEST(Scroll, SparseFilesOfGigaAndTerabytesArePagedToTheirEnds) {
         DrawFixture f;
         ASSERT_TRUE(f.viewer.Open(file.fileName(), true));
         QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-        const auto& rec = f.viewer.StrPositions;
+        const auto& rec = f.viewer.StrPositions();
         const int last = f.viewer.LinesNum() - 1;
         EXPECT_EQ(rec.Entries[last].Pos, size - 16) << size;
         EXPECT_TRUE(rec.Entries[last].Str.endsWith(QStringLiteral("END"))) << size;
         QTest::keyClick(&f.viewer, Qt::Key_PageUp);
-        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.PosLastPage() - 16 * f.viewer.LinesNum()) << size;
+        EXPECT_EQ(rec.Entries[0].Pos,
+                  TQXBinHexPrivate::get(f.viewer).PosLastPage() - 16 * f.viewer.LinesNum())
+            << size;
         f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 16384);
         EXPECT_EQ(rec.Entries[0].Pos, size * 16384 / 32767 / 16 * 16) << size;
     }
@@ -380,7 +387,8 @@ TEST(Scroll, VerticalBarAppearingBringsNoHorizontalBar) {
     f.viewer.Redraw();
     QApplication::processEvents();
     EXPECT_TRUE(f.viewer.verticalScrollBar()->isVisible());
-    EXPECT_GT(f.viewer.ScrollBars.HorzInfo.nPage, f.viewer.ScrollBars.HorzInfo.nMax);
+    EXPECT_GT(TQXBinHexPrivate::get(f.viewer).ScrollBars.HorzInfo.nPage,
+              TQXBinHexPrivate::get(f.viewer).ScrollBars.HorzInfo.nMax);
     EXPECT_FALSE(f.viewer.horizontalScrollBar()->isVisible());
 }
 
@@ -390,17 +398,17 @@ TEST(Scroll, ReadQuestionStopsAutoScroll) {
     DrawFixture f;
     f.viewer.OpenStream(&device, true);
     QTest::mouseClick(f.viewer.viewport(), Qt::MiddleButton, Qt::NoModifier, QPoint(100, 100));
-    ASSERT_TRUE(f.viewer.Scroll.AutoScrollMode);
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).Scroll.AutoScrollMode);
     device.failing = true;
     test::MessageBoxRecorder boxes;
     bool modeDuringQuestion = true;
     platform::SetMessageBoxHandler([&](const QString&, const QString&, uint32_t) {
-        modeDuringQuestion = f.viewer.Scroll.AutoScrollMode;
+        modeDuringQuestion = TQXBinHexPrivate::get(f.viewer).Scroll.AutoScrollMode;
         return platform::IDCANCEL;
     });
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, 20000);
     EXPECT_FALSE(modeDuringQuestion) << "no scrolling timer runs under the question";
-    EXPECT_FALSE(f.viewer.BufferOK);
+    EXPECT_FALSE(f.viewer.BufferOK());
 }
 
 // Streams far beyond what a 64-bit product of offset and thumb steps can hold.
@@ -412,12 +420,12 @@ TEST_P(HugeStreamTest, LastLineAndBarEndAreReachedAndTheThumbMapsExactly) {
     DrawFixture f;
     f.viewer.OpenStream(&device, true);
     QTest::keyClick(&f.viewer, Qt::Key_End, Qt::ControlModifier);
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     EXPECT_EQ(rec.Entries[f.viewer.LinesNum() - 1].Pos, (size - 1) / 16 * 16);
     // The bar shows the position rounded down to its steps: at the last page that is its last
     // step or the one before.
     QScrollBar* bar = f.viewer.verticalScrollBar();
-    const auto barPos = static_cast<int>(static_cast<__int128>(f.viewer.ViewPos) * 32767 / size);
+    const auto barPos = static_cast<int>(static_cast<__int128>(f.viewer.ViewPos()) * 32767 / size);
     EXPECT_EQ(bar->value(), std::min(barPos, bar->maximum()));
     EXPECT_GE(bar->value(), bar->maximum() - 1);
 
@@ -425,16 +433,16 @@ TEST_P(HugeStreamTest, LastLineAndBarEndAreReachedAndTheThumbMapsExactly) {
     for (int p : {1, 16384, 32766}) {
         f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, p);
         const auto exact = static_cast<int64_t>(static_cast<__int128>(size) * p / 32767);
-        EXPECT_EQ(f.viewer.ViewPos, exact / 16 * 16) << p;
-        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos) << p;
-        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos + 5).toInt(nullptr, 16),
-                  SyntheticDevice::ByteAt(f.viewer.ViewPos + 5))
+        EXPECT_EQ(f.viewer.ViewPos(), exact / 16 * 16) << p;
+        EXPECT_EQ(rec.Entries[0].Pos, f.viewer.ViewPos()) << p;
+        EXPECT_EQ(f.viewer.GetHex(f.viewer.ViewPos() + 5).toInt(nullptr, 16),
+                  SyntheticDevice::ByteAt(f.viewer.ViewPos() + 5))
             << p;
     }
     // The thumb dragged to its end shows the last page.
     f.viewer.VScroll(TQXBinHex::SB_THUMBTRACK, bar->maximum());
-    EXPECT_EQ(f.viewer.ViewPos, f.viewer.PosLastPage());
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
+    EXPECT_EQ(f.viewer.ViewPos(), TQXBinHexPrivate::get(f.viewer).PosLastPage());
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HugeStreamTest,

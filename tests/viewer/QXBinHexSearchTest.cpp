@@ -16,7 +16,7 @@ QByteArray Filler(int n) {
 } // namespace
 
 TEST(ViewerSearch, IndentsAreClamped) {
-    TViewerProbe viewer;
+    TQXBinHex viewer;
     viewer.setTextSearchIndentVert(-3);
     EXPECT_EQ(viewer.TextSearchIndentVert(), 0);
     viewer.setTextSearchIndentVert(200);
@@ -29,25 +29,25 @@ TEST(ViewerSearch, OnlyHighlightAllSearchesArePainted) {
     f.viewer.Search().SetStream(&f.stream);
     ASSERT_TRUE(f.viewer.Search().FindFirst(QStringLiteral("needle"), 0, {}, 0));
     f.viewer.Redraw();
-    EXPECT_TRUE(f.viewer.SearchHighlights.empty());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).SearchHighlights.empty());
 
     ASSERT_TRUE(f.viewer.Search().FindFirst(QStringLiteral("needle"), 0, soHighlightAll, 0));
     f.viewer.Redraw();
-    ASSERT_EQ(f.viewer.SearchHighlights.size(), 2u);
-    EXPECT_EQ(f.viewer.SearchHighlights[0].HiStart, 20);
-    EXPECT_EQ(f.viewer.SearchHighlights[0].HiLength, 6);
-    EXPECT_EQ(f.viewer.SearchHighlights[1].HiStart, 66);
+    ASSERT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights.size(), 2u);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights[0].HiStart, 20);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights[0].HiLength, 6);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights[1].HiStart, 66);
 
     // The first match's characters stand on the highlight colour: line 1 holds offsets 16..31.
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                   f.viewer.OutputOptions(false), 21, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                     f.viewer.OutputOptions(false), 21, x, y));
     const QColor yellow = DrawFixture::Rgb(0x00FFFF);
     EXPECT_GT(f.CountPixels(QRect(x, y, f.W(), f.LH() - 1),
                             [&](QColor c) { return c.rgb() == yellow.rgb(); }),
               0);
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                   f.viewer.OutputOptions(false), 27, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                     f.viewer.OutputOptions(false), 27, x, y));
     EXPECT_EQ(f.CountPixels(QRect(x, y, f.W(), f.LH() - 1),
                             [&](QColor c) { return c.rgb() == yellow.rgb(); }),
               0);
@@ -60,9 +60,9 @@ TEST(ViewerSearch, AtMostAThousandMatchesFromTheWindowStart) {
     ASSERT_TRUE(
         f.viewer.Search().FindFirst(QStringLiteral("aa"), 0, soHighlightAll | soCaseSensitive, 0));
     f.viewer.Redraw();
-    ASSERT_EQ(f.viewer.SearchHighlights.size(), 1000u);
-    EXPECT_EQ(f.viewer.SearchHighlights[0].HiStart, 0);
-    EXPECT_EQ(f.viewer.SearchHighlights[999].HiStart, 999)
+    ASSERT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights.size(), 1000u);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights[0].HiStart, 0);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights[999].HiStart, 999)
         << "overlapping matches, counted from the start";
 }
 
@@ -73,11 +73,11 @@ TEST(ViewerSearch, MatchAboveTheTopIsPaintedOnTheTopLine) {
     f.viewer.Search().SetStream(&f.stream);
     ASSERT_TRUE(f.viewer.Search().FindFirst(QStringLiteral("ABCDEF"), 0, soHighlightAll, 0));
     f.viewer.Redraw();
-    ASSERT_EQ(f.viewer.SearchHighlights.size(), 1u);
-    EXPECT_EQ(f.viewer.SearchHighlights[0].HiStart, 157);
+    ASSERT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights.size(), 1u);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).SearchHighlights[0].HiStart, 157);
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                   f.viewer.OutputOptions(false), 160, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                     f.viewer.OutputOptions(false), 160, x, y));
     EXPECT_EQ(y, 0);
     const QColor yellow = DrawFixture::Rgb(0x00FFFF);
     EXPECT_GT(f.CountPixels(QRect(x, y, 3 * f.W(), f.LH() - 1),
@@ -89,9 +89,9 @@ TEST(ViewerSearch, FoundMatchIsScrolledIntoViewWithTheMargins) {
     DrawFixture f;
     f.Show(Filler(5000));
     f.viewer.SetSelection(1000, 4, /*scroll=*/true, true, true);
-    EXPECT_EQ(f.viewer.ViewPos, 912);
+    EXPECT_EQ(f.viewer.ViewPos(), 912);
     f.viewer.SetSelection(40, 4, /*scroll=*/true, true, true);
-    EXPECT_EQ(f.viewer.ViewPos, 0);
+    EXPECT_EQ(f.viewer.ViewPos(), 0);
 }
 
 TEST(ViewerSearch, FindTextSelectsMatchesInTurn) {
@@ -100,17 +100,17 @@ TEST(ViewerSearch, FindTextSelectsMatchesInTurn) {
     int progress = 0;
     f.viewer.setOnSearchProgress([&](QObject*, int64_t, int64_t, bool&) { ++progress; });
     ASSERT_TRUE(f.viewer.FindText(QStringLiteral("key"), 0, {}));
-    EXPECT_EQ(f.viewer.MarkStart, 3000);
-    EXPECT_EQ(f.viewer.MarkLength, 3);
-    EXPECT_EQ(f.viewer.ViewPos, 3000 / 16 * 16 - 5 * 16);
+    EXPECT_EQ(f.viewer.MarkStart(), 3000);
+    EXPECT_EQ(f.viewer.MarkLength(), 3);
+    EXPECT_EQ(f.viewer.ViewPos(), 3000 / 16 * 16 - 5 * 16);
     EXPECT_GT(progress, 0);
     ASSERT_TRUE(f.viewer.FindTextNext(false));
-    EXPECT_EQ(f.viewer.MarkStart, 6003);
+    EXPECT_EQ(f.viewer.MarkStart(), 6003);
     ASSERT_TRUE(f.viewer.FindTextNext(true));
-    EXPECT_EQ(f.viewer.MarkStart, 3000);
+    EXPECT_EQ(f.viewer.MarkStart(), 3000);
     ASSERT_TRUE(f.viewer.FindTextNext(false));
     EXPECT_FALSE(f.viewer.FindTextNext(false));
-    EXPECT_EQ(f.viewer.MarkStart, 6003) << "not found keeps the selection";
+    EXPECT_EQ(f.viewer.MarkStart(), 6003) << "not found keeps the selection";
 }
 
 TEST(ViewerSearch, FindTextStartsAtTheCharacterHoldingThePageTop) {
@@ -122,11 +122,11 @@ TEST(ViewerSearch, FindTextStartsAtTheCharacterHoldingThePageTop) {
            "key" +
            Filler(3000));
     f.viewer.SetViewPos(16, true);
-    ASSERT_EQ(f.viewer.ViewPos, 16);
+    ASSERT_EQ(f.viewer.ViewPos(), 16);
     constexpr TQXEncoding ShiftJis = 112;
     ASSERT_TRUE(f.viewer.FindText(QStringLiteral("key"), ShiftJis, {}));
-    EXPECT_EQ(f.viewer.MarkStart, 17);
-    EXPECT_EQ(f.viewer.MarkLength, 3);
+    EXPECT_EQ(f.viewer.MarkStart(), 17);
+    EXPECT_EQ(f.viewer.MarkLength(), 3);
 }
 
 TEST(ViewerSearch, ReadFailureIsReported) {
@@ -147,7 +147,7 @@ TEST(ViewerSearch, ClosingAFileKeepsTheSearchClosingAStreamForgetsIt) {
     test::ScratchDir dir;
     DrawFixture f;
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", Filler(100) + "xy"), true));
-    f.viewer.Search().SetFileName(f.viewer.FileName);
+    f.viewer.Search().SetFileName(f.viewer.FileName());
     ASSERT_TRUE(f.viewer.Search().FindFirst(QStringLiteral("xy"), 0, soHighlightAll, 0));
     f.viewer.Open(QString(), true);
     EXPECT_EQ(f.viewer.Search().SavedText(), QStringLiteral("xy"));

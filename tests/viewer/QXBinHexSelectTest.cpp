@@ -32,8 +32,8 @@ protected:
     // dx pixels.
     QPoint CharPoint(int64_t pos, int dx = 1) {
         int x = 0, y = 0;
-        EXPECT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                       f.viewer.OutputOptions(false), pos, x, y));
+        EXPECT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                         f.viewer.OutputOptions(false), pos, x, y));
         return QPoint(x + dx, y + f.LH() / 2);
     }
     QPoint RightHalf(int64_t pos) { return CharPoint(pos, f.W() - 2); }
@@ -82,49 +82,49 @@ TEST_F(SelectTest, DragSelectsAndReleaseTellsOnce) {
     f.Show(test::Ramp(64));
     Press(CharPoint(2));
     Drag(RightHalf(5));
-    EXPECT_EQ(f.viewer.MarkStart, 2);
-    EXPECT_EQ(f.viewer.MarkLength, 4);
+    EXPECT_EQ(f.viewer.MarkStart(), 2);
+    EXPECT_EQ(f.viewer.MarkLength(), 4);
     EXPECT_EQ(changes, 0) << "dragging does not tell";
     Drag(CharPoint(2));
-    EXPECT_EQ(f.viewer.MarkLength, 0) << "back at the press point the selection is empty";
+    EXPECT_EQ(f.viewer.MarkLength(), 0) << "back at the press point the selection is empty";
     Drag(CharPoint(20)); // line 1, offset 20
-    EXPECT_EQ(f.viewer.MarkLength, 18);
+    EXPECT_EQ(f.viewer.MarkLength(), 18);
     Release(CharPoint(20));
     EXPECT_EQ(changes, 1);
-    EXPECT_FALSE(f.viewer.Mouse.Selecting);
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).Mouse.Selecting);
 }
 
 TEST_F(SelectTest, DragOnTheHexCellsSelectsWholeBytes) {
     f.Show(test::Ramp(64));
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     Press(QPoint(rec.CellX[1] + 1, 2));
     Drag(QPoint(rec.CellX[3] + 2 * f.W(), 2));
-    EXPECT_EQ(f.viewer.MarkStart, 1);
-    EXPECT_EQ(f.viewer.MarkLength, 3);
+    EXPECT_EQ(f.viewer.MarkStart(), 1);
+    EXPECT_EQ(f.viewer.MarkLength(), 3);
 }
 
 TEST_F(SelectTest, ShiftClickSelectsFromTheAnchorEitherWay) {
     f.Show(test::Ramp(64));
     Click(CharPoint(5), Qt::ShiftModifier);
-    EXPECT_EQ(f.viewer.MarkStart, 0) << "no earlier press: from offset 0";
-    EXPECT_EQ(f.viewer.MarkLength, 6);
+    EXPECT_EQ(f.viewer.MarkStart(), 0) << "no earlier press: from offset 0";
+    EXPECT_EQ(f.viewer.MarkLength(), 6);
     Click(CharPoint(10));
     Click(CharPoint(4), Qt::ShiftModifier);
-    EXPECT_EQ(f.viewer.MarkStart, 4);
-    EXPECT_EQ(f.viewer.MarkLength, 6);
+    EXPECT_EQ(f.viewer.MarkStart(), 4);
+    EXPECT_EQ(f.viewer.MarkLength(), 6);
     Click(CharPoint(20), Qt::ShiftModifier);
-    EXPECT_EQ(f.viewer.MarkStart, 10);
-    EXPECT_EQ(f.viewer.MarkLength, 10);
+    EXPECT_EQ(f.viewer.MarkStart(), 10);
+    EXPECT_EQ(f.viewer.MarkLength(), 10);
 }
 
 TEST_F(SelectTest, DoubleClickSelectsTheWord) {
     f.Show(QByteArray("hello world, again"));
     DoubleClick(RightHalf(1)); // right of the middle of "e"
-    EXPECT_EQ(f.viewer.MarkStart, 0);
-    EXPECT_EQ(f.viewer.MarkLength, 5);
+    EXPECT_EQ(f.viewer.MarkStart(), 0);
+    EXPECT_EQ(f.viewer.MarkLength(), 5);
     DoubleClick(RightHalf(5)); // on the blank: the blank and the words on both sides
-    EXPECT_EQ(f.viewer.MarkStart, 0);
-    EXPECT_EQ(f.viewer.MarkLength, 11);
+    EXPECT_EQ(f.viewer.MarkStart(), 0);
+    EXPECT_EQ(f.viewer.MarkLength(), 11);
 }
 
 TEST_F(SelectTest, TripleClickSelectsTheLineWithinTheDoubleClickTime) {
@@ -132,8 +132,8 @@ TEST_F(SelectTest, TripleClickSelectsTheLineWithinTheDoubleClickTime) {
     f.Show(QByteArray("ab cd\r\nxyz"));
     DoubleClick(RightHalf(3));
     Click(RightHalf(3));
-    EXPECT_EQ(f.viewer.MarkStart, 0);
-    EXPECT_EQ(f.viewer.MarkLength, 5) << "up to the line break";
+    EXPECT_EQ(f.viewer.MarkStart(), 0);
+    EXPECT_EQ(f.viewer.MarkLength(), 5) << "up to the line break";
 
     const int saved = QGuiApplication::styleHints()->mouseDoubleClickInterval();
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(30);
@@ -141,13 +141,13 @@ TEST_F(SelectTest, TripleClickSelectsTheLineWithinTheDoubleClickTime) {
     QTest::qWait(80);
     Click(RightHalf(3));
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(saved);
-    EXPECT_EQ(f.viewer.MarkLength, 0) << "too late: a plain click";
+    EXPECT_EQ(f.viewer.MarkLength(), 0) << "too late: a plain click";
 }
 
 TEST_F(SelectTest, KeysSelectAllAndCopy) {
     f.Show(QByteArray("ABC\0D", 5));
     QTest::keyClick(&f.viewer, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(f.viewer.MarkLength, 5);
+    EXPECT_EQ(f.viewer.MarkLength(), 5);
     EXPECT_EQ(changes, 1);
     QApplication::clipboard()->clear();
     QTest::keyClick(&f.viewer, Qt::Key_C, Qt::ControlModifier);
@@ -179,7 +179,7 @@ TEST_F(SelectTest, MouseSelectionFillsThePrimarySelectionWithTheCopyText) {
             << "the selection is placed when the button is released";
     }
     Release(RightHalf(8));
-    ASSERT_EQ(f.viewer.MarkLength, 7);
+    ASSERT_EQ(f.viewer.MarkLength(), 7);
     EXPECT_EQ(clipboard->text(), QStringLiteral("kept")) << "the clipboard is Copy's alone";
     if (!hasPrimary)
         GTEST_SKIP() << "no primary selection on this platform";
@@ -198,10 +198,10 @@ TEST_F(SelectTest, MouseSelectionFillsThePrimarySelectionWithTheCopyText) {
 TEST_F(SelectTest, CopyAsTextAndAsHex) {
     f.Show(QByteArray("xABCx"));
     f.viewer.SetSelection(1, 3, false, true, true);
-    f.viewer.UpdatePopupMenu();
-    f.viewer.PopupItem(TQXBinHex::vpCmdCopy)->trigger();
+    TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
+    TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopy)->trigger();
     EXPECT_EQ(Clipboard(), QStringLiteral("ABC"));
-    f.viewer.PopupItem(TQXBinHex::vpCmdCopyHex)->trigger();
+    TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopyHex)->trigger();
     EXPECT_EQ(Clipboard(), QStringLiteral("41 42 43"));
 }
 
@@ -225,7 +225,7 @@ TEST_F(SelectTest, SelectionTextStopsAtTheCap) {
     SyntheticDevice device((int64_t(17) << 20) + 5);
     f.viewer.OpenStream(&device, true);
     f.viewer.SelectAll();
-    EXPECT_EQ(f.viewer.MarkLength, device.size());
+    EXPECT_EQ(f.viewer.MarkLength(), device.size());
     const QByteArray text = f.viewer.SelText(0);
     EXPECT_EQ(text.size(), 16 << 20);
     EXPECT_EQ(static_cast<uint8_t>(text.back()), SyntheticDevice::ByteAt((16 << 20) - 1));
@@ -238,44 +238,48 @@ TEST_F(SelectTest, DisabledSelectionIgnoresTheMouse) {
     Press(CharPoint(2));
     Drag(CharPoint(9));
     Release(CharPoint(9));
-    EXPECT_EQ(f.viewer.MarkLength, 0);
-    f.viewer.UpdatePopupMenu();
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdSelectLine)->isEnabled());
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled());
+    EXPECT_EQ(f.viewer.MarkLength(), 0);
+    TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
+    EXPECT_FALSE(
+        TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdSelectLine)->isEnabled());
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled());
 }
 
 TEST_F(SelectTest, MenuStatesFollowSourceSelectionAndMode) {
     f.Show(QByteArray());
-    f.viewer.UpdatePopupMenu();
+    TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
     for (auto cmd :
          {TQXBinHex::vpCmdCopy, TQXBinHex::vpCmdCopyHex, TQXBinHex::vpCmdCopyLink,
           TQXBinHex::vpCmdSelectLine, TQXBinHex::vpCmdSelectAll, TQXBinHex::vpCmdEncMenu})
-        EXPECT_FALSE(f.viewer.PopupItem(cmd)->isEnabled()) << cmd;
+        EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).PopupItem(cmd)->isEnabled()) << cmd;
 
     f.Show(test::Ramp(64));
-    f.viewer.UpdatePopupMenu();
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdCopy)->isEnabled());
-    EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled());
-    EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdEncMenu)->isEnabled());
+    TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopy)->isEnabled());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdEncMenu)->isEnabled());
     f.viewer.SelectAll();
-    f.viewer.UpdatePopupMenu();
-    EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdCopy)->isEnabled());
-    EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdCopyHex)->isEnabled());
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled())
+    TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopy)->isEnabled());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopyHex)->isEnabled());
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdSelectAll)->isEnabled())
         << "everything is selected";
 
     for (auto mode : {TQXBinHex::vbmodeText, TQXBinHex::vbmodeBinary, TQXBinHex::vbmodeUnicode,
                       TQXBinHex::vbmodeUHex}) {
         f.viewer.setMode(mode);
         f.viewer.SelectAll();
-        f.viewer.UpdatePopupMenu();
-        EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdCopy)->isEnabled()) << mode;
-        EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdCopyHex)->isEnabled()) << mode;
+        TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
+        EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopy)->isEnabled())
+            << mode;
+        EXPECT_FALSE(
+            TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopyHex)->isEnabled())
+            << mode;
     }
     f.viewer.setTextPopupCommands(TQXBinHex::TQXPopupCommands(TQXBinHex::vpCmdCopy));
-    f.viewer.UpdatePopupMenu();
-    EXPECT_TRUE(f.viewer.PopupItem(TQXBinHex::vpCmdCopy)->isVisible());
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdEncMenu)->isVisible());
+    TQXBinHexPrivate::get(f.viewer).UpdatePopupMenu();
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopy)->isVisible());
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdEncMenu)->isVisible());
 }
 
 TEST_F(SelectTest, KeyboardMenuHasNoPointToActOn) {
@@ -283,25 +287,25 @@ TEST_F(SelectTest, KeyboardMenuHasNoPointToActOn) {
     f.Show(QByteArray("line one\r\nline two"));
     QTest::keyClick(&f.viewer, Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_EQ(menus.size(), 1u);
-    EXPECT_EQ(menus[0], f.viewer.ViewerPopupMenu);
-    EXPECT_EQ(f.viewer.Mouse.PopupPoint, QPoint(-1, -1));
-    EXPECT_FALSE(f.viewer.PopupItem(TQXBinHex::vpCmdCopyLink)->isEnabled());
-    f.viewer.PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
-    EXPECT_EQ(f.viewer.MarkLength, 0);
+    EXPECT_EQ(menus[0], TQXBinHexPrivate::get(f.viewer).ViewerPopupMenu);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).Mouse.PopupPoint, QPoint(-1, -1));
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdCopyLink)->isEnabled());
+    TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
+    EXPECT_EQ(f.viewer.MarkLength(), 0);
 
     QContextMenuEvent event(QContextMenuEvent::Mouse, CharPoint(12),
                             f.viewer.viewport()->mapToGlobal(CharPoint(12)));
     QApplication::sendEvent(f.viewer.viewport(), &event);
     ASSERT_EQ(menus.size(), 2u);
-    EXPECT_EQ(f.viewer.Mouse.PopupPoint, CharPoint(12));
-    f.viewer.PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
-    EXPECT_EQ(f.viewer.MarkStart, 10);
-    EXPECT_EQ(f.viewer.MarkLength, 8);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).Mouse.PopupPoint, CharPoint(12));
+    TQXBinHexPrivate::get(f.viewer).PopupItem(TQXBinHex::vpCmdSelectLine)->trigger();
+    EXPECT_EQ(f.viewer.MarkStart(), 10);
+    EXPECT_EQ(f.viewer.MarkLength(), 8);
 }
 
 TEST_F(SelectTest, CodepageMenuStructure) {
     f.Show(test::Ramp(64));
-    QMenu* menu = f.viewer.PrepareEncodingMenu();
+    QMenu* menu = TQXBinHexPrivate::get(f.viewer).PrepareEncodingMenu();
     const QList<QAction*> top = menu->actions();
     ASSERT_GT(top.size(), 5);
     EXPECT_EQ(top[0]->text(), QString::fromLatin1(CodepageList[0].Name));
@@ -341,12 +345,12 @@ TEST_F(SelectTest, ChoosingACodepageChangesTheColumn) {
     f.Show(QByteArray("\xC1\xC2", 2));
     int options = 0;
     f.viewer.OnOptionsChange = [&](QObject*) { ++options; };
-    QMenu* menu = f.viewer.PrepareEncodingMenu();
+    QMenu* menu = TQXBinHexPrivate::get(f.viewer).PrepareEncodingMenu();
     FindAction(menu, QStringLiteral("KOI8-R"))->trigger();
     EXPECT_EQ(f.viewer.TextEncoding(), 49);
     EXPECT_EQ(options, 1);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str, QStringLiteral("аб"));
-    menu = f.viewer.PrepareEncodingMenu();
+    EXPECT_EQ(f.viewer.StrPositions().Entries[0].Str, QStringLiteral("аб"));
+    menu = TQXBinHexPrivate::get(f.viewer).PrepareEncodingMenu();
     EXPECT_TRUE(FindAction(menu, QStringLiteral("KOI8-R"))->isChecked());
     EXPECT_FALSE(menu->actions()[0]->isChecked());
 }
@@ -356,12 +360,12 @@ TEST_F(SelectTest, ByteOrderMenuInUnicodeMode) {
     f.Show(QByteArray("\x41\x00\x42\x00", 4));
     int options = 0;
     f.viewer.OnOptionsChange = [&](QObject*) { ++options; };
-    QMenu* menu = f.viewer.PrepareEncodingMenu();
+    QMenu* menu = TQXBinHexPrivate::get(f.viewer).PrepareEncodingMenu();
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->actions()[0]->text(), QString::fromLatin1(CodepageName(-2)));
     EXPECT_TRUE(menu->actions()[1]->isChecked()) << "little-endian source";
     menu->actions()[0]->trigger();
-    EXPECT_EQ(f.viewer.FileUnicodeFmt, TQXBinHex::vfUnicodeBE);
+    EXPECT_EQ(f.viewer.FileUnicodeFmt(), TQXBinHex::vfUnicodeBE);
     EXPECT_EQ(options, 1);
     EXPECT_EQ(f.viewer.GetChar(0), char16_t(0x4100));
 }
@@ -371,12 +375,12 @@ TEST_F(SelectTest, SelectionSurvivesAModeChangeOnAFileOnly) {
     ASSERT_TRUE(f.viewer.Open(dir.write("f.bin", test::Ramp(200)), true));
     f.viewer.SetSelection(10, 20, false, true, true);
     f.viewer.setMode(TQXBinHex::vbmodeUHex);
-    EXPECT_EQ(f.viewer.MarkStart, 10);
-    EXPECT_EQ(f.viewer.MarkLength, 20);
+    EXPECT_EQ(f.viewer.MarkStart(), 10);
+    EXPECT_EQ(f.viewer.MarkLength(), 20);
     f.Show(test::Ramp(200));
     f.viewer.SetSelection(10, 20, false, true, true);
     f.viewer.setMode(TQXBinHex::vbmodeHex);
-    EXPECT_EQ(f.viewer.MarkLength, 0);
+    EXPECT_EQ(f.viewer.MarkLength(), 0);
 }
 
 TEST_F(SelectTest, SetSelectionRulesAndScrolling) {
@@ -386,9 +390,9 @@ TEST_F(SelectTest, SetSelectionRulesAndScrolling) {
     f.viewer.SetSelection(5, -1, false, true, true);
     EXPECT_EQ(changes, 0);
     f.viewer.SetSelection((1 << 16) - 3, 100, false, true, true);
-    EXPECT_EQ(f.viewer.MarkLength, 3) << "lowered to the end of the data";
+    EXPECT_EQ(f.viewer.MarkLength(), 3) << "lowered to the end of the data";
     f.viewer.SetSelection(40000, 4, /*scroll=*/true, true, true);
-    EXPECT_EQ(f.viewer.ViewPos, 40000 / 16 * 16 - 5 * 16)
+    EXPECT_EQ(f.viewer.ViewPos(), 40000 / 16 * 16 - 5 * 16)
         << "five lines above, by the default indent";
     EXPECT_EQ(changes, 2);
 }
@@ -411,8 +415,8 @@ TEST_F(SelectTest, DrawLineGetsTheWholeTextLineOfAWrappedPiece) {
 
 TEST_F(SelectTest, ReopeningTheCodepageMenuKeepsOneGroup) {
     f.Show(test::Ramp(64));
-    QMenu* menu = f.viewer.PrepareEncodingMenu();
+    QMenu* menu = TQXBinHexPrivate::get(f.viewer).PrepareEncodingMenu();
     for (int i = 0; i < 5; ++i)
-        menu = f.viewer.PrepareEncodingMenu();
+        menu = TQXBinHexPrivate::get(f.viewer).PrepareEncodingMenu();
     EXPECT_EQ(menu->findChildren<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
 }

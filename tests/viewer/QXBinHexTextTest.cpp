@@ -14,7 +14,7 @@ using Line = std::pair<QString, TOffset>;
 // The drawn lines of the page: their characters and offsets.
 std::vector<Line> DrawnLines(const DrawFixture& f) {
     std::vector<Line> lines;
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     for (int i = 0; i < rec.Count; ++i)
         lines.emplace_back(rec.Entries[static_cast<size_t>(i)].Str,
                            rec.Entries[static_cast<size_t>(i)].Pos);
@@ -45,8 +45,8 @@ TEST(TextLines, MixedBreaksGiveFourLines) {
     EXPECT_EQ(f.viewer.FindLineStart(4, /*forward=*/true, false), 7);
     EXPECT_EQ(f.viewer.FindLineStart(7, /*forward=*/true, false), 10);
     EXPECT_EQ(f.viewer.FindLineStart(10, /*forward=*/true, false), -1);
-    EXPECT_TRUE(f.viewer.ViewAtEnd);
-    EXPECT_EQ(f.viewer.ViewPageSize, MixedBreaks.size());
+    EXPECT_TRUE(f.viewer.ViewAtEnd());
+    EXPECT_EQ(f.viewer.ViewPageSize(), MixedBreaks.size());
 }
 
 TEST(TextLines, LfOfCrLfCountsAsTheCr) {
@@ -88,9 +88,9 @@ TEST(TextLines, LongLineIsCutAtMaxLengthWithoutStartingATextLine) {
     for (const Line& l : DrawnLines(f))
         starts.push_back(l.second);
     EXPECT_EQ(starts, (std::vector<TOffset>{0, 300, 600, 701}));
-    EXPECT_FALSE(f.viewer.StartsTextLine(300));
-    EXPECT_TRUE(f.viewer.StartsTextLine(701));
-    EXPECT_TRUE(f.viewer.StartsTextLine(0));
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).StartsTextLine(300));
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).StartsTextLine(701));
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).StartsTextLine(0));
 }
 
 TEST(TextLines, PageSizeAndEndOfAPageFullOfLines) {
@@ -101,20 +101,20 @@ TEST(TextLines, PageSizeAndEndOfAPageFullOfLines) {
     f.Show(data);
     const int linesNum = f.viewer.LinesNum();
     ASSERT_GT(linesNum, 2);
-    EXPECT_FALSE(f.viewer.ViewAtEnd);
-    EXPECT_EQ(f.viewer.ViewPageSize, 5 * linesNum);
-    EXPECT_EQ(f.viewer.StrPositions.Count, linesNum + 1) << "one partial line more";
+    EXPECT_FALSE(f.viewer.ViewAtEnd());
+    EXPECT_EQ(f.viewer.ViewPageSize(), 5 * linesNum);
+    EXPECT_EQ(f.viewer.StrPositions().Count, linesNum + 1) << "one partial line more";
 }
 
 TEST(TextWrap, BreaksAfterTheLastFittingSpace) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.viewer.setTextWrap(true);
     f.Show("hello world foo");
-    ASSERT_TRUE(f.viewer.FontMonospaced);
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).FontMonospaced);
     FitChars(f, 10);
     const std::vector<Line> want = {{"hello", 0}, {"world foo", 6}};
     EXPECT_EQ(DrawnLines(f), want);
-    EXPECT_FALSE(f.viewer.StartsTextLine(6));
+    EXPECT_FALSE(TQXBinHexPrivate::get(f.viewer).StartsTextLine(6));
 }
 
 TEST(TextWrap, BreaksAfterABackslash) {
@@ -147,10 +147,10 @@ TEST(TextWrap, PageNarrowerThanACharacterStillAdvances) {
 TEST(TextTabs, MonospacedTabReachesTheNextStop) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.Show("a\tb");
-    ASSERT_TRUE(f.viewer.FontMonospaced);
+    ASSERT_TRUE(TQXBinHexPrivate::get(f.viewer).FontMonospaced);
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                   f.viewer.OutputOptions(false), 2, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                     f.viewer.OutputOptions(false), 2, x, y));
     EXPECT_EQ(x, f.Left() + 8 * f.W()) << "b in column 9";
     EXPECT_EQ(f.CountPixels(QRect(f.Left() + f.W() + 1, 0, 7 * f.W() - 2, f.LH()), IsDark), 0);
     EXPECT_GT(f.CountPixels(QRect(f.Left() + 8 * f.W(), 0, f.W(), f.LH()), IsDark), 0);
@@ -162,11 +162,11 @@ TEST(TextTabs, ProportionalTabIsAlwaysTabSizeSpaces) {
     font.setPixelSize(13);
     f.viewer.setFont(font);
     f.Show("ab\tc");
-    ASSERT_FALSE(f.viewer.FontMonospaced);
+    ASSERT_FALSE(TQXBinHexPrivate::get(f.viewer).FontMonospaced);
     const QFontMetrics fm(f.viewer.TextFont());
     int x = 0, y = 0;
-    ASSERT_TRUE(f.viewer.StrPositions.PointFromPos(f.viewer.TextFont(),
-                                                   f.viewer.OutputOptions(false), 3, x, y));
+    ASSERT_TRUE(f.viewer.StrPositions().PointFromPos(f.viewer.TextFont(),
+                                                     f.viewer.OutputOptions(false), 3, x, y));
     EXPECT_NEAR(
         x, f.Left() + fm.horizontalAdvance(QStringLiteral("ab")) + 8 * fm.horizontalAdvance(u' '),
         1);
@@ -193,9 +193,9 @@ TEST(TextOem, OemFontShowsGlyphsAndKeepsTabs) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.Show(QByteArray::fromHex("0141094220"));
     f.viewer.setTextEncoding(1);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str, QStringLiteral(".A\tB "));
+    EXPECT_EQ(f.viewer.StrPositions().Entries[0].Str, QStringLiteral(".A\tB "));
     f.viewer.setTextOemSpecial(true);
-    EXPECT_EQ(f.viewer.StrPositions.Entries[0].Str,
+    EXPECT_EQ(f.viewer.StrPositions().Entries[0].Str,
               QString(QChar(0x263A)) + QStringLiteral("A\tB "));
 }
 
@@ -236,5 +236,5 @@ TEST(TextEvents, DrawLine2ToldWhetherTheLineEndsWithABreak) {
     f.viewer.setTextNonPrintable(true);
     f.Show("a b\r\ncd");
     EXPECT_EQ(lineEnds, (std::vector<bool>{true, false}));
-    EXPECT_EQ(points[1], QPoint(f.Left() - f.viewer.HViewPos, f.LH()));
+    EXPECT_EQ(points[1], QPoint(f.Left() - f.viewer.HViewPos(), f.LH()));
 }

@@ -5,7 +5,7 @@
 #include "SyntheticDevice.h"
 #include "TestSupport.h"
 
-#include "ViewerProbe.h"
+#include "QXBinHex_p.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -174,7 +174,7 @@ public:
             viewer_.SelectAll();
             // A whole huge source is copied up to the selection limit; a smaller one keeps the
             // run short.
-            viewer_.setSelTextLimitMb(1);
+            TQXBinHexPrivate::get(viewer_).SelTextLimitMb = 1;
             viewer_.CopyToClipboard(/*asHex=*/Pick(2) == 0);
             break;
         case 12: {
@@ -206,26 +206,26 @@ public:
 
     // The invariants every public operation keeps.
     void Check(const std::string& step) {
-        const TViewerProbe& v = viewer_;
+        const TQXBinHex& v = viewer_;
         if (!v.SourceAssigned() || v.IsFileEmpty()) {
-            EXPECT_EQ(v.ViewPos, 0) << step;
+            EXPECT_EQ(v.ViewPos(), 0) << step;
             return;
         }
-        EXPECT_EQ(v.FileSize, currentSize_) << step;
-        EXPECT_LE(v.BufferPos, v.ViewPos) << step;
-        EXPECT_LE(v.ViewPos, v.BufferPos + 2 * static_cast<int64_t>(v.BufMaxOffset)) << step;
-        EXPECT_LE(v.ViewPos, v.PosLast()) << step;
-        EXPECT_GE(v.MarkStart, 0) << step;
-        EXPECT_GE(v.MarkLength, 0) << step;
-        EXPECT_LE(v.MarkStart + v.MarkLength, v.FileSize) << step;
+        EXPECT_EQ(v.FileSize(), currentSize_) << step;
+        EXPECT_LE(v.BufferPos(), v.ViewPos()) << step;
+        EXPECT_LE(v.ViewPos(), v.BufferPos() + 2 * static_cast<int64_t>(v.BufMaxOffset())) << step;
+        EXPECT_LE(v.ViewPos(), v.PosLast()) << step;
+        EXPECT_GE(v.MarkStart(), 0) << step;
+        EXPECT_GE(v.MarkLength(), 0) << step;
+        EXPECT_LE(v.MarkStart() + v.MarkLength(), v.FileSize()) << step;
         if (v.CharSize() == 2) {
-            EXPECT_EQ(v.ViewPos % 2, 0) << step;
-            EXPECT_EQ(v.BufferPos % 2, 0) << step;
-            EXPECT_EQ(v.MarkStart % 2, 0) << step;
+            EXPECT_EQ(v.ViewPos() % 2, 0) << step;
+            EXPECT_EQ(v.BufferPos() % 2, 0) << step;
+            EXPECT_EQ(v.MarkStart() % 2, 0) << step;
         }
         // A short selection reads back as the source's own bytes.
-        if (!current_.isEmpty() && v.MarkLength > 0 && v.MarkLength <= 4096) {
-            const QByteArray want = current_.mid(v.MarkStart, v.MarkLength);
+        if (!current_.isEmpty() && v.MarkLength() > 0 && v.MarkLength() <= 4096) {
+            const QByteArray want = current_.mid(v.MarkStart(), v.MarkLength());
             EXPECT_EQ(viewer_.SelText(0), want) << step;
         }
     }
@@ -249,7 +249,7 @@ private:
 
     std::mt19937_64 rng_;
     std::vector<Source> sources_;
-    TViewerProbe viewer_;
+    TQXBinHex viewer_;
     std::unique_ptr<QBuffer> stream_;
     QByteArray current_;
     int64_t currentSize_ = 0;

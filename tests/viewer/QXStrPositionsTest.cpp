@@ -10,10 +10,10 @@ class HitTest : public ::testing::Test {
 protected:
     void SetUp() override { f.Show(test::Ramp(100)); }
     int64_t At(int x, int y, bool strict = false) {
-        return f.viewer.StrPositions.PosFromPoint(f.viewer.TextFont(), x, y, strict,
-                                                  f.viewer.OutputOptions(false));
+        return f.viewer.StrPositions().PosFromPoint(f.viewer.TextFont(), x, y, strict,
+                                                    f.viewer.OutputOptions(false));
     }
-    const TStrPositions& rec() const { return f.viewer.StrPositions; }
+    const TStrPositions& rec() const { return f.viewer.StrPositions(); }
     DrawFixture f;
 };
 
@@ -74,7 +74,7 @@ TEST_F(HitTest, PointFromPosFindsTheColumnCharacter) {
 
 TEST_F(HitTest, HorizontalShiftMovesEveryRecordedX) {
     const int before = rec().CellX[0];
-    f.viewer.HViewPos = 3 * f.W();
+    TQXBinHexPrivate::get(f.viewer).HViewPos = 3 * f.W();
     f.viewer.Redraw();
     EXPECT_EQ(rec().CellX[0], before - 3 * f.W());
     EXPECT_EQ(At(rec().CellX[0] + 1, 2), 0);

@@ -132,9 +132,11 @@ TEST(ViewerUrls, DenseListHighlightsTheRequestedPage) {
     f.Show(data);
     const TOffset pos = 19 * 5000; // line 5000 of 19-byte lines
     f.viewer.ReadBuffer(pos);
-    ASSERT_GT(pos, f.viewer.BufferPos + 600 * 19) << "far more URLs before it than the table holds";
-    EXPECT_EQ(f.viewer.UrlAt(pos), QByteArray("http://h.org/15000"));
-    EXPECT_EQ(f.viewer.UrlAt(pos + 150 * 19), QByteArray("http://h.org/15150"));
+    ASSERT_GT(pos, f.viewer.BufferPos() + 600 * 19)
+        << "far more URLs before it than the table holds";
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(pos), QByteArray("http://h.org/15000"));
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(pos + 150 * 19),
+              QByteArray("http://h.org/15150"));
 }
 
 TEST(ViewerUrls, PageReadFillsTheTableAndUrlAtCoversEachUrl) {
@@ -142,17 +144,18 @@ TEST(ViewerUrls, PageReadFillsTheTableAndUrlAtCoversEachUrl) {
     f.Show(Page);
     const QByteArray address("bob.smith@mail.example.org");
     const TOffset at = Page.indexOf(address);
-    EXPECT_EQ(f.viewer.UrlAt(at), address);
-    EXPECT_EQ(f.viewer.UrlAt(at + address.size() - 1), address);
-    EXPECT_TRUE(f.viewer.UrlAt(at + address.size()).isEmpty());
-    EXPECT_TRUE(f.viewer.UrlAt(at - 1).isEmpty());
-    EXPECT_TRUE(f.viewer.UrlAt(-1).isEmpty());
-    EXPECT_EQ(f.viewer.UrlAt(Page.indexOf("ftp:")), QByteArray("ftp://files.example.net/x"));
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(at), address);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(at + address.size() - 1), address);
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).UrlAt(at + address.size()).isEmpty());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).UrlAt(at - 1).isEmpty());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).UrlAt(-1).isEmpty());
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(Page.indexOf("ftp:")),
+              QByteArray("ftp://files.example.net/x"));
 
     f.viewer.setTextUrlHilight(false);
-    EXPECT_TRUE(f.viewer.UrlAt(at).isEmpty());
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).UrlAt(at).isEmpty());
     f.viewer.setTextUrlHilight(true);
-    EXPECT_EQ(f.viewer.UrlAt(at), address);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(at), address);
 }
 
 TEST(ViewerUrls, Utf16PageGivesEvenOffsets) {
@@ -161,15 +164,15 @@ TEST(ViewerUrls, Utf16PageGivesEvenOffsets) {
     for (char16_t c : std::u16string(u"go http://a.org/x now"))
         data.append(static_cast<char>(c)).append('\0');
     f.Show(data);
-    EXPECT_EQ(f.viewer.TextModel.UrlTable[0].Pos, 6);
-    EXPECT_EQ(f.viewer.UrlAt(6 + 2 * 13), QByteArray("http://a.org/x"));
-    EXPECT_TRUE(f.viewer.UrlAt(6 + 2 * 14).isEmpty());
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).TextModel.UrlTable[0].Pos, 6);
+    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(6 + 2 * 13), QByteArray("http://a.org/x"));
+    EXPECT_TRUE(TQXBinHexPrivate::get(f.viewer).UrlAt(6 + 2 * 14).isEmpty());
 }
 
 TEST(ViewerUrls, UrlsAreDrawnInTheUrlColour) {
     DrawFixture f(TQXBinHex::vbmodeText);
     f.Show("plain www.example.org plain");
-    const auto& rec = f.viewer.StrPositions;
+    const auto& rec = f.viewer.StrPositions();
     int x0 = 0, x1 = 0, y = 0;
     const QFont font = f.viewer.TextFont();
     ASSERT_TRUE(rec.PointFromPos(font, f.viewer.OutputOptions(false), 6, x0, y));
@@ -188,17 +191,17 @@ TEST(ViewerUrls, ClickPutsMailtoBeforeBareAddressesOnly) {
         clicked.push_back(url);
     };
     f.Show(Page);
-    f.viewer.ClickUrl(Page.indexOf("smith"));
-    f.viewer.ClickUrl(Page.indexOf("www.test"));
-    f.viewer.ClickUrl(Page.indexOf("example.com/a"));
-    f.viewer.ClickUrl(0);
+    TQXBinHexPrivate::get(f.viewer).ClickUrl(Page.indexOf("smith"));
+    TQXBinHexPrivate::get(f.viewer).ClickUrl(Page.indexOf("www.test"));
+    TQXBinHexPrivate::get(f.viewer).ClickUrl(Page.indexOf("example.com/a"));
+    TQXBinHexPrivate::get(f.viewer).ClickUrl(0);
     EXPECT_EQ(clicked, (std::vector<QByteArray>{"mailto:bob.smith@mail.example.org", "www.test.org",
                                                 "http://example.com/a?b=1"}));
 
     // The test for a leading "www." is case-sensitive.
     clicked.clear();
     f.Show("WWW.EXAMPLE@MAIL.ORG");
-    ASSERT_EQ(f.viewer.UrlAt(3), QByteArray("WWW.EXAMPLE@MAIL.ORG"));
-    f.viewer.ClickUrl(3);
+    ASSERT_EQ(TQXBinHexPrivate::get(f.viewer).UrlAt(3), QByteArray("WWW.EXAMPLE@MAIL.ORG"));
+    TQXBinHexPrivate::get(f.viewer).ClickUrl(3);
     EXPECT_EQ(clicked, (std::vector<QByteArray>{"mailto:WWW.EXAMPLE@MAIL.ORG"}));
 }

@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     viewer.setMode(TQXBinHex::vbmodeHex);
     viewer.resize(600, 300);
     check(viewer.Open(QString::fromLocal8Bit(argv[1]), /*redraw=*/true), QStringLiteral("Open"));
-    check(viewer.FileSize == QByteArray(argv[2]).toLongLong(),
-          QStringLiteral("FileSize %1").arg(viewer.FileSize));
+    check(viewer.FileSize() == QByteArray(argv[2]).toLongLong(),
+          QStringLiteral("FileSize %1").arg(viewer.FileSize()));
     check(viewer.property("TextWidthHex").toInt() == 16, QStringLiteral("TextWidthHex property"));
 
     return failures == 0 ? 0 : 1;
