@@ -9,8 +9,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
           # the window tests on a real X server: input events and the selections from outside
           qt6-qpa-plugins xvfb libx11-dev xdotool xclip python3
-          # the packaging checks
-          desktop-file-utils appstream dpkg-dev file lintian
+          # the packaging checks and the ABI check
+          desktop-file-utils appstream dpkg-dev file lintian abigail-tools
           # the fuzz harnesses
           clang-14 libclang-rt-14-dev llvm-14
           # vornex-tool's test oracles and benchmark comparison (srec_cat; objcopy; zlib and
