@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the auto-scroll mark and the five move cursors as 32x32 PNG files in resources/.
+"""Draws the auto-scroll mark and the five move cursors as 32x32 PNG files in viewer/cursors/.
 
 Run once; the PNGs are committed. Pure standard library: a tiny rasteriser and a PNG writer.
 """
@@ -70,7 +70,7 @@ def draw(arrows, ring):
 
 
 def main():
-    res = Path(__file__).resolve().parent.parent / "resources"
+    res = Path(__file__).resolve().parent.parent / "viewer" / "cursors"
     png(draw(["up", "down", "left", "right"], ring=True), res / "QB_MOVE.png")
     png(draw(["up", "down", "left", "right"], ring=False), res / "QB_MOVE_C.png")
     png(draw(["up"], ring=False), res / "QB_MOVE_U.png")

@@ -86,7 +86,7 @@ fi
 dpkg-deb -x "$lib" "$work/root"
 dpkg-deb -x "$devel" "$work/root"
 cmake -S "$source/tests/qxbinhex/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$work/root/usr" \
-  -DHEXVIEW_EXAMPLE_DIR="$source/examples/hexview" -DCMAKE_SKIP_RPATH=ON \
+  -DHEXVIEW_EXAMPLE_DIR="$source/qxbinhex/examples/hexview" -DCMAKE_SKIP_RPATH=ON \
   -DCMAKE_CXX_FLAGS="$cxxflags" >"$work/configure.log" ||
   { cat "$work/configure.log" >&2; exit 1; }
 grep -q "^QXBinHex_DIR:PATH=$work/root/usr/" "$work/consumer/CMakeCache.txt" ||

@@ -31,7 +31,7 @@ if find "$prefix/include" -name '*_p.h' | grep -q .; then
 fi
 
 cmake -S "$source/tests/qxbinhex/consumer" -B "$work/build" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_PREFIX_PATH="$prefix" -DHEXVIEW_EXAMPLE_DIR="$source/examples/hexview" \
+  -DCMAKE_PREFIX_PATH="$prefix" -DHEXVIEW_EXAMPLE_DIR="$source/qxbinhex/examples/hexview" \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >"$work/configure.log" ||
   { cat "$work/configure.log" >&2; exit 1; }
 cmake --build "$work/build" -j2 >"$work/build.log" || { cat "$work/build.log" >&2; exit 1; }
