@@ -7,10 +7,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 namespace tool {
 
 namespace {
@@ -90,19 +86,30 @@ bool HasCarrylessMultiply() {
     return has;
 }
 
+// A 128-bit lane as GCC's vector types hold it: two 64-bit halves (the low one first) or 16 bytes.
+// The compiler's vector extensions and its PCLMULQDQ builtin stand in for the intrinsics header.
+using Lane = long long __attribute__((vector_size(16)));
+using LaneBytes = char __attribute__((vector_size(16)));
+
+__attribute__((target("pclmul,ssse3"))) inline Lane ReversedBytes(Lane v) {
+    const LaneBytes order = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+    return reinterpret_cast<Lane>(__builtin_shuffle(reinterpret_cast<LaneBytes>(v), order));
+}
+
 // A message's 16 bytes as a lane: reflected, bit i stands for x^(127 - i) as loaded; otherwise
 // the bytes are reversed so that bit i stands for x^i.
 template <bool Reflected>
-__attribute__((target("pclmul,ssse3"))) inline __m128i LoadLane(const uint8_t* at) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+__attribute__((target("pclmul,ssse3"))) inline Lane LoadLane(const uint8_t* at) {
+    Lane v;
+    std::memcpy(&v, at, sizeof v);
     if constexpr (Reflected)
         return v;
-    return _mm_shuffle_epi8(v, _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    return ReversedBytes(v);
 }
 
 // The lane moved forward by the distance of k's constants, modulo the polynomial.
-__attribute__((target("pclmul,ssse3"))) inline __m128i FoldLane(__m128i lane, __m128i k) {
-    return _mm_xor_si128(_mm_clmulepi64_si128(lane, k, 0x00), _mm_clmulepi64_si128(lane, k, 0x11));
+__attribute__((target("pclmul,ssse3"))) inline Lane FoldLane(Lane lane, Lane k) {
+    return __builtin_ia32_pclmulqdq128(lane, k, 0x00) ^ __builtin_ia32_pclmulqdq128(lane, k, 0x11);
 }
 
 // Four lanes folded 512 bits forward per step over n bytes (a multiple of 64, at least 64), then
@@ -113,30 +120,28 @@ template <bool Reflected>
 __attribute__((target("pclmul,ssse3"))) void FoldLanes(uint64_t state, const uint8_t* p, int64_t n,
                                                        const uint64_t fold512[2],
                                                        const uint64_t fold128[2], uint8_t* lane) {
-    const __m128i k512 =
-        _mm_set_epi64x(static_cast<int64_t>(fold512[1]), static_cast<int64_t>(fold512[0]));
-    const __m128i k128 =
-        _mm_set_epi64x(static_cast<int64_t>(fold128[1]), static_cast<int64_t>(fold128[0]));
-    __m128i x0 = LoadLane<Reflected>(p);
-    __m128i x1 = LoadLane<Reflected>(p + 16);
-    __m128i x2 = LoadLane<Reflected>(p + 32);
-    __m128i x3 = LoadLane<Reflected>(p + 48);
-    x0 = _mm_xor_si128(x0, Reflected ? _mm_set_epi64x(0, static_cast<int64_t>(state))
-                                     : _mm_set_epi64x(static_cast<int64_t>(state), 0));
+    const Lane k512 = {static_cast<long long>(fold512[0]), static_cast<long long>(fold512[1])};
+    const Lane k128 = {static_cast<long long>(fold128[0]), static_cast<long long>(fold128[1])};
+    Lane x0 = LoadLane<Reflected>(p);
+    Lane x1 = LoadLane<Reflected>(p + 16);
+    Lane x2 = LoadLane<Reflected>(p + 32);
+    Lane x3 = LoadLane<Reflected>(p + 48);
+    const Lane entering =
+        Reflected ? Lane{static_cast<long long>(state), 0} : Lane{0, static_cast<long long>(state)};
+    x0 ^= entering;
     const uint8_t* end = p + n;
     for (p += 64; p < end; p += 64) {
-        x0 = _mm_xor_si128(FoldLane(x0, k512), LoadLane<Reflected>(p));
-        x1 = _mm_xor_si128(FoldLane(x1, k512), LoadLane<Reflected>(p + 16));
-        x2 = _mm_xor_si128(FoldLane(x2, k512), LoadLane<Reflected>(p + 32));
-        x3 = _mm_xor_si128(FoldLane(x3, k512), LoadLane<Reflected>(p + 48));
+        x0 = FoldLane(x0, k512) ^ LoadLane<Reflected>(p);
+        x1 = FoldLane(x1, k512) ^ LoadLane<Reflected>(p + 16);
+        x2 = FoldLane(x2, k512) ^ LoadLane<Reflected>(p + 32);
+        x3 = FoldLane(x3, k512) ^ LoadLane<Reflected>(p + 48);
     }
-    x1 = _mm_xor_si128(FoldLane(x0, k128), x1);
-    x2 = _mm_xor_si128(FoldLane(x1, k128), x2);
-    x3 = _mm_xor_si128(FoldLane(x2, k128), x3);
+    x1 = FoldLane(x0, k128) ^ x1;
+    x2 = FoldLane(x1, k128) ^ x2;
+    x3 = FoldLane(x2, k128) ^ x3;
     if constexpr (!Reflected)
-        x3 = _mm_shuffle_epi8(x3,
-                              _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(lane), x3);
+        x3 = ReversedBytes(x3);
+    std::memcpy(lane, &x3, sizeof x3);
 }
 #endif
 
