@@ -92,8 +92,9 @@ using Lane = long long __attribute__((vector_size(16)));
 using LaneBytes = char __attribute__((vector_size(16)));
 
 __attribute__((target("pclmul,ssse3"))) inline Lane ReversedBytes(Lane v) {
-    const LaneBytes order = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
-    return reinterpret_cast<Lane>(__builtin_shuffle(reinterpret_cast<LaneBytes>(v), order));
+    const LaneBytes bytes = reinterpret_cast<LaneBytes>(v);
+    return reinterpret_cast<Lane>(__builtin_shufflevector(bytes, bytes, 15, 14, 13, 12, 11, 10, 9,
+                                                          8, 7, 6, 5, 4, 3, 2, 1, 0));
 }
 
 // A message's 16 bytes as a lane: reflected, bit i stands for x^(127 - i) as loaded; otherwise
