@@ -265,7 +265,10 @@ std::vector<ChecksumStep> ParseSteps(const Invocation& call) {
         std::vector<std::pair<std::string, std::string>> crcOptions;
     };
     std::vector<Given> given;
-    for (const auto& [option, value] : call.given()) {
+    for (const auto& entry : call.given()) {
+        // Named copies rather than a structured binding: the lambda below captures the name.
+        const std::string& option = entry.first;
+        const std::string& value = entry.second;
         if (option == "--algorithm") {
             given.push_back({value, {}, {}, {}, {}});
             continue;
