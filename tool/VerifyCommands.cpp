@@ -266,7 +266,7 @@ std::vector<ChecksumStep> ParseSteps(const Invocation& call) {
     };
     std::vector<Given> given;
     for (const auto& entry : call.given()) {
-        // Named copies rather than a structured binding: the lambda below captures the name.
+        // Plain names rather than a structured binding: the lambda below captures one.
         const std::string& option = entry.first;
         const std::string& value = entry.second;
         if (option == "--algorithm") {
