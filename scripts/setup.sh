@@ -10,7 +10,7 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           # the window tests on a real X server: input events and the selections from outside
           qt6-qpa-plugins xvfb libx11-dev xdotool xclip python3
           # the packaging checks and the ABI check
-          desktop-file-utils appstream dpkg-dev file lintian abigail-tools
+          desktop-file-utils appstream dpkg-dev file lintian abigail-tools xz-utils
           # the fuzz harnesses
           clang-14 libclang-rt-14-dev llvm-14
           # vornex-tool's test oracles and benchmark comparison (srec_cat; objcopy; zlib and
