@@ -12,13 +12,8 @@
 namespace tool {
 
 void StreamBytes(ByteSource& source, int64_t offset, int64_t n, ImageWriter& writer) {
-    std::vector<uint8_t> block(static_cast<size_t>(std::min(StreamBlockSize(), n)));
-    for (int64_t done = 0; done < n;) {
-        const int64_t take = std::min<int64_t>(static_cast<int64_t>(block.size()), n - done);
-        source.read(offset + done, block.data(), take);
-        writer.append(block.data(), take);
-        done += take;
-    }
+    ReadInBlocks(source, offset, offset + n,
+                 [&](const uint8_t* bytes, int64_t count) { writer.append(bytes, count); });
 }
 
 void AppendFill(ImageWriter& writer, int64_t n, uint8_t value) {

@@ -283,16 +283,21 @@ void StreamInterleave(const std::vector<ByteSource*>& parts, ImageWriter& writer
     }
 }
 
-std::string StreamChecksumReport(ByteSource& source) {
-    ChecksumAccumulator sums;
-    const int64_t size = source.size();
-    Bytes block(static_cast<size_t>(std::min(BlockOf(8), size)));
-    for (int64_t at = 0; at < size;) {
-        const int64_t n = std::min<int64_t>(static_cast<int64_t>(block.size()), size - at);
+void ReadInBlocks(ByteSource& source, int64_t from, int64_t to,
+                  const std::function<void(const uint8_t*, int64_t)>& visit) {
+    Bytes block(static_cast<size_t>(std::clamp<int64_t>(to - from, 0, StreamBlockSize())));
+    for (int64_t at = from; at < to;) {
+        const int64_t n = std::min<int64_t>(static_cast<int64_t>(block.size()), to - at);
         source.read(at, block.data(), n);
-        sums.add(block.data(), n);
+        visit(block.data(), n);
         at += n;
     }
+}
+
+std::string StreamChecksumReport(ByteSource& source) {
+    ChecksumAccumulator sums;
+    ReadInBlocks(source, 0, source.size(),
+                 [&](const uint8_t* bytes, int64_t n) { sums.add(bytes, n); });
     return sums.report();
 }
 

@@ -22,6 +22,10 @@ void SetStreamBlockSize(int64_t bytes);
 // the middle (2 to 5 bytes) follows the window's function's overlap rules for odd n.
 int64_t MirrorWordSource(int64_t i, int64_t n, bool highByteFirst);
 
+// The source's bytes [from, to) read in blocks of StreamBlockSize(), each handed to visit in order.
+void ReadInBlocks(ByteSource& source, int64_t from, int64_t to,
+                  const std::function<void(const uint8_t*, int64_t)>& visit);
+
 // Each of these appends source.size() bytes (or, for split, that many in all) and leaves
 // finish() to the caller.
 

@@ -325,13 +325,7 @@ AddressRange RangeWithin(const std::optional<AddressRange>& range, int64_t start
 RunningChecksum ChecksumOver(ByteSource& image, const ChecksumAlgorithm& algorithm, int64_t from,
                              int64_t to) {
     RunningChecksum sum(algorithm);
-    std::vector<uint8_t> block(static_cast<size_t>(std::min(StreamBlockSize(), to - from)));
-    for (int64_t at = from; at < to;) {
-        const int64_t n = std::min<int64_t>(static_cast<int64_t>(block.size()), to - at);
-        image.read(at, block.data(), n);
-        sum.add(block.data(), n);
-        at += n;
-    }
+    ReadInBlocks(image, from, to, [&](const uint8_t* bytes, int64_t n) { sum.add(bytes, n); });
     return sum;
 }
 
@@ -382,18 +376,13 @@ private:
 
 // The source's bytes in blocks, its gaps as gaps of the writer.
 void StreamWithGaps(ByteSource& source, ImageWriter& writer, uint8_t fill) {
-    std::vector<uint8_t> block(static_cast<size_t>(std::min(StreamBlockSize(), source.size())));
     int64_t at = 0;
     for (const DataRange& r : source.ranges()) {
         if (r.offset > at)
             writer.gap(r.offset - at, fill);
-        for (at = r.offset; at < r.offset + r.length;) {
-            const int64_t n =
-                std::min<int64_t>(static_cast<int64_t>(block.size()), r.offset + r.length - at);
-            source.read(at, block.data(), n);
-            writer.append(block.data(), n);
-            at += n;
-        }
+        ReadInBlocks(source, r.offset, r.offset + r.length,
+                     [&](const uint8_t* bytes, int64_t n) { writer.append(bytes, n); });
+        at = r.offset + r.length;
     }
     if (source.size() > at)
         writer.gap(source.size() - at, fill);
@@ -446,14 +435,8 @@ void RunSum(const Invocation& call) {
     const AddressRange range = RangeWithin(given, start, image.size(), "--range");
     if (!name) {
         ChecksumAccumulator sums;
-        std::vector<uint8_t> block(
-            static_cast<size_t>(std::min(StreamBlockSize(), range.end - range.start)));
-        for (int64_t at = range.start; at < range.end;) {
-            const int64_t n = std::min<int64_t>(static_cast<int64_t>(block.size()), range.end - at);
-            image.read(at - start, block.data(), n);
-            sums.add(block.data(), n);
-            at += n;
-        }
+        ReadInBlocks(image, range.start - start, range.end - start,
+                     [&](const uint8_t* bytes, int64_t n) { sums.add(bytes, n); });
         call.out() << sums.report();
         return;
     }
