@@ -10,8 +10,10 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -27,6 +29,19 @@ Q_MOC_INCLUDE(<QPainter>)
 
 // A 64-bit byte offset into the viewer's source.
 using TOffset = int64_t;
+
+// A marked byte range of the viewer's source (TQXBinHex::AddMark).
+struct TQXBinHexMark {
+    // Given by AddMark, from 1 up; 0 stands for no mark.
+    qint64 Id = 0;
+    TOffset Start = 0;
+    TOffset Length = 0;
+    QColor BackColor;
+    // Invalid: the marked bytes keep the text colour of their layout.
+    QColor TextColor;
+    // The tool tip shown over the marked bytes; empty for none.
+    QString Hint;
+};
 
 // All state lives in TQXBinHexPrivate behind one pointer, so that the layout of this class (the
 // scroll area, that pointer and one reference per event) stays the same from release to release.
@@ -107,6 +122,8 @@ public:
     Q_PROPERTY(uint FontOEMColor READ FontOEMColor WRITE setFontOEMColor)
     Q_PROPERTY(uint FontGutterColor READ FontGutterColor WRITE setFontGutterColor)
     Q_PROPERTY(uint FontFooterColor READ FontFooterColor WRITE setFontFooterColor)
+    // Added to every offset the offset column shows (the address of the source's first byte).
+    Q_PROPERTY(qint64 AddressBase READ AddressBase WRITE setAddressBase)
 
 public:
     using TNotifyEvent = std::function<void(QObject* ASender)>;
@@ -319,6 +336,24 @@ public:
     // Continues the last FindText (the other way when previous); true when found.
     bool FindTextNext(bool previous);
 
+    // ---- Marks ----
+
+    // Marks length bytes from start: they are drawn on backColor (and in textColor when it is
+    // valid) in every layout, under the search matches, the links and the selection, and hint is
+    // their tool tip. Where marks overlap, the one added last is drawn. Returns the new mark's id,
+    // or 0 when start is negative, length is not positive or backColor is invalid. Marks stay
+    // when the source changes; they are positions in it, as the selection is.
+    qint64 AddMark(TOffset start, TOffset length, const QColor& backColor,
+                   const QColor& textColor = QColor(), const QString& hint = QString());
+    // False when no mark has the id.
+    bool RemoveMark(qint64 id);
+    void ClearMarks();
+    int MarkCount() const;
+    // The marks that cover a byte of [start, start + length), in the order they were added.
+    QList<TQXBinHexMark> Marks(TOffset start, TOffset length) const;
+    // The mark drawn over the byte at pos (the last added of those covering it); Id 0 for none.
+    TQXBinHexMark MarkAt(TOffset pos) const;
+
     // ---- Automatic reload ----
 
     // Switches watching the file named by FileName on or off (whatever the current source), with
@@ -433,6 +468,9 @@ public:
     void setFontGutterColor(uint v);
     uint FontFooterColor() const;
     void setFontFooterColor(uint v);
+    // Clamped to 0 and up; the offset column widens as the largest address needs.
+    TOffset AddressBase() const;
+    void setAddressBase(TOffset v);
 
 Q_SIGNALS:
     // The events as signals, each emitted right after its event would be called.
@@ -449,6 +487,8 @@ Q_SIGNALS:
     void urlClicked(const QByteArray& url);
     // The progress of a search through Search(); clearing *continueSearching ends it as not found.
     void searchProgress(qint64 currentPos, qint64 maximalPos, bool* continueSearching);
+    // After AddMark, RemoveMark (of a mark there was) or ClearMarks (of any marks).
+    void marksChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,8 +18,10 @@
 
 namespace {
 
-QString HexOffsetText(TOffset value, int digits) {
-    return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+// The address of offset: the offset plus the base (neither negative, the sum below 2^64).
+QString HexOffsetText(TOffset offset, TOffset base, int digits) {
+    const uint64_t address = static_cast<uint64_t>(offset) + static_cast<uint64_t>(base);
+    return QString::number(address, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
 } // namespace
@@ -298,7 +300,8 @@ void TQXBinHexPrivate::DrawCellLines(TPageCanvas& page, const binhex::TLineLayou
         } else {
             page.Painter.setPen(page.Colors.Text);
             page.Painter.drawText(left, y + page.Ascent,
-                                  HexOffsetText(linePos, layout.OffsetDigits) + QLatin1Char(':'));
+                                  HexOffsetText(linePos, AddressBase, layout.OffsetDigits) +
+                                      QLatin1Char(':'));
             page.Painter.fillRect(
                 QRect(left + layout.TintStart() * w, y, w * layout.TintUnits(), LineHeight + 1),
                 page.Colors.HexBack);
@@ -429,7 +432,8 @@ void TQXBinHexPrivate::DrawGutterCell(TPageCanvas& page, int y, TOffset linePos,
 }
 
 void TQXBinHexPrivate::DrawReadErrorPage(TPageCanvas& page) {
-    const QString text = FormatW(ReadErrorText, {HexOffsetText(ViewPos, HexOffsetLen)});
+    const QString text =
+        FormatW(ReadErrorText, {HexOffsetText(ViewPos, AddressBase, HexOffsetLen)});
     const int textWidth = OutputTextWidth(page.Font, text, page.Options);
     const int x = std::max((page.Width() - textWidth) / 2, LeftMargin());
     const int y = std::max((page.Height() - LineHeight) / 2, 0);

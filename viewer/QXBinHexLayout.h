@@ -35,13 +35,15 @@ constexpr TOffset BufferStartFor(TOffset pos, int bufMaxOffset, int charSize) {
     return start;
 }
 
-// Hex digits of the offset column: the digits of fileSize, at least 8, raised to an even count;
-// 0 for an empty source (fileSize < charSize).
-constexpr int HexOffsetDigits(TOffset fileSize, int charSize) {
+// Hex digits of the offset column: the digits of fileSize + addressBase (both at most 2^63 - 1,
+// so the sum fits 64 bits unsigned), at least 8, raised to an even count; 0 for an empty source
+// (fileSize < charSize).
+constexpr int HexOffsetDigits(TOffset fileSize, int charSize, TOffset addressBase = 0) {
     if (fileSize < charSize)
         return 0;
     int digits = 0;
-    for (uint64_t v = static_cast<uint64_t>(fileSize); v != 0; v >>= 4)
+    for (uint64_t v = static_cast<uint64_t>(fileSize) + static_cast<uint64_t>(addressBase); v != 0;
+         v >>= 4)
         ++digits;
     if (digits < 8)
         digits = 8;

@@ -157,7 +157,8 @@ void TQXBinHexPrivate::DrawCellGlyphs(TPageCanvas& page, const binhex::TLineLayo
     // The offset: its hex digits, at least OffsetDigits of them, and a colon.
     std::array<int, 16> offsetDigits{};
     int n = 0;
-    for (auto v = static_cast<uint64_t>(linePos); v != 0 || n == 0; v >>= 4)
+    for (uint64_t v = static_cast<uint64_t>(linePos) + static_cast<uint64_t>(AddressBase);
+         v != 0 || n == 0; v >>= 4)
         offsetDigits[static_cast<size_t>(n++)] = static_cast<int>(v & 0xF);
     qreal x = left;
     for (int k = std::max(n, layout.OffsetDigits) - 1; k >= 0; --k)
@@ -193,6 +194,7 @@ TQXBinHexPrivate::TPageCache::TState TQXBinHexPrivate::PageState(const TPageCanv
     st.Mode = FMode;
     st.Cells = layout.Cells;
     st.OffsetDigits = layout.OffsetDigits;
+    st.AddressBase = AddressBase;
     st.LineSize = LineSize();
     st.FontKey = page.Font.key();
     st.LineHeight = LineHeight;

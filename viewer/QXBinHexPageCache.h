@@ -51,7 +51,7 @@ struct TPageCache {
         int Encoding = 0, ByteOrder = 0, TabSize = 0;
         bool Oem = false, NonPrintable = false, Monospaced = false;
         uint8_t FirstPrintable = 0;
-        int64_t MarkStart = 0, MarkLength = 0, FileSize = 0;
+        int64_t MarkStart = 0, MarkLength = 0, FileSize = 0, AddressBase = 0;
         bool operator==(const TState&) const = default;
     };
     // The image and StrPositions show State at ViewPos with Highlights (false: unknown).

@@ -2,6 +2,8 @@
 // applied as their setters say.
 #include "QXBinHex_p.h"
 
+#include <algorithm>
+
 int TQXBinHex::TextLineSpacing() const {
     return d->FTextLineSpacing;
 }
@@ -370,4 +372,18 @@ uint TQXBinHex::FontFooterColor() const {
 
 void TQXBinHex::setFontFooterColor(uint v) {
     d->FFontFooterColor = v;
+}
+
+TOffset TQXBinHex::AddressBase() const {
+    return d->AddressBase;
+}
+
+void TQXBinHex::setAddressBase(TOffset v) {
+    v = std::max<TOffset>(v, 0);
+    if (v == d->AddressBase)
+        return;
+    d->AddressBase = v;
+    d->HexOffsetLen = binhex::HexOffsetDigits(d->FileSize, d->CharSize(), v);
+    if (d->SourceAssigned())
+        d->Redraw();
 }

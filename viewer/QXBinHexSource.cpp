@@ -204,7 +204,7 @@ bool TQXBinHexPrivate::LoadFileSource(bool reopen) {
     FileSourceType = vfSrcFile;
     AllocBuffer();
     ReadBuffer(-1);
-    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
+    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize(), AddressBase);
 
     if (reopen)
         SetSelection(oldMarkStart, oldMarkLength, /*scroll=*/false, /*fireEvent=*/false,
@@ -236,7 +236,7 @@ bool TQXBinHexPrivate::LoadStreamSource() {
     FileSourceType = vfSrcStream;
     AllocBuffer();
     ReadBuffer(-1);
-    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize());
+    HexOffsetLen = binhex::HexOffsetDigits(FileSize, CharSize(), AddressBase);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "QXBinHex.h"
 #include "QXBinHexLayout.h"
+#include "QXBinHexMarks.h"
 #include "QXBinHexPageBuffer.h"
 #include "QXBinHexPageCache.h"
 #include "QXBinHexScrollState.h"
@@ -101,6 +102,9 @@ public:
     bool BufferOK = true;
     TFileUnicodeFmt FileUnicodeFmt = vfUnicodeUnknown;
     int HexOffsetLen = 8;
+    // Added to the offsets the offset column shows.
+    TOffset AddressBase = 0;
+    binhex::TMarkSet Marks;
     // The open file of the file source (closes itself) and the page buffer, whose Pos is BufferPos.
     platform::UniqueFile FileHandle;
     binhex::TPageBuffer Buffer;

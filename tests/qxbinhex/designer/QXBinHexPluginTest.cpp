@@ -45,14 +45,15 @@ TEST(QXBinHexPlugin, CreatesTheControlOfTheSharedLibrary) {
     ASSERT_NE(viewer, nullptr);
     // The property editor lists what the meta-object offers.
     const QMetaObject* meta = viewer->metaObject();
-    for (const char* name : {"Mode", "TextWidthHex", "TextEncoding", "AutoReload", "Color"})
+    for (const char* name :
+         {"Mode", "TextWidthHex", "TextEncoding", "AutoReload", "Color", "AddressBase"})
         EXPECT_GE(meta->indexOfProperty(name), 0) << name;
     // The signal/slot editor lists its signals.
     for (const char* signature :
          {"fileReloaded()", "selectionChanged()", "optionsChanged()", "scrolled()",
           "aboutToDrawLine(QPainter*,QString,QString,QRect,QPoint,bool*)",
           "lineDrawn(QPainter*,QString,QPoint,TQXBinHexOutputOptions)", "urlClicked(QByteArray)",
-          "searchProgress(qint64,qint64,bool*)"}) {
+          "searchProgress(qint64,qint64,bool*)", "marksChanged()"}) {
         const int index = meta->indexOfSignal(signature);
         ASSERT_GE(index, 0) << signature;
         EXPECT_EQ(meta->method(index).methodType(), QMetaMethod::Signal) << signature;
