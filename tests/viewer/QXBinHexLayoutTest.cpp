@@ -41,6 +41,19 @@ TEST(OffsetDigits, GrowAtPowersOfSixteenAndStayEven) {
     EXPECT_EQ(HexOffsetDigits(INT64_MAX, 1), 16);
 }
 
+TEST(OffsetDigits, CountTheLargestAddressWithTheBase) {
+    struct Case {
+        TOffset size, base;
+        int charSize, digits;
+    };
+    for (const Case& c : {Case{0, 0x10000000000LL, 1, 0}, Case{1, 0x10000000000LL, 2, 0},
+                          Case{0x100, 0xFFFFFEFFLL, 1, 8}, Case{0x100, 0xFFFFFF00LL, 1, 10},
+                          Case{0x10, 0x0FFFFFFFFFFFFFF0LL, 1, 16},
+                          Case{0x10, INT64_MAX - 0x10, 1, 16}, Case{INT64_MAX, INT64_MAX, 1, 16}})
+        EXPECT_EQ(HexOffsetDigits(c.size, c.charSize, c.base), c.digits)
+            << c.size << " + " << c.base;
+}
+
 TEST(LastChar, AlignedAndNeverNegative) {
     EXPECT_EQ(LastCharPos(0, 1), 0);
     EXPECT_EQ(LastCharPos(10, 1), 9);
