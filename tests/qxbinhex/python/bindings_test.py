@@ -60,6 +60,7 @@ class BindingsTest(unittest.TestCase):
         self.viewer.setMode(TQXBinHex.TQXBinHexMode.vbmodeHex)
         self.viewer.resize(640, 400)
         self.assertTrue(self.viewer.Open(self.path, redraw=True))
+        self.assertGreater(self.viewer.BufMaxOffset(), 0)
 
     def tearDown(self):
         self.viewer.deleteLater()
@@ -73,7 +74,8 @@ class BindingsTest(unittest.TestCase):
                 self.assertEqual(self.viewer.GetHex(pos), f"{source_byte(pos):02X}")
 
     def test_stream_source_stays_alive_while_the_control_reads_it(self):
-        data = source_bytes(1000)
+        # Larger than the page buffer, so that moving to its end reads the stream again.
+        data = source_bytes(4 * self.viewer.BufMaxOffset() + 64)
         stream = QBuffer()
         stream.setData(QByteArray(data))
         self.assertTrue(stream.open(QIODevice.OpenModeFlag.ReadOnly))
@@ -82,8 +84,8 @@ class BindingsTest(unittest.TestCase):
         del stream
         gc.collect()
         self.assertEqual(self.viewer.FileSourceType(), TQXBinHex.TFileSourceType.vfSrcStream)
-        self.viewer.SetViewPos(900, redraw=True)
-        self.assertEqual(self.viewer.GetHex(999), f"{data[999]:02X}")
+        self.viewer.SetViewPos(len(data) - 1, redraw=True)
+        self.assertEqual(self.viewer.GetHex(len(data) - 1), f"{data[-1]:02X}")
 
     def test_marks_are_found_as_the_last_added_covering_mark(self):
         marks = [

@@ -3,8 +3,8 @@ the window it built: shown, the file open, its header marked with a tool tip and
 counted from the example's base address. Exits with the example's status.
 Usage: example_check.py EXAMPLE FILE"""
 
-import importlib.util
 import os
+import runpy
 import sys
 
 from PyQt6.QtWidgets import QApplication
@@ -24,10 +24,10 @@ def check_window(example, path):
         mark = viewer.MarkAt(0)
         failures = [
             ("file size", viewer.FileSize(), os.path.getsize(path)),
-            ("address base", viewer.AddressBase(), example.FLASH_BASE),
+            ("address base", viewer.AddressBase(), example["FLASH_BASE"]),
             ("marks", viewer.MarkCount(), 1),
             ("mark start", mark.Start, 0),
-            ("mark length", mark.Length, example.HEADER_SIZE),
+            ("mark length", mark.Length, example["HEADER_SIZE"]),
             ("mark has a tool tip", bool(mark.Hint), True),
         ]
         failures = [f for f in failures if f[1] != f[2]]
@@ -39,12 +39,11 @@ def check_window(example, path):
 
 def main():
     example_path, path = sys.argv[1:3]
-    spec = importlib.util.spec_from_file_location("hexview", example_path)
-    example = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(example)
+    # Under a name of its own the example defines its constants and main() without running.
+    example = runpy.run_path(example_path, run_name="hexview")
     QApplication.exec = check_window(example, path)
     sys.argv = [example_path, path]
-    return example.main()
+    return example["main"]()
 
 
 if __name__ == "__main__":
