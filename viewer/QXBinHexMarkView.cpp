@@ -44,7 +44,7 @@ TQXBinHexMark TQXBinHex::MarkAt(TOffset pos) const {
 
 void TQXBinHexPrivate::MarksChanged() {
     // The page image is drawn by Redraw alone; a caller adding thousands of marks gets one drawing
-    // when control returns to the event loop. The marks' generation is part of the page state, so
+    // when control returns to the event loop. The marks' generation is in the page state, so
     // that drawing does not shift a page drawn with other marks.
     if (!MarksRedrawPosted) {
         MarksRedrawPosted = true;
@@ -106,8 +106,10 @@ void TQXBinHexPrivate::DrawMarkedChars(TPageCanvas& page, const QString& str, in
         const int to = extents[static_cast<size_t>(run.To)];
         page.Painter.fillRect(QRect(x + from, y, to - from, LineHeight), mark.BackColor);
         page.Painter.setPen(mark.TextColor.isValid() ? mark.TextColor : page.Colors.Text);
-        DrawOutputText(page.Painter, x + from, y, page.Options,
-                       str.mid(run.From, run.To - run.From));
+        const QString chars = str.mid(run.From, run.To - run.From);
+        if (!page.GlyphRuns ||
+            !DrawSimpleGlyphs(page, PrepareOutputText(chars, page.Options), x + from, y))
+            DrawOutputText(page.Painter, x + from, y, page.Options, chars);
     }
     page.Painter.setPen(page.Colors.Text);
 }
