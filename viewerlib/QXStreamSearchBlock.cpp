@@ -345,6 +345,28 @@ qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, 
     return at < 0 ? -1 : at / unitSize_;
 }
 
+SpellingsFinder::SpellingsFinder(const std::vector<QByteArray>& spellings) {
+    std::map<qsizetype, std::vector<QByteArray>> bySize;
+    for (const QByteArray& spelling : spellings)
+        bySize[spelling.size()].push_back(spelling);
+    for (const auto& [size, ofSize] : bySize)
+        finders_.push_back(std::make_unique<NeedleFinder>(ofSize, 1));
+}
+
+qsizetype SpellingsFinder::Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
+                                const std::function<bool(qsizetype)>& accept) const {
+    qsizetype best = -1;
+    for (const auto& finder : finders_) {
+        // Later sizes need only beat the nearest match so far.
+        const qsizetype from = !forward && best >= 0 ? best + 1 : first;
+        const qsizetype to = forward && best >= 0 ? best - 1 : last;
+        const qsizetype j = finder->Find(hay, forward, from, to, accept);
+        if (j >= 0)
+            best = j;
+    }
+    return best;
+}
+
 } // namespace qxsearch
 
 namespace {

@@ -135,6 +135,21 @@ private:
     Anchor second_;
 };
 
+// Finds the nearest of several byte strings of any sizes, one NeedleFinder per size: the
+// spellings of a text's first characters when a character has more than one.
+class SpellingsFinder {
+public:
+    explicit SpellingsFinder(const std::vector<QByteArray>& spellings);
+
+    // The nearest byte index in first..last, in the search direction, where a spelling occurs and
+    // accept(index) holds; -1 when there is none.
+    qsizetype Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
+                   const std::function<bool(qsizetype)>& accept) const;
+
+private:
+    std::vector<std::unique_ptr<NeedleFinder>> finders_;
+};
+
 // The units as bytes in memory order.
 inline QByteArrayView UnitBytes(const char16_t* units, qsizetype count) {
     return {reinterpret_cast<const char*>(units), count * 2};
