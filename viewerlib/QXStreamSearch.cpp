@@ -207,6 +207,11 @@ int64_t TQXStreamSearch::SearchFrom(const QString& Text, TQXEncoding Encoding,
         return -1;
     if (FCharSize == 2 || qxsearch::BytePageOf(Encoding) || !run.utf8Needle.isEmpty())
         return SearchFixed(run);
+    if (qxsearch::DoubleBytePageOf(Encoding)) {
+        const int64_t found = SearchDoubleByte(run);
+        if (found != qxsearch::NotSearched)
+            return found;
+    }
     if (!run.caseSensitive && qxsearch::IsUtf8(Encoding)) {
         const int64_t found = SearchUtf8Folded(run);
         if (found != qxsearch::NotSearched)

@@ -150,6 +150,27 @@ private:
     std::vector<std::unique_ptr<NeedleFinder>> finders_;
 };
 
+// A code page without shift states whose characters are one byte or two, each decoding to one
+// UTF-16 unit, as the converter reads it: at a character's start, a byte that leads a pair with
+// the byte after it takes that byte along; any other byte is a character by itself (a lead byte
+// before a byte it does not pair with decodes alone as the converter's substitute).
+struct DoubleBytePage {
+    std::bitset<65536> pairs;                // lead << 8 | trail: the two form one character
+    std::array<char16_t, 65536> pairUnits{}; // the unit of each such pair
+    std::array<char16_t, 256> single{};      // a byte that is a character by itself
+    std::array<char16_t, 256> atEnd{};       // the same for the last byte of the data
+    std::array<bool, 256> leads{};           // the byte forms a pair with some byte after it
+
+    bool IsPair(unsigned char lead, unsigned char trail) const {
+        return pairs.test(static_cast<std::size_t>(lead) << 8 | trail);
+    }
+};
+
+// The table of Shift-JIS, GBK, Big5, the Korean pages and the other stateless double-byte pages
+// (the code page the encoding resolves to decides), read from the converter on first use; nullptr
+// for any other encoding.
+const DoubleBytePage* DoubleBytePageOf(TQXEncoding encoding);
+
 // The units as bytes in memory order.
 inline QByteArrayView UnitBytes(const char16_t* units, qsizetype count) {
     return {reinterpret_cast<const char*>(units), count * 2};
