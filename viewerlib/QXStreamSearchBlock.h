@@ -171,6 +171,18 @@ struct DoubleBytePage {
 // for any other encoding.
 const DoubleBytePage* DoubleBytePageOf(TQXEncoding encoding);
 
+// The units of text as bytes in the order of UTF-16 BE or LE.
+QByteArray StreamUnitBytes(QStringView text, bool bigEndian);
+
+// The spellings, as UTF-16 BE or LE bytes, of the case variants of a run of units of a text in
+// comparison forms (WideFold): every unit that folds to the same. The run is the longest whose
+// variants combine into at most 8 spellings, first among equals; a single unit when none does.
+struct CaseVariants {
+    qsizetype start = 0; // the run's first unit in the text
+    std::vector<QByteArray> spellings;
+};
+CaseVariants WideCaseVariants(QStringView keys, bool bigEndian);
+
 // The units as bytes in memory order.
 inline QByteArrayView UnitBytes(const char16_t* units, qsizetype count) {
     return {reinterpret_cast<const char*>(units), count * 2};
@@ -190,6 +202,5 @@ struct TQXStreamSearch::SearchRun {
     int64_t maxPos = 0;
     std::vector<char> buffer = std::vector<char>(SearchBlockSize);
     std::vector<char> scratch = std::vector<char>(SearchBlockSize);
-    std::vector<char> folded = std::vector<char>(SearchBlockSize);
     std::vector<int64_t> charStarts; // sorted; found by CharStartsAround, read from a certain one
 };

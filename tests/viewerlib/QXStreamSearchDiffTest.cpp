@@ -45,7 +45,8 @@ protected:
                  // stays out of step until the next ASCII letter
             return {u"\u554A\u963F\u57C3\uFF41"_qs, u"ab\u963F\u4E04"_qs, u"\u554A\uFF41"_qs};
         default:
-            return {u"xyz -_\u0436\u20AC"_qs, u"abABk\u212A\u0434\u0414"_qs, u"xa -_\u0436"_qs};
+            return {u"xyz -_\u0436\u20AC"_qs, u"abABk\u212Ai\u0130\u0434\u0414"_qs,
+                    u"xa -_\u0436"_qs};
         }
     }
 
