@@ -1,9 +1,10 @@
 // SearchBench.cpp — stream search throughput on 256 MiB files of random text (ANSI, UTF-8 with
-// Latin and Cyrillic texts, UTF-16), forward and backward, with and without case, next to grep -F
-// -c and grep -i -F -c for the text's bytes on the same file in the same run. The files are made in
-// a temporary folder and removed at the end. Counters: MBps the search's speed, grep_MBps grep's
-// (best of three), ratio the first over the second (shown with a "/s" suffix, being divided by the
-// elapsed time like MBps).
+// Latin and Cyrillic texts, UTF-16, Shift-JIS and GBK), forward and backward, with and without
+// case, next to grep -F -c and grep -i -F -c for the text's bytes on the same file in the same run.
+// The files are made in a temporary folder and removed at the end. Counters: MBps the search's
+// speed, grep_MBps grep's (best of three), ratio the first over the second (shown with a "/s"
+// suffix, being divided by the elapsed time like MBps).
+#include "Codepage.h"
 #include "QXStreamSearch.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,13 @@ const Needles Latin = {"Latin", QStringLiteral("Quartz quota"), QStringLiteral("
 const Needles Cyrillic = {"Cyrillic", QStringLiteral("Объём съезда"),
                           QStringLiteral("подъезд Вьюги")};
 
+// Double-byte texts: a Latin word and characters that the random words of the page never use.
+constexpr TQXEncoding ShiftJis = 112;
+constexpr TQXEncoding Gbk = 97;
+const Needles Japanese = {"Japanese", QStringLiteral("USBメモリ装置"),
+                          QStringLiteral("ソフトウェア更新")};
+const Needles Chinese = {"Chinese", QStringLiteral("USB设备驱动"), QStringLiteral("软件更新程序")};
+
 struct Sample {
     QString name;
     TQXEncoding encoding;
@@ -46,13 +54,39 @@ QByteArray Encode(const QString& text, TQXEncoding encoding) {
         return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     if (encoding == Utf8)
         return text.toUtf8();
+    if (encoding == ShiftJis || encoding == Gbk)
+        return platform::EncodeCodepage(CodepageID(encoding), text);
     return text.toLatin1();
+}
+
+// The letters of the random words: Latin, with Cyrillic words mixed in for UTF-8; for a double-byte
+// page the ideographs from U+4E00 up that it holds (and kana for Shift-JIS), but none of the
+// needles' characters.
+QString WordLetters(const Sample& sample) {
+    if (sample.encoding != ShiftJis && sample.encoding != Gbk)
+        return QStringLiteral("abcdefghijklmnoprstuvwxyzABCDEFGHIJKLMNOPRSTUVWXYZ");
+    QString needles;
+    for (const Needles& n : sample.needles)
+        needles += n.forward + n.backward;
+    QString letters;
+    const auto add = [&](char16_t from, char16_t to) {
+        for (char16_t c = from; c <= to; ++c) {
+            const QString one(QChar{c});
+            if (!needles.contains(one) &&
+                CodepageToUnicode(Encode(one, sample.encoding), sample.encoding) == one)
+                letters += one;
+        }
+    };
+    if (sample.encoding == ShiftJis)
+        add(0x3041, 0x3093);
+    add(0x4E00, 0x9FA5);
+    return letters;
 }
 
 // Lines of random words; the UTF-8 file mixes in Cyrillic words.
 void WriteSample(const Sample& sample) {
     std::mt19937 rng(42);
-    const QString latin = QStringLiteral("abcdefghijklmnoprstuvwxyzABCDEFGHIJKLMNOPRSTUVWXYZ");
+    const QString latin = WordLetters(sample);
     const QString cyrillic = QStringLiteral("абвгдежзийклмнопрстуфхцчшщыэюя");
     QFile file(sample.path);
     if (!file.open(QIODevice::WriteOnly))
@@ -167,6 +201,11 @@ int main(int argc, char** argv) {
          EncodingUnicodeLE,
          dir.filePath(QStringLiteral("utf16.txt")),
          {Latin}},
+        {QStringLiteral("ShiftJis"),
+         ShiftJis,
+         dir.filePath(QStringLiteral("shiftjis.txt")),
+         {Japanese}},
+        {QStringLiteral("Gbk"), Gbk, dir.filePath(QStringLiteral("gbk.txt")), {Chinese}},
     };
     std::printf("grep runs in locale %s\n",
                 qEnvironmentVariable("LC_ALL", qEnvironmentVariable("LANG", "C"))

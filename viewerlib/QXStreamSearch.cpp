@@ -9,11 +9,23 @@
 #include <QIODevice>
 #include <bit>
 #include <limits>
+#include <memory>
 
 namespace {
 
 QString ReadErrorText(int64_t offset) {
     return QStringLiteral("Read error at offset %1").arg(offset);
+}
+
+// Whether the units from at on fold to the comparison forms of the text.
+bool FoldedEqual(const QString& keys, const std::function<char16_t(qsizetype)>& unitAt,
+                 qsizetype at) {
+    const qxsearch::FoldTable& fold = qxsearch::WideFold();
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        if (fold[unitAt(at + k)] != keys[k].unicode())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -207,6 +219,11 @@ int64_t TQXStreamSearch::SearchFrom(const QString& Text, TQXEncoding Encoding,
         return -1;
     if (FCharSize == 2 || qxsearch::BytePageOf(Encoding) || !run.utf8Needle.isEmpty())
         return SearchFixed(run);
+    if (qxsearch::DoubleBytePageOf(Encoding)) {
+        const int64_t found = SearchDoubleByte(run);
+        if (found != qxsearch::NotSearched)
+            return found;
+    }
     if (!run.caseSensitive && qxsearch::IsUtf8(Encoding)) {
         const int64_t found = SearchUtf8Folded(run);
         if (found != qxsearch::NotSearched)
@@ -230,7 +247,11 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
     bool possible = true;
     bool translate = false;
     qxsearch::ByteClasses canonical{};
-    QString wideNeedle;
+    const bool bigEndian = run.encoding == EncodingUnicodeBE;
+    // Without case, UTF-16 is searched for the case variants of a run of the text's units, and
+    // each candidate is folded and compared whole; its needle lies window units into the match.
+    QString wideKeys;
+    qxsearch::CaseVariants variants;
     if (page) {
         const qxsearch::FoldTable& fold = qxsearch::AnsiFold();
         const auto key = [&](char16_t c) { return run.caseSensitive ? c : fold[c]; };
@@ -255,16 +276,19 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
         }
     } else if (utf8) {
         needle = run.utf8Needle;
+    } else if (run.caseSensitive) {
+        needle = qxsearch::StreamUnitBytes(run.text, bigEndian);
     } else {
-        wideNeedle =
-            run.caseSensitive ? run.text : qxsearch::Folded(run.text, qxsearch::WideFold());
-        needle = qxsearch::UnitBytes(reinterpret_cast<const char16_t*>(wideNeedle.utf16()),
-                                     wideNeedle.size())
-                     .toByteArray();
+        wideKeys = qxsearch::Folded(run.text, qxsearch::WideFold());
+        variants = qxsearch::WideCaseVariants(wideKeys, bigEndian);
     }
-    const qxsearch::NeedleFinder finder(needle, charSize, translate ? &canonical : nullptr);
-    const bool swap =
-        (run.encoding == EncodingUnicodeBE) != (std::endian::native == std::endian::big);
+    const std::unique_ptr<const qxsearch::NeedleFinder> finder =
+        variants.spellings.empty()
+            ? std::make_unique<const qxsearch::NeedleFinder>(needle, charSize,
+                                                             translate ? &canonical : nullptr)
+            : std::make_unique<const qxsearch::NeedleFinder>(variants.spellings, charSize);
+    const qsizetype window = variants.start;
+    const bool swap = bigEndian != (std::endian::native == std::endian::big);
 
     bool continuation = false;
     for (;;) {
@@ -289,6 +313,7 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             const char* raw = run.buffer.data();
             QByteArrayView hay(raw, rules.units * charSize);
             std::function<bool(qsizetype)> separatorAt;
+            std::function<char16_t(qsizetype)> unitAt;
             if (page) {
                 separatorAt = [&](qsizetype i) {
                     return page->separator[static_cast<unsigned char>(raw[i])];
@@ -296,20 +321,20 @@ int64_t TQXStreamSearch::SearchFixed(SearchRun& run) {
             } else if (utf8) {
                 separatorAt = [raw](qsizetype i) { return qxsearch::Utf8SeparatorByte(raw[i]); };
             } else {
-                auto* units = reinterpret_cast<char16_t*>(run.buffer.data());
-                if (swap) {
-                    for (qsizetype i = 0; i < rules.units; ++i)
-                        units[i] = static_cast<char16_t>(units[i] << 8 | units[i] >> 8);
-                }
-                if (!run.caseSensitive) {
-                    auto* folded = reinterpret_cast<char16_t*>(run.folded.data());
-                    qxsearch::FoldUnits(units, folded, rules.units, qxsearch::WideFold());
-                    hay = qxsearch::UnitBytes(folded, rules.units);
-                }
-                separatorAt = [units](qsizetype i) { return IsWordSeparator(units[i]); };
+                const auto* units = reinterpret_cast<const char16_t*>(raw);
+                unitAt = [units, swap](qsizetype i) {
+                    return swap ? static_cast<char16_t>(units[i] << 8 | units[i] >> 8) : units[i];
+                };
+                separatorAt = [&](qsizetype i) { return IsWordSeparator(unitAt(i)); };
             }
-            j = finder.Find(hay, run.forward, rules.First(), rules.Last(),
-                            [&](qsizetype c) { return rules.Accepts(c, separatorAt); });
+            const qsizetype c =
+                finder->Find(hay, run.forward, rules.First() + window, rules.Last() + window,
+                             [&](qsizetype candidate) {
+                                 const qsizetype at = candidate - window;
+                                 return (wideKeys.isEmpty() || FoldedEqual(wideKeys, unitAt, at)) &&
+                                        rules.Accepts(at, separatorAt);
+                             });
+            j = c < 0 ? -1 : c - window;
         }
         if (j >= 0) {
             const int64_t start = blockStart + static_cast<int64_t>(j) * charSize;

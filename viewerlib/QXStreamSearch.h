@@ -174,6 +174,9 @@ private:
     // The case-insensitive UTF-8 search on the bytes as read; qxsearch::NotSearched for a text it
     // does not suit, which the decoding search then looks for.
     int64_t SearchUtf8Folded(SearchRun& run);
+    // The search of a stateless double-byte page on the bytes as read; qxsearch::NotSearched for a
+    // text it does not suit, which the decoding search then looks for.
+    int64_t SearchDoubleByte(SearchRun& run);
     CharStarts CharStartsAround(SearchRun& run, int64_t offset);
 
     QIODevice* FStream = nullptr;

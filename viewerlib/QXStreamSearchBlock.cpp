@@ -345,6 +345,88 @@ qsizetype NeedleFinder::Find(QByteArrayView hay, bool forward, qsizetype first, 
     return at < 0 ? -1 : at / unitSize_;
 }
 
+QByteArray StreamUnitBytes(QStringView text, bool bigEndian) {
+    QByteArray bytes;
+    bytes.reserve(2 * text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const auto high = static_cast<char>(u >> 8);
+        const auto low = static_cast<char>(u & 0xFF);
+        bytes.append(bigEndian ? high : low);
+        bytes.append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+CaseVariants WideCaseVariants(QStringView keys, bool bigEndian) {
+    constexpr std::size_t MaxSpellings = 8;
+    constexpr qsizetype MaxRun = 16;
+    const FoldTable& fold = WideFold();
+    std::vector<std::size_t> classSize(65536);
+    for (char16_t key : fold)
+        ++classSize[key];
+    const auto sizeOf = [&](qsizetype i) { return classSize[keys[i].unicode()]; };
+    qsizetype bestStart = 0;
+    qsizetype bestLength = 0;
+    for (qsizetype s = 0; s < keys.size(); ++s) {
+        std::size_t product = 1;
+        qsizetype e = s;
+        while (e < keys.size() && e - s < MaxRun && product * sizeOf(e) <= MaxSpellings)
+            product *= sizeOf(e++);
+        if (e - s > bestLength) {
+            bestStart = s;
+            bestLength = e - s;
+        }
+    }
+    if (bestLength == 0) {
+        // Every unit has more variants than that: the one with the fewest.
+        for (qsizetype i = 1; i < keys.size(); ++i) {
+            if (sizeOf(i) < sizeOf(bestStart))
+                bestStart = i;
+        }
+        bestLength = 1;
+    }
+    std::vector<std::vector<char16_t>> members(static_cast<std::size_t>(bestLength));
+    for (char32_t u = 0; u < 65536; ++u) {
+        for (qsizetype k = 0; k < bestLength; ++k) {
+            if (fold[u] == keys[bestStart + k])
+                members[static_cast<std::size_t>(k)].push_back(static_cast<char16_t>(u));
+        }
+    }
+    std::vector<QByteArray> spellings = {QByteArray()};
+    for (const std::vector<char16_t>& variants : members) {
+        std::vector<QByteArray> longer;
+        for (const QByteArray& prefix : spellings) {
+            for (char16_t v : variants)
+                longer.push_back(prefix + StreamUnitBytes(QStringView(&v, 1), bigEndian));
+        }
+        spellings = std::move(longer);
+    }
+    return {bestStart, std::move(spellings)};
+}
+
+SpellingsFinder::SpellingsFinder(const std::vector<QByteArray>& spellings) {
+    std::map<qsizetype, std::vector<QByteArray>> bySize;
+    for (const QByteArray& spelling : spellings)
+        bySize[spelling.size()].push_back(spelling);
+    for (const auto& [size, ofSize] : bySize)
+        finders_.push_back(std::make_unique<NeedleFinder>(ofSize, 1));
+}
+
+qsizetype SpellingsFinder::Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
+                                const std::function<bool(qsizetype)>& accept) const {
+    qsizetype best = -1;
+    for (const auto& finder : finders_) {
+        // Later sizes need only beat the nearest match so far.
+        const qsizetype from = !forward && best >= 0 ? best + 1 : first;
+        const qsizetype to = forward && best >= 0 ? best - 1 : last;
+        const qsizetype j = finder->Find(hay, forward, from, to, accept);
+        if (j >= 0)
+            best = j;
+    }
+    return best;
+}
+
 } // namespace qxsearch
 
 namespace {

@@ -135,6 +135,54 @@ private:
     Anchor second_;
 };
 
+// Finds the nearest of several byte strings of any sizes, one NeedleFinder per size: the
+// spellings of a text's first characters when a character has more than one.
+class SpellingsFinder {
+public:
+    explicit SpellingsFinder(const std::vector<QByteArray>& spellings);
+
+    // The nearest byte index in first..last, in the search direction, where a spelling occurs and
+    // accept(index) holds; -1 when there is none.
+    qsizetype Find(QByteArrayView hay, bool forward, qsizetype first, qsizetype last,
+                   const std::function<bool(qsizetype)>& accept) const;
+
+private:
+    std::vector<std::unique_ptr<NeedleFinder>> finders_;
+};
+
+// A code page without shift states whose characters are one byte or two, each decoding to one
+// UTF-16 unit, as the converter reads it: at a character's start, a byte that leads a pair with
+// the byte after it takes that byte along; any other byte is a character by itself (a lead byte
+// before a byte it does not pair with decodes alone as the converter's substitute).
+struct DoubleBytePage {
+    std::bitset<65536> pairs;                // lead << 8 | trail: the two form one character
+    std::array<char16_t, 65536> pairUnits{}; // the unit of each such pair
+    std::array<char16_t, 256> single{};      // a byte that is a character by itself
+    std::array<char16_t, 256> atEnd{};       // the same for the last byte of the data
+    std::array<bool, 256> leads{};           // the byte forms a pair with some byte after it
+
+    bool IsPair(unsigned char lead, unsigned char trail) const {
+        return pairs.test(static_cast<std::size_t>(lead) << 8 | trail);
+    }
+};
+
+// The table of Shift-JIS, GBK, Big5, the Korean pages and the other stateless double-byte pages
+// (the code page the encoding resolves to decides), read from the converter on first use; nullptr
+// for any other encoding.
+const DoubleBytePage* DoubleBytePageOf(TQXEncoding encoding);
+
+// The units of text as bytes in the order of UTF-16 BE or LE.
+QByteArray StreamUnitBytes(QStringView text, bool bigEndian);
+
+// The spellings, as UTF-16 BE or LE bytes, of the case variants of a run of units of a text in
+// comparison forms (WideFold): every unit that folds to the same. The run is the longest whose
+// variants combine into at most 8 spellings, first among equals; a single unit when none does.
+struct CaseVariants {
+    qsizetype start = 0; // the run's first unit in the text
+    std::vector<QByteArray> spellings;
+};
+CaseVariants WideCaseVariants(QStringView keys, bool bigEndian);
+
 // The units as bytes in memory order.
 inline QByteArrayView UnitBytes(const char16_t* units, qsizetype count) {
     return {reinterpret_cast<const char*>(units), count * 2};
@@ -154,6 +202,5 @@ struct TQXStreamSearch::SearchRun {
     int64_t maxPos = 0;
     std::vector<char> buffer = std::vector<char>(SearchBlockSize);
     std::vector<char> scratch = std::vector<char>(SearchBlockSize);
-    std::vector<char> folded = std::vector<char>(SearchBlockSize);
     std::vector<int64_t> charStarts; // sorted; found by CharStartsAround, read from a certain one
 };

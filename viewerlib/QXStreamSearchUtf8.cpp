@@ -6,8 +6,6 @@
 
 #include <QChar>
 #include <algorithm>
-#include <map>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -122,13 +120,7 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
     }
     if (prefixes.size() > MaxPrefixes)
         return qxsearch::NotSearched;
-    // One byte search for the spellings of each length.
-    std::map<qsizetype, std::vector<QByteArray>> bySize;
-    for (const QByteArray& prefix : prefixes)
-        bySize[prefix.size()].push_back(prefix);
-    std::vector<std::unique_ptr<qxsearch::NeedleFinder>> finders;
-    for (const auto& [size, spellings] : bySize)
-        finders.push_back(std::make_unique<qxsearch::NeedleFinder>(spellings, 1));
+    const qxsearch::SpellingsFinder finder(prefixes);
 
     // A match's bytes and the one after them lie within reach of its start.
     const int64_t reach = 3 * static_cast<int64_t>(length) + 1;
@@ -153,20 +145,11 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
     // The nearest accepted match among all spellings, in the search direction.
     const auto nearest = [&](int64_t read, qsizetype first, qsizetype last,
                              const std::function<bool(qsizetype, const Utf8Match&)>& accept) {
-        qsizetype best = -1;
-        const QByteArrayView hay(run.buffer.data(), read);
-        for (const auto& finder : finders) {
-            // Later spellings need only beat the nearest match so far.
-            const qsizetype from = !run.forward && best >= 0 ? best + 1 : first;
-            const qsizetype to = run.forward && best >= 0 ? best - 1 : last;
-            const qsizetype j = finder->Find(hay, run.forward, from, to, [&](qsizetype at) {
-                const Utf8Match m = matchAt(at, read);
-                return m.end >= 0 && accept(at, m);
-            });
-            if (j >= 0)
-                best = j;
-        }
-        return best;
+        return finder.Find(QByteArrayView(run.buffer.data(), read), run.forward, first, last,
+                           [&](qsizetype at) {
+                               const Utf8Match m = matchAt(at, read);
+                               return m.end >= 0 && accept(at, m);
+                           });
     };
     const auto found = [&](int64_t blockStart, qsizetype at, int64_t read) {
         const Utf8Match m = matchAt(at, read);
