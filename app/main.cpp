@@ -7,11 +7,16 @@
 #include "VornexApplication.h"
 #include "ui_main.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QUrl>
 
 TForm1* Form1 = nullptr;
 
@@ -24,6 +29,24 @@ constexpr int StatusPanel0Width = 800;
 
 const QString CurrentFileLabel = QStringLiteral("Текущий файл: ");
 
+// "All files" first, so that a dialog opened with its first filter shows every file.
+const QStringList ImageFileFilters = {
+    QStringLiteral("Все файлы (*)"),
+    QStringLiteral("Двоичные образы (*.bin *.rom *.img)"),
+    QStringLiteral("Intel HEX (*.hex *.ihx *.ihex)"),
+    QStringLiteral("S-записи (*.s19 *.s28 *.s37 *.srec *.mot)"),
+};
+
+// The first local file among a drag's URLs; empty when there is none.
+QString DroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls())
+        return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            return url.toLocalFile();
+    return {};
+}
+
 } // namespace
 
 QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int width) {
@@ -33,7 +56,8 @@ QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()),
-      OpenDialog1(TFileDialog::OpenKind, this), SaveDialog1(TFileDialog::SaveKind, this) {
+      OpenDialog1(TFileDialog::OpenKind, this), CompareDialog1(TFileDialog::OpenKind, this),
+      SaveDialog1(TFileDialog::SaveKind, this) {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -61,8 +85,18 @@ TForm1::TForm1(QWidget* parent)
     move(191, 145);
 
     Result.Viewer = ui->QXBinHex2;
+    Source.Viewer = ui->QXBinHex1;
+    for (TFileDialog* dialog : {&OpenDialog1, &CompareDialog1, &SaveDialog1})
+        dialog->Filters = ImageFileFilters;
+    setAcceptDrops(true);
+    // Every move of a page ends in a paint of its viewport, whatever moved it (keys, wheel, bars,
+    // a selecting drag), so that is where the other viewer follows while comparing.
+    ui->QXBinHex1->viewport()->installEventFilter(this);
+    ui->QXBinHex2->viewport()->installEventFilter(this);
 
     connect(ui->Open1, &QAction::triggered, this, [this] { RunCommand([this] { Open1Click(); }); });
+    connect(ui->Compare1, &QAction::triggered, this,
+            [this] { RunCommand([this] { Compare1Click(); }); });
     connect(ui->N1, &QAction::triggered, this, [this] { RunCommand([this] { N1Click(); }); });
     connect(ui->About1, &QAction::triggered, this,
             [this] { RunCommand([this] { About1Click(); }); });
@@ -81,13 +115,14 @@ int TForm1::DataSizeIndex() const {
 void TForm1::Open1Click() {
     if (!OpenDialog1.Execute())
         return;
-    SourceFileName = QFile::encodeName(OpenDialog1.FileName).toStdString();
+    OpenSourceFile(OpenDialog1.FileName);
+}
+
+void TForm1::OpenSourceFile(const QString& name) {
+    SourceFileName = QFile::encodeName(name).toStdString();
     ReadImageFile();
-    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
-    // The working image was just read again, so the viewer shows the file as it is now, too.
-    if (ui->QXBinHex1->FileName() == name && ui->QXBinHex1->SourceAssigned())
-        ui->QXBinHex1->Open(QString(), /*redraw=*/false);
-    ui->QXBinHex1->Open(name, /*redraw=*/true);
+    EndComparison();
+    ShowSourceImage();
     // The panel's width is fixed, so the text is elided once, here.
     StatusPanel0->setText(CurrentFileCaption(name, StatusPanel0->fontMetrics(),
                                              StatusPanel0->contentsRect().width()));
@@ -96,18 +131,70 @@ void TForm1::Open1Click() {
     ui->Button2->setEnabled(true);
 }
 
+void TForm1::ShowSourceImage() {
+    if (ImageFromRecords) {
+        ShowImageBytes(Source, ImageBuffer, ImageSize, ImageOrigin);
+        return;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
+    // The working image was just read again, so the viewer shows the file as it is now, too.
+    if (ui->QXBinHex1->FileName() == name && ui->QXBinHex1->SourceAssigned())
+        ui->QXBinHex1->Open(QString(), /*redraw=*/false);
+    ui->QXBinHex1->setAddressBase(0);
+    ui->QXBinHex1->Open(name, /*redraw=*/true);
+    // The viewer has let go of a record file's stream.
+    Source.ResultStream.reset();
+}
+
 void TForm1::Button1Click() {
+    EndComparison();
     MirrorAddresses(DataSizeIndex(), ui->RadioButton1->isChecked(), Result);
 }
 
 void TForm1::Button2Click() {
+    EndComparison();
     InvertData(Result);
 }
 
 void TForm1::N1Click() {
     if (!SaveDialog1.Execute())
         return;
-    SaveImageFile(QFile::encodeName(SaveDialog1.FileName).toStdString());
+    const std::string path = QFile::encodeName(SaveDialog1.FileName).toStdString();
+    if (Comparison.Active)
+        SaveImageBytes(path, Comparison.Bytes.data(), static_cast<int64_t>(Comparison.Bytes.size()),
+                       Comparison.Origin);
+    else
+        SaveImageFile(path);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_F8 && Comparison.Active &&
+        (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        GoToDifference(modifiers == Qt::ShiftModifier ? TSearchDirection::Backward
+                                                      : TSearchDirection::Forward);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString name = DroppedFile(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    RunCommand([this, &name] { OpenSourceFile(name); });
+}
+
+void OpenCommandLineFile(TForm1& form, const QStringList& arguments) {
+    if (arguments.size() != 2)
+        return;
+    RunCommand([&form, &arguments] { form.OpenSourceFile(arguments[1]); });
 }
 
 void TForm1::About1Click() {
