@@ -72,6 +72,8 @@ void TForm1::EndComparison() {
     ui->QXBinHex1->ClearMarks();
     ui->QXBinHex2->ClearMarks();
     Comparison = TComparisonState();
+    if (!SourceFileName.empty())
+        ShowCurrentFile();
 }
 
 void TForm1::GoToDifference(TSearchDirection direction) {

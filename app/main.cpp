@@ -123,12 +123,17 @@ void TForm1::OpenSourceFile(const QString& name) {
     ReadImageFile();
     EndComparison();
     ShowSourceImage();
+    ShowCurrentFile();
+    ui->Button1->setEnabled(true);
+    ui->Button2->setEnabled(true);
+}
+
+void TForm1::ShowCurrentFile() {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
     // The panel's width is fixed, so the text is elided once, here.
     StatusPanel0->setText(CurrentFileCaption(name, StatusPanel0->fontMetrics(),
                                              StatusPanel0->contentsRect().width()));
     StatusPanel0->setToolTip(name);
-    ui->Button1->setEnabled(true);
-    ui->Button2->setEnabled(true);
 }
 
 void TForm1::ShowSourceImage() {

@@ -52,7 +52,8 @@ public:
     // second in the result viewer, marks the differing ranges in both viewers, reports them in
     // panel 0 and makes the viewers scroll together until EndComparison.
     void CompareWith(const QString& name);
-    // Clears the marks and lets the viewers scroll apart; nothing when not comparing.
+    // Clears the marks, lets the viewers scroll apart and names the source file in panel 0 again;
+    // nothing when not comparing.
     void EndComparison();
     bool Comparing() const { return Comparison.Active; }
     // Brings the next (previous) difference after (before) the last one gone to onto both viewers;
@@ -81,6 +82,8 @@ protected:
 
 private:
     void ShowSourceImage();
+    // Panel 0 names SourceFileName; its tool tip holds the whole path.
+    void ShowCurrentFile();
     // Moves follower to the address leader shows at its top when leader moved since last seen.
     void FollowScroll(TQXBinHex* leader, TQXBinHex* follower);
     void NoteViewPositions();
