@@ -141,14 +141,17 @@ void TForm1::ShowSourceImage() {
         ShowImageBytes(Source, ImageBuffer, ImageSize, ImageOrigin);
         return;
     }
+    // A record file's stream goes only once the viewer has let go of it.
+    if (Source.ResultStream) {
+        ui->QXBinHex1->OpenStream(nullptr, /*redraw=*/false);
+        Source.ResultStream.reset();
+    }
     const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
     // The working image was just read again, so the viewer shows the file as it is now, too.
     if (ui->QXBinHex1->FileName() == name && ui->QXBinHex1->SourceAssigned())
         ui->QXBinHex1->Open(QString(), /*redraw=*/false);
     ui->QXBinHex1->setAddressBase(0);
     ui->QXBinHex1->Open(name, /*redraw=*/true);
-    // The viewer has let go of a record file's stream.
-    Source.ResultStream.reset();
 }
 
 void TForm1::Button1Click() {
