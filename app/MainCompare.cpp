@@ -91,14 +91,11 @@ void TForm1::GoToDifference(TSearchDirection direction) {
     NoteViewPositions();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint && Comparison.Active) {
-        if (watched == ui->QXBinHex1->viewport())
-            FollowScroll(ui->QXBinHex1, ui->QXBinHex2);
-        else if (watched == ui->QXBinHex2->viewport())
-            FollowScroll(ui->QXBinHex2, ui->QXBinHex1);
-    }
-    return QMainWindow::eventFilter(watched, event);
+void TForm1::FollowScrollOf(QObject* viewport) {
+    if (viewport == ui->QXBinHex1->viewport())
+        FollowScroll(ui->QXBinHex1, ui->QXBinHex2);
+    else if (viewport == ui->QXBinHex2->viewport())
+        FollowScroll(ui->QXBinHex2, ui->QXBinHex1);
 }
 
 void TForm1::FollowScroll(TQXBinHex* leader, TQXBinHex* follower) {

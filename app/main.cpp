@@ -14,9 +14,13 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
+#include <QWindow>
+#include <utility>
 
 TForm1* Form1 = nullptr;
 
@@ -24,10 +28,12 @@ namespace {
 
 constexpr int ClientWidth = 854;
 constexpr int ClientHeight = 682;
+constexpr int MenuBarHeight = 18;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanel0Width = 800;
 
 const QString CurrentFileLabel = QStringLiteral("Текущий файл: ");
+const QString WindowTitle = QStringLiteral("VORNEX v1.00 beta");
 
 // "All files" first, so that a dialog opened with its first filter shows every file.
 const QStringList ImageFileFilters = {
@@ -55,14 +61,44 @@ QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int
 }
 
 TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()),
-      OpenDialog1(TFileDialog::OpenKind, this), CompareDialog1(TFileDialog::OpenKind, this),
-      SaveDialog1(TFileDialog::SaveKind, this) {
-    ui->setupUi(this);
+    : QMainWindow(parent), OpenDialog1(TFileDialog::OpenKind, this),
+      CompareDialog1(TFileDialog::OpenKind, this), SaveDialog1(TFileDialog::SaveKind, this) {
+    SetUpFrame();
+    BuildContents();
+}
+
+TForm1::TForm1(TContentsOnFirstExpose, std::function<void()> prepare)
+    : QMainWindow(nullptr), OpenDialog1(TFileDialog::OpenKind, this),
+      CompareDialog1(TFileDialog::OpenKind, this), SaveDialog1(TFileDialog::SaveKind, this),
+      PrepareContents(std::move(prepare)) {
+    SetUpFrame();
+    // The title the layout gives, set ahead: window managers and desktops name the window by it
+    // from the moment it is mapped.
+    setWindowTitle(WindowTitle);
+    // The platform window exists from here on, so its expose events can be watched.
+    winId();
+    windowHandle()->installEventFilter(this);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetUpFrame() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setBackgroundRole(QPalette::Button);
+    // Fixed by the layout, not measured: measuring the menu bar would load the font database
+    // before the window could be shown.
+    setFixedSize(ClientWidth, MenuBarHeight + ClientHeight);
+    move(191, 145);
+}
+
+void TForm1::BuildContents() {
+    if (PrepareContents)
+        std::exchange(PrepareContents, nullptr)();
+    ui = std::make_unique<Ui::TForm1>();
+    ui->setupUi(this);
+    ui->MainMenu1->setFixedHeight(MenuBarHeight);
 
     // The window owns the style, so it outlives the boxes that use it.
     auto* groupBoxStyle = new TGroupBoxStyle;
@@ -79,10 +115,6 @@ TForm1::TForm1(QWidget* parent)
     ui->StatusBar1->addWidget(StatusPanel0);
     ui->StatusBar1->addWidget(StatusPanel1, 1);
     ui->StatusBar1->setFixedHeight(StatusBarHeight);
-
-    const int menuHeight = ui->MainMenu1->sizeHint().height();
-    setFixedSize(ClientWidth, menuHeight + ClientHeight);
-    move(191, 145);
 
     Result.Viewer = ui->QXBinHex2;
     Source.Viewer = ui->QXBinHex1;
@@ -104,9 +136,36 @@ TForm1::TForm1(QWidget* parent)
             [this] { RunCommand([this] { Button1Click(); }); });
     connect(ui->Button2, &QPushButton::clicked, this,
             [this] { RunCommand([this] { Button2Click(); }); });
+
+    if (isVisible()) {
+        // Children added to a shown window would be shown and laid out from the event loop, after
+        // the frame about to be drawn: both happen now instead.
+        for (QWidget* part : {centralWidget(), static_cast<QWidget*>(ui->MainMenu1),
+                              static_cast<QWidget*>(ui->StatusBar1)})
+            part->show();
+        layout()->activate();
+    }
+    if (!PendingFile.isEmpty())
+        QTimer::singleShot(0, this, [this] { OpenWhenBuilt(std::exchange(PendingFile, {})); });
 }
 
-TForm1::~TForm1() = default;
+void TForm1::OpenWhenBuilt(const QString& name) {
+    if (ui)
+        RunCommand([this, &name] { OpenSourceFile(name); });
+    else
+        PendingFile = name;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (!ui && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        BuildContents();
+    }
+    if (event->type() == QEvent::Paint && Comparison.Active)
+        FollowScrollOf(watched);
+    return QMainWindow::eventFilter(watched, event);
+}
 
 int TForm1::DataSizeIndex() const {
     return ui->ComboBox1->findText(ui->ComboBox1->currentText(), Qt::MatchExactly);
@@ -200,9 +259,8 @@ void TForm1::dropEvent(QDropEvent* event) {
 }
 
 void OpenCommandLineFile(TForm1& form, const QStringList& arguments) {
-    if (arguments.size() != 2)
-        return;
-    RunCommand([&form, &arguments] { form.OpenSourceFile(arguments[1]); });
+    if (arguments.size() == 2)
+        form.OpenWhenBuilt(arguments[1]);
 }
 
 void TForm1::About1Click() {

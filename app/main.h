@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -28,7 +29,14 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The window with all its contents.
     explicit TForm1(QWidget* parent = nullptr);
+    // The window alone: its title, size and place, so that it can be shown before anything in it
+    // measures text (which loads the font database). The contents are built when the window is
+    // first exposed on the screen, before its first frame is drawn, so that the first frame is the
+    // finished window; prepare runs just before.
+    enum TContentsOnFirstExpose { ContentsOnFirstExpose };
+    TForm1(TContentsOnFirstExpose, std::function<void()> prepare);
     ~TForm1() override;
 
     // Command handlers; a file error escapes as EInOutError, broken records as EFormatError (the
@@ -59,10 +67,14 @@ public:
     // Brings the next (previous) difference after (before) the last one gone to onto both viewers;
     // F8 and Shift+F8 while comparing.
     void GoToDifference(TSearchDirection direction);
+    // OpenSourceFile with errors shown: at once when the contents are built, otherwise from the
+    // event loop right after they are, so that the first frame is not held up by reading a file.
+    void OpenWhenBuilt(const QString& name);
 
     // The data size: the combo box's item index, -1 when its text is not one of the items.
     int DataSizeIndex() const;
 
+    // Null until the contents are built.
     std::unique_ptr<Ui::TForm1> ui;
     // Panel 0 of the status line; its tool tip holds the whole path that the panel may elide.
     QLabel* StatusPanel0 = nullptr;
@@ -81,11 +93,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The frame: flags, fixed size, place and background.
+    void SetUpFrame();
+    void BuildContents();
+    std::function<void()> PrepareContents;
+    // A file to open once the contents are built (OpenWhenBuilt).
+    QString PendingFile;
+
     void ShowSourceImage();
     // Panel 0 names SourceFileName; its tool tip holds the whole path.
     void ShowCurrentFile();
     // Moves follower to the address leader shows at its top when leader moved since last seen.
     void FollowScroll(TQXBinHex* leader, TQXBinHex* follower);
+    // FollowScroll with the viewer whose viewport is about to paint as the leader.
+    void FollowScrollOf(QObject* viewport);
     void NoteViewPositions();
 
     struct TComparisonState {
@@ -103,7 +124,8 @@ private:
 };
 
 // The file named on the command line (arguments as QCoreApplication gives them, the program's
-// name first), opened as File ▸ Open would; nothing unless exactly one argument follows the name.
+// name first), opened as File ▸ Open would once the window's contents are built
+// (TForm1::OpenWhenBuilt); nothing unless exactly one argument follows the name.
 void OpenCommandLineFile(TForm1& form, const QStringList& arguments);
 
 extern TForm1* Form1;

@@ -13,12 +13,11 @@ int main(int argc, char** argv) {
         std::printf("vornex %s\n", VORNEX_VERSION);
         return 0;
     }
-    // Read while the application object connects to the display; the window's layout needs it
-    // right after.
+    // Read while the application object connects to the display and the window is mapped; the
+    // window's contents need it once the window is on the screen.
     platform::TFontConfigPreload fontConfig;
     TApplication app(argc, argv);
-    fontConfig.Wait();
-    TForm1 form;
+    TForm1 form(TForm1::ContentsOnFirstExpose, [&fontConfig] { fontConfig.Wait(); });
     Form1 = &form;
     form.show();
     // From the event loop, once the window is on the screen; a file named on the command line

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QUrl>
 
 namespace {
@@ -79,4 +80,18 @@ TEST_F(OpenFromOutsideTest, OneFileNamedOnTheCommandLineOpens) {
         EXPECT_EQ(form->ui->QXBinHex1->FileName(), c.opens ? path : QString());
         EXPECT_EQ(ImageSize, c.opens ? 12 : 0);
     }
+}
+
+TEST_F(OpenFromOutsideTest, FileNamedAtStartOpensOnceTheContentsAreBuilt) {
+    const QString path = dir.write("started.bin", test::Ramp(12));
+    form.reset();
+    form = std::make_unique<TForm1>(TForm1::ContentsOnFirstExpose, [] {});
+    OpenCommandLineFile(*form, {QStringLiteral("vornex"), path});
+    EXPECT_EQ(ImageSize, 0) << "nothing is read before the window is on the screen";
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(form->ui);
+    QApplication::processEvents();
+    EXPECT_EQ(form->ui->QXBinHex1->FileName(), path);
+    EXPECT_EQ(ImageSize, 12);
 }

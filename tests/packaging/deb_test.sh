@@ -2,14 +2,16 @@
 # Builds the Debian packages with cpack and checks their file lists, dependencies and lintian's
 # verdict; then builds a program against the developer package unpacked into a scratch folder,
 # checks that dpkg-shlibdeps sends it to the runtime library package and runs it with that
-# package alone.
-# Usage: deb_test.sh BUILD_DIR SOURCE_DIR WORK_DIR VERSION [CXX_FLAGS]
+# package alone. Given PYTHON, the Python package too: its files, dependencies, lintian, and its
+# example run by PYTHON from the Python and library packages unpacked together.
+# Usage: deb_test.sh BUILD_DIR SOURCE_DIR WORK_DIR VERSION [CXX_FLAGS [PYTHON]]
 set -euo pipefail
 build=$(realpath "$1")
 source=$(realpath "$2")
 work=$(realpath -m "$3")
 version=$4
 cxxflags=${5:-}
+python=${6:-}
 arch=$(dpkg --print-architecture)
 rm -rf "$work"
 mkdir -p "$work"
@@ -20,7 +22,12 @@ runtime=$work/vornex_${version}_${arch}.deb
 lib=$work/libqxbinhex1_${version}_${arch}.deb
 devel=$work/libqxbinhex-dev_${version}_${arch}.deb
 plugin=$work/qxbinhex-designer-plugin_${version}_${arch}.deb
-for deb in "$runtime" "$lib" "$devel" "$plugin"; do
+debs=("$runtime" "$lib" "$devel" "$plugin")
+if [ -n "$python" ]; then
+  pymodule=$work/python3-qxbinhex_${version}_${arch}.deb
+  debs+=("$pymodule")
+fi
+for deb in "${debs[@]}"; do
   [ -f "$deb" ] || { echo "missing $deb; made: $(ls "$work")" >&2; exit 1; }
 done
 
@@ -59,6 +66,19 @@ expect_file "$work/devel.list" '/cmake/QXBinHex/QXBinHexConfigVersion\.cmake$'
 expect_file "$work/devel.list" '/cmake/QXBinHex/QXBinHexTargets\.cmake$'
 expect_file "$work/plugin.list" '^\./usr/lib/([a-z0-9_]+-linux-gnu/)?qt6/plugins/designer/libqxbinhexplugin\.so$'
 refuse_file "$work/devel.list" '/bin/|_p\.h$|\.so\.|/plugins/'
+if [ -n "$python" ]; then
+  dpkg-deb -c "$pymodule" | awk '{print $6}' >"$work/python.list"
+  expect_file "$work/python.list" '^\./usr/lib/python3/dist-packages/qxbinhex\.abi3\.so$'
+  expect_file "$work/python.list" '^\./usr/share/doc/python3-qxbinhex/examples/hexview\.py$'
+  expect_file "$work/python.list" '^\./usr/share/doc/python3-qxbinhex/copyright$'
+  expect_file "$work/python.list" '^\./usr/share/doc/python3-qxbinhex/changelog\.gz$'
+  refuse_file "$work/python.list" '/include/|/cmake/|libQXBinHex'
+  [ "$(dpkg-deb -f "$pymodule" Section)" = python ] || { echo "python3-qxbinhex is not in python" >&2; exit 1; }
+  for package in "libqxbinhex1 \(= $version\)" 'python3' 'python3-pyqt6' 'libqt6widgets6(t64)?'; do
+    grep -qE "(^|, )$package( |,|$)" <<<"$(dpkg-deb -f "$pymodule" Depends)" ||
+      { echo "python3-qxbinhex does not depend on $package" >&2; exit 1; }
+  done
+fi
 for list in runtime lib devel plugin; do
   expect_file "$work/$list.list" '^\./usr/share/doc/[a-z0-9.+-]+/changelog\.gz$'
 done
@@ -75,7 +95,7 @@ grep -qE "(^|, )libqxbinhex1 \(= $version\)" <<<"$(dpkg-deb -f "$devel" Depends)
   { echo "libqxbinhex-dev does not depend on libqxbinhex1 (= $version)" >&2; exit 1; }
 
 # lintian's errors fail the test; its warnings are shown.
-lintian --tag-display-limit 0 "$runtime" "$lib" "$devel" "$plugin" >"$work/lintian.log" 2>&1 || true
+lintian --tag-display-limit 0 "${debs[@]}" >"$work/lintian.log" 2>&1 || true
 cat "$work/lintian.log"
 if grep -q '^E: ' "$work/lintian.log"; then
   echo "lintian reports errors" >&2
@@ -112,4 +132,19 @@ LD_LIBRARY_PATH="$work/runtime-only/$libdir" QT_QPA_PLATFORM=offscreen \
 LD_LIBRARY_PATH="$work/runtime-only/$libdir" ldd "$work/consumer/consumer_check" |
   grep -F "$work/runtime-only/" | grep -q 'libQXBinHex\.so\.' ||
   { echo "consumer_check did not load the runtime package's library" >&2; exit 1; }
-echo "packages checked: $(basename "$runtime") $(basename "$lib") $(basename "$devel") $(basename "$plugin")"
+# The Python example runs from the Python and library packages unpacked together, the module
+# finding the library through its relative run path.
+if [ -n "$python" ]; then
+  dpkg-deb -x "$lib" "$work/python-root"
+  dpkg-deb -x "$pymodule" "$work/python-root"
+  module=$work/python-root/usr/lib/python3/dist-packages/qxbinhex.abi3.so
+  ldd "$module" | grep -F "$work/python-root/" | grep -q 'libQXBinHex\.so\.' ||
+    { echo "the module does not load the library package's library:" >&2; ldd "$module" >&2; exit 1; }
+  PYTHONPATH="$work/python-root/usr/lib/python3/dist-packages" QT_QPA_PLATFORM=offscreen \
+    "$source/tests/support/run_python.sh" "$python" "$module" \
+    "$source/tests/qxbinhex/python/example_check.py" \
+    "$work/python-root/usr/share/doc/python3-qxbinhex/examples/hexview.py" "$work/data.bin"
+fi
+names=()
+for deb in "${debs[@]}"; do names+=("$(basename "$deb")"); done
+echo "packages checked: ${names[*]}"
