@@ -5,6 +5,7 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QPaintEvent>
@@ -116,6 +117,10 @@ bool TQXBinHex::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel &&
         (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
         wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    if (event->type() == QEvent::ToolTip && watched == viewport()) {
+        d->ShowMarkTip(static_cast<QHelpEvent*>(event));
         return true;
     }
     return QAbstractScrollArea::eventFilter(watched, event);

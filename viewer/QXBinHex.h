@@ -497,7 +497,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    // A wheel turned over either scroll bar scrolls as it does over the page.
+    // A wheel turned over either scroll bar scrolls as it does over the page; a tool tip asked for
+    // over the page shows the hint of the mark drawn under the pointer.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

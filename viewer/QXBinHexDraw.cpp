@@ -306,13 +306,18 @@ void TQXBinHexPrivate::DrawCellLines(TPageCanvas& page, const binhex::TLineLayou
                 QRect(left + layout.TintStart() * w, y, w * layout.TintUnits(), LineHeight + 1),
                 page.Colors.HexBack);
         }
+        const bool marked = Marks.Count() != 0 && DrawMarkedCells(page, layout, linePos, y, count);
+        size_t markRun = 0;
         for (int j = 0; j < count; ++j) {
             const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
             const int x = left + layout.CellStart(j) * w;
             if (!page.GlyphRuns) {
-                page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
                 const QString cell = GetHex(cellPos);
-                page.Painter.drawText(x, y + page.Ascent, cell);
+                // A marked cell's digits are drawn with its mark.
+                if (!marked || !binhex::TMarkSet::RunsCover(MarkRuns, markRun, j)) {
+                    page.Painter.setPen(j % 4 < 2 ? page.Colors.Hex : page.Colors.Hex2);
+                    page.Painter.drawText(x, y + page.Ascent, cell);
+                }
                 InvertSelection(page, cell, x, y, false, /*singleCell=*/true, cellPos);
             } else if (cellPos >= MarkStart && cellPos <= MarkStart + MarkLength - unitBytes) {
                 // The glyphs are drawn already; only a selected cell needs its string.
@@ -494,8 +499,11 @@ void TQXBinHexPrivate::DrawHighlights(TPageCanvas& page, const QString& str, int
 
 void TQXBinHexPrivate::InvertSelection(TPageCanvas& page, const QString& str, int x, int y,
                                        bool withHighlights, bool singleCell, TOffset startPos) {
-    if (withHighlights)
+    if (withHighlights) {
+        if (Marks.Count() != 0)
+            DrawMarkedChars(page, str, x, y, startPos);
         DrawHighlights(page, str, x, y, startPos);
+    }
     const int cs = CharSize();
     const int n = singleCell ? 1 : static_cast<int>(str.size());
     if (startPos + static_cast<TOffset>(n - 1) * cs < MarkStart ||

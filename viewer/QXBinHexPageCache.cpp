@@ -186,6 +186,39 @@ void TQXBinHexPrivate::DrawCellGlyphs(TPageCanvas& page, const binhex::TLineLayo
     draw(1, page.Colors.Hex2, baseline);
 }
 
+void TQXBinHexPrivate::DrawCellRunGlyphs(TPageCanvas& page, const binhex::TLineLayout& layout,
+                                         TOffset linePos, int y, int from, int to,
+                                         const QColor* color) {
+    auto& glyphs = PageCache.LineGlyphs;
+    auto& positions = PageCache.LinePositions;
+    for (int run = 0; run < 2; ++run) {
+        glyphs[static_cast<size_t>(run)].clear();
+        positions[static_cast<size_t>(run)].clear();
+    }
+    const int left = LeftMargin() - HViewPos;
+    const int unitBytes = layout.UnitBytes();
+    for (int j = from; j < to; ++j) {
+        const TOffset cellPos = linePos + static_cast<TOffset>(unitBytes) * j;
+        CheckBufferHolds(cellPos, "GetHex");
+        const size_t run = color || j % 4 < 2 ? 0 : 1;
+        qreal x = left + layout.CellStart(j) * CharWidth;
+        const binhex::TPageBuffer::THexDigits digits = Buffer.HexDigitsAt(cellPos, unitBytes);
+        for (int k = 0; k < digits.Count; ++k) {
+            const auto digit = static_cast<size_t>(digits.Digit[static_cast<size_t>(k)]);
+            glyphs[run].push_back(PageCache.Digits[digit]);
+            positions[run].push_back(QPointF(x, 0));
+            x += PageCache.Advances[digit];
+        }
+    }
+    const QColor runColors[2] = {color ? *color : page.Colors.Hex, page.Colors.Hex2};
+    for (size_t run = 0; run < 2; ++run) {
+        if (glyphs[run].isEmpty())
+            continue;
+        page.Painter.setPen(runColors[run]);
+        DrawGlyphs(page.Painter, PageCache.Raw, glyphs[run], positions[run], y + page.Ascent);
+    }
+}
+
 // ---- Shifting the page by whole lines -----------------------------------------------------------
 
 TQXBinHexPrivate::TPageCache::TState TQXBinHexPrivate::PageState(const TPageCanvas& page) const {
@@ -218,6 +251,7 @@ TQXBinHexPrivate::TPageCache::TState TQXBinHexPrivate::PageState(const TPageCanv
     st.MarkStart = MarkStart;
     st.MarkLength = MarkLength;
     st.FileSize = FileSize;
+    st.Marks = Marks.Generation();
     return st;
 }
 

@@ -52,6 +52,8 @@ struct TPageCache {
         bool Oem = false, NonPrintable = false, Monospaced = false;
         uint8_t FirstPrintable = 0;
         int64_t MarkStart = 0, MarkLength = 0, FileSize = 0, AddressBase = 0;
+        // The generation of the marked ranges drawn.
+        uint64_t Marks = 0;
         bool operator==(const TState&) const = default;
     };
     // The image and StrPositions show State at ViewPos with Highlights (false: unknown).

@@ -71,6 +71,8 @@ void TQXBinHexPrivate::Init() {
     QScrollBar* horz = q->horizontalScrollBar();
     vert->installEventFilter(q);
     horz->installEventFilter(q);
+    // The tool tips of the marks.
+    q->viewport()->installEventFilter(q);
     QObject::connect(vert, &QScrollBar::actionTriggered, q,
                      [this](int action) { ScrollBarAction(Qt::Vertical, action); });
     QObject::connect(horz, &QScrollBar::actionTriggered, q,

@@ -25,6 +25,7 @@
 #include <vector>
 
 class QAction;
+class QHelpEvent;
 class QKeyEvent;
 class QMenu;
 class QMouseEvent;
@@ -104,7 +105,6 @@ public:
     int HexOffsetLen = 8;
     // Added to the offsets the offset column shows.
     TOffset AddressBase = 0;
-    binhex::TMarkSet Marks;
     // The open file of the file source (closes itself) and the page buffer, whose Pos is BufferPos.
     platform::UniqueFile FileHandle;
     binhex::TPageBuffer Buffer;
@@ -279,6 +279,10 @@ public:
     // Draws the prepared string as one glyph run when the page font has all its characters and none
     // of them is shaped with its neighbours; false (nothing drawn) otherwise.
     bool DrawSimpleGlyphs(TPageCanvas& page, const QString& prepared, int x, int y);
+    // The digits of cells [from, to) of a line as glyph runs, in color, or in the cells' own
+    // colours when color is null.
+    void DrawCellRunGlyphs(TPageCanvas& page, const binhex::TLineLayout& layout, TOffset linePos,
+                           int y, int from, int to, const QColor* color);
 
     // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
 
@@ -453,6 +457,27 @@ public:
     // Gives Search the viewer's source unless it already has it.
     void AttachSearchSource();
     bool SelectFound(bool found);
+
+    // ---- Marks: the control's operations, their drawing and tool tips (QXBinHexMarkView.cpp) ----
+
+    binhex::TMarkSet Marks;
+    // A change of marks posts one redraw, however many changes follow before it runs.
+    bool MarksRedrawPosted = false;
+    // The marked runs of the line being drawn.
+    std::vector<binhex::TMarkSet::TRun> MarkRuns;
+    // Asks for the redraw and emits marksChanged.
+    void MarksChanged();
+    // Draws the marked cells of a hex line over the cells drawn: each run of cells on its mark's
+    // back colour, its digits in the mark's text colour or in the cells' own. Leaves the runs of
+    // the line in MarkRuns; false when the line has none.
+    bool DrawMarkedCells(TPageCanvas& page, const binhex::TLineLayout& layout, TOffset linePos,
+                         int y, int count);
+    // Draws the marked characters of a string drawn at (x, y) over it, each run on its mark's back
+    // colour in the mark's text colour or the page's.
+    void DrawMarkedChars(TPageCanvas& page, const QString& str, int x, int y, TOffset startPos);
+    // Shows the hint of the mark drawn under the point of a tool tip event; false (the event
+    // ignored, no tip) where there is none.
+    bool ShowMarkTip(QHelpEvent* event);
 
     // ---- Automatic reload (QXBinHexReload.cpp) ----
 

@@ -74,6 +74,31 @@ int64_t TStrPositions::PosFromPoint(const QFont& canvas, int32_t x, int32_t y, b
     return strict ? -1 : entry->Pos + entry->Str.size() * CharSize;
 }
 
+int64_t TStrPositions::CharAtPoint(const QFont& canvas, int32_t x, int32_t y,
+                                   const TQXBinHexOutputOptions& options) const {
+    const int height = FontHeight(canvas);
+    for (int k = 0; k < Count; ++k) {
+        const TStrEntry& e = Entries[static_cast<size_t>(k)];
+        if (y < e.Y || y >= e.Y + height)
+            continue;
+        const int cells = static_cast<int>(std::min<qsizetype>(e.Str.size(), CellCount));
+        for (int i = 0; i < cells; ++i) {
+            const int32_t cx = CellX[static_cast<size_t>(i)];
+            if (cx <= x && x < cx + CellWidth)
+                return e.Pos + static_cast<int64_t>(i) * CharSize;
+        }
+        TExtents extents;
+        if (x < e.X || !OutputTextExtents(canvas, e.Str, extents, options))
+            return -1;
+        const int length = static_cast<int>(std::min<qsizetype>(e.Str.size(), MaxExtentChars));
+        for (int i = 0; i < length; ++i)
+            if (x - e.X < extents[static_cast<size_t>(i) + 1])
+                return e.Pos + static_cast<int64_t>(i) * CharSize;
+        return -1;
+    }
+    return -1;
+}
+
 bool TStrPositions::PointFromPos(const QFont& canvas, const TQXBinHexOutputOptions& options,
                                  int64_t pos, int32_t& x, int32_t& y) const {
     x = 0;

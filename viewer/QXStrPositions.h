@@ -46,6 +46,10 @@ public:
     // canvas is the font the strings were drawn with; a line's band is the font height only.
     int64_t PosFromPoint(const QFont& canvas, int32_t x, int32_t y, bool strict,
                          const TQXBinHexOutputOptions& options) const;
+    // The offset of the character or hex cell drawn under a client point; -1 where none is (the
+    // blank after a cell counts as the cell's).
+    int64_t CharAtPoint(const QFont& canvas, int32_t x, int32_t y,
+                        const TQXBinHexOutputOptions& options) const;
     // The left edge and top of the character at pos in the strings (the character column in the hex
     // layouts); false when no recorded string holds pos.
     bool PointFromPos(const QFont& canvas, const TQXBinHexOutputOptions& options, int64_t pos,
