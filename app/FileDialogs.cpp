@@ -23,6 +23,8 @@ bool TFileDialog::Execute() {
         chosen = Handler()(Kind);
     } else {
         QFileDialog dialog(Owner);
+        if (!Filters.isEmpty())
+            dialog.setNameFilters(Filters);
         if (Kind == OpenKind) {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
             dialog.setFileMode(QFileDialog::AnyFile);

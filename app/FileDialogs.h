@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -17,6 +18,8 @@ public:
     // open dialog accepts a name that does not exist; the save dialog asks before replacing a file.
     bool Execute();
     QString FileName;
+    // The name filters the dialog offers ("Intel HEX (*.hex *.ihx)"), the first one chosen.
+    QStringList Filters;
 
     // While set, Execute shows nothing and takes the handler's answer (nullopt is a cancel).
     using THandler = std::function<std::optional<QString>(TKind kind)>;

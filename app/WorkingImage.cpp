@@ -2,6 +2,7 @@
 #include "WorkingImage.h"
 
 #include "FileIo.h"
+#include "ImageFormats.h"
 #include "QXBinHex.h"
 
 #include <QBuffer>
@@ -13,6 +14,37 @@
 uint8_t ImageBuffer[ImageCapacity];
 int32_t ImageSize = 0;
 std::string SourceFileName;
+int64_t ImageOrigin = 0;
+bool ImageFromRecords = false;
+
+namespace {
+
+// The text of an open record file, read in the blocks the readers ask for.
+class TFileText : public tool::ByteSource {
+public:
+    TFileText(platform::FileHandle file, int64_t size, const std::string& path)
+        : File(file), Size(size), Path(path) {}
+    int64_t size() const override { return Size; }
+    void read(int64_t offset, uint8_t* to, int64_t n) override {
+        size_t got = 0;
+        int error = 0;
+        if (!platform::ReadFileAt(File, to, static_cast<size_t>(n), offset, &got, &error))
+            throw EInOutError::FromErrno(error, Path);
+        if (got < static_cast<size_t>(n))
+            throw EInOutError(platform::IoReadBeyondEnd);
+    }
+
+private:
+    platform::FileHandle File;
+    int64_t Size;
+    const std::string& Path;
+};
+
+std::string FormatErrorText(const std::string& path, const tool::FormatError& e) {
+    return path + ": " + e.what();
+}
+
+} // namespace
 
 QString IoErrorMessage(int code) {
     static constexpr struct {
@@ -57,8 +89,7 @@ TResultView::~TResultView() {
         Viewer->OpenStream(nullptr, /*redraw=*/false);
 }
 
-void ReadImageFile() {
-    const std::string path = SourceFileName;
+TFileImage LoadImageFile(const std::string& path) {
     int error = 0;
     platform::UniqueFile file(platform::OpenFileForReading(path, &error));
     if (!file)
@@ -67,22 +98,46 @@ void ReadImageFile() {
     const int64_t size = platform::FileSizeOf(file.get());
     if (size < 0)
         throw EInOutError::FromErrno(EIO, path);
-    if (size > ImageCapacity)
-        throw EInOutError(IoFileTooLarge);
 
-    // Read into a scratch block first so that a failed read leaves the previous image whole.
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    size_t got = 0;
-    if (!platform::ReadFileAt(file.get(), data.data(), data.size(), 0, &got, &error))
-        throw EInOutError::FromErrno(error, path);
-    if (got < data.size())
-        throw EInOutError(platform::IoReadBeyondEnd);
+    TFileText text(file.get(), size, path);
+    std::string head(static_cast<size_t>(std::min(size, tool::ContentProbeBytes)), '\0');
+    text.read(0, reinterpret_cast<uint8_t*>(head.data()), static_cast<int64_t>(head.size()));
+    const tool::FileFormat format = tool::FormatFromContent(head);
+
+    TFileImage image;
+    if (format == tool::FileFormat::Binary) {
+        if (size > ImageCapacity)
+            throw EInOutError(IoFileTooLarge);
+        image.Bytes.resize(static_cast<size_t>(size));
+        text.read(0, image.Bytes.data(), size);
+    } else {
+        try {
+            tool::SparseImage records = format == tool::FileFormat::IntelHex
+                                            ? tool::ParseIntelHexFrom(text, 0xFF)
+                                            : tool::ParseSRecordFrom(text, 0xFF);
+            if (records.size() > ImageCapacity)
+                throw EInOutError(IoFileTooLarge);
+            image.Bytes.resize(static_cast<size_t>(records.size()));
+            records.read(0, image.Bytes.data(), records.size());
+            image.Origin = records.origin;
+            image.FromRecords = true;
+        } catch (const tool::FormatError& e) {
+            throw EFormatError(FormatErrorText(path, e));
+        }
+    }
     // Closing is the last step that can fail, so it is checked rather than left to the destructor.
     if (const int closeError = platform::CloseFile(file.release()); closeError != 0)
         throw EInOutError::FromErrno(closeError, path);
+    return image;
+}
 
-    std::copy(data.begin(), data.end(), ImageBuffer);
-    ImageSize = static_cast<int32_t>(size);
+void ReadImageFile() {
+    // Read into a scratch block first so that a failed read leaves the previous image whole.
+    const TFileImage image = LoadImageFile(SourceFileName);
+    std::copy(image.Bytes.begin(), image.Bytes.end(), ImageBuffer);
+    ImageSize = static_cast<int32_t>(image.Bytes.size());
+    ImageOrigin = image.Origin;
+    ImageFromRecords = image.FromRecords;
 }
 
 void MirrorAddresses(int dataSizeIndex, bool lowByteFirst, TResultView& result) {
@@ -97,20 +152,44 @@ void InvertData(TResultView& result) {
 }
 
 void ShowResult(TResultView& result) {
+    ShowImageBytes(result, ImageBuffer, ImageSize, ImageOrigin);
+}
+
+void ShowImageBytes(TResultView& view, const uint8_t* bytes, int64_t n, int64_t origin) {
     // Close the viewer's source first: it ignores the stream it already shows, and a new stream may
     // reuse a freed one's address.
-    result.Viewer->OpenStream(nullptr, /*redraw=*/true);
-    result.ResultStream.reset();
+    view.Viewer->OpenStream(nullptr, /*redraw=*/true);
+    view.ResultStream.reset();
 
     auto stream = std::make_unique<QBuffer>();
-    stream->setData(reinterpret_cast<const char*>(ImageBuffer), ImageSize);
+    stream->setData(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(n));
     stream->open(QIODevice::ReadOnly);
-    result.ResultStream = std::move(stream);
-    result.Viewer->OpenStream(result.ResultStream.get(), /*redraw=*/true);
+    view.ResultStream = std::move(stream);
+    view.Viewer->setAddressBase(origin);
+    view.Viewer->OpenStream(view.ResultStream.get(), /*redraw=*/true);
 }
 
 void SaveImageFile(const std::string& path) {
-    const int rc = platform::WriteFileReplacing(path, ImageBuffer, static_cast<size_t>(ImageSize));
+    SaveImageBytes(path, ImageBuffer, ImageSize, ImageOrigin);
+}
+
+void SaveImageBytes(const std::string& path, const uint8_t* bytes, int64_t n, int64_t origin) {
+    const tool::FormatChoice format = tool::FormatFromPath(path);
+    int rc = 0;
+    if (format.format == tool::FileFormat::Binary) {
+        rc = platform::WriteFileReplacing(path, bytes, static_cast<size_t>(n));
+    } else {
+        tool::AddressedImage image;
+        image.origin = origin;
+        image.bytes.assign(bytes, bytes + n);
+        std::string text;
+        try {
+            text = tool::WriteImage(image, format);
+        } catch (const tool::FormatError& e) {
+            throw EFormatError(FormatErrorText(path, e));
+        }
+        rc = platform::WriteFileReplacing(path, text.data(), text.size());
+    }
     if (rc != 0)
         throw EInOutError::FromErrno(rc, path);
 }

@@ -7,12 +7,18 @@
 #include "VornexApplication.h"
 #include "ui_main.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
 #include <QWindow>
 #include <utility>
 
@@ -29,6 +35,24 @@ constexpr int StatusPanel0Width = 800;
 const QString CurrentFileLabel = QStringLiteral("Текущий файл: ");
 const QString WindowTitle = QStringLiteral("VORNEX v1.00 beta");
 
+// "All files" first, so that a dialog opened with its first filter shows every file.
+const QStringList ImageFileFilters = {
+    QStringLiteral("Все файлы (*)"),
+    QStringLiteral("Двоичные образы (*.bin *.rom *.img)"),
+    QStringLiteral("Intel HEX (*.hex *.ihx *.ihex)"),
+    QStringLiteral("S-записи (*.s19 *.s28 *.s37 *.srec *.mot)"),
+};
+
+// The first local file among a drag's URLs; empty when there is none.
+QString DroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls())
+        return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            return url.toLocalFile();
+    return {};
+}
+
 } // namespace
 
 QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int width) {
@@ -38,14 +62,15 @@ QString CurrentFileCaption(const QString& path, const QFontMetrics& metrics, int
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent), OpenDialog1(TFileDialog::OpenKind, this),
-      SaveDialog1(TFileDialog::SaveKind, this) {
+      CompareDialog1(TFileDialog::OpenKind, this), SaveDialog1(TFileDialog::SaveKind, this) {
     SetUpFrame();
     BuildContents();
 }
 
 TForm1::TForm1(TContentsOnFirstExpose, std::function<void()> prepare)
     : QMainWindow(nullptr), OpenDialog1(TFileDialog::OpenKind, this),
-      SaveDialog1(TFileDialog::SaveKind, this), PrepareContents(std::move(prepare)) {
+      CompareDialog1(TFileDialog::OpenKind, this), SaveDialog1(TFileDialog::SaveKind, this),
+      PrepareContents(std::move(prepare)) {
     SetUpFrame();
     // The title the layout gives, set ahead: window managers and desktops name the window by it
     // from the moment it is mapped.
@@ -92,8 +117,18 @@ void TForm1::BuildContents() {
     ui->StatusBar1->setFixedHeight(StatusBarHeight);
 
     Result.Viewer = ui->QXBinHex2;
+    Source.Viewer = ui->QXBinHex1;
+    for (TFileDialog* dialog : {&OpenDialog1, &CompareDialog1, &SaveDialog1})
+        dialog->Filters = ImageFileFilters;
+    setAcceptDrops(true);
+    // Every move of a page ends in a paint of its viewport, whatever moved it (keys, wheel, bars,
+    // a selecting drag), so that is where the other viewer follows while comparing.
+    ui->QXBinHex1->viewport()->installEventFilter(this);
+    ui->QXBinHex2->viewport()->installEventFilter(this);
 
     connect(ui->Open1, &QAction::triggered, this, [this] { RunCommand([this] { Open1Click(); }); });
+    connect(ui->Compare1, &QAction::triggered, this,
+            [this] { RunCommand([this] { Compare1Click(); }); });
     connect(ui->N1, &QAction::triggered, this, [this] { RunCommand([this] { N1Click(); }); });
     connect(ui->About1, &QAction::triggered, this,
             [this] { RunCommand([this] { About1Click(); }); });
@@ -110,6 +145,15 @@ void TForm1::BuildContents() {
             part->show();
         layout()->activate();
     }
+    if (!PendingFile.isEmpty())
+        QTimer::singleShot(0, this, [this] { OpenWhenBuilt(std::exchange(PendingFile, {})); });
+}
+
+void TForm1::OpenWhenBuilt(const QString& name) {
+    if (ui)
+        RunCommand([this, &name] { OpenSourceFile(name); });
+    else
+        PendingFile = name;
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -118,6 +162,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->removeEventFilter(this);
         BuildContents();
     }
+    if (event->type() == QEvent::Paint && Comparison.Active)
+        FollowScrollOf(watched);
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -128,33 +174,93 @@ int TForm1::DataSizeIndex() const {
 void TForm1::Open1Click() {
     if (!OpenDialog1.Execute())
         return;
-    SourceFileName = QFile::encodeName(OpenDialog1.FileName).toStdString();
+    OpenSourceFile(OpenDialog1.FileName);
+}
+
+void TForm1::OpenSourceFile(const QString& name) {
+    SourceFileName = QFile::encodeName(name).toStdString();
     ReadImageFile();
-    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
-    // The working image was just read again, so the viewer shows the file as it is now, too.
-    if (ui->QXBinHex1->FileName() == name && ui->QXBinHex1->SourceAssigned())
-        ui->QXBinHex1->Open(QString(), /*redraw=*/false);
-    ui->QXBinHex1->Open(name, /*redraw=*/true);
-    // The panel's width is fixed, so the text is elided once, here.
-    StatusPanel0->setText(CurrentFileCaption(name, StatusPanel0->fontMetrics(),
-                                             StatusPanel0->contentsRect().width()));
-    StatusPanel0->setToolTip(name);
+    EndComparison();
+    ShowSourceImage();
+    ShowCurrentFile();
     ui->Button1->setEnabled(true);
     ui->Button2->setEnabled(true);
 }
 
+void TForm1::ShowCurrentFile() {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
+    // The panel's width is fixed, so the text is elided once, here.
+    StatusPanel0->setText(CurrentFileCaption(name, StatusPanel0->fontMetrics(),
+                                             StatusPanel0->contentsRect().width()));
+    StatusPanel0->setToolTip(name);
+}
+
+void TForm1::ShowSourceImage() {
+    if (ImageFromRecords) {
+        ShowImageBytes(Source, ImageBuffer, ImageSize, ImageOrigin);
+        return;
+    }
+    // A record file's stream goes only once the viewer has let go of it.
+    if (Source.ResultStream) {
+        ui->QXBinHex1->OpenStream(nullptr, /*redraw=*/false);
+        Source.ResultStream.reset();
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(SourceFileName));
+    // The working image was just read again, so the viewer shows the file as it is now, too.
+    if (ui->QXBinHex1->FileName() == name && ui->QXBinHex1->SourceAssigned())
+        ui->QXBinHex1->Open(QString(), /*redraw=*/false);
+    ui->QXBinHex1->setAddressBase(0);
+    ui->QXBinHex1->Open(name, /*redraw=*/true);
+}
+
 void TForm1::Button1Click() {
+    EndComparison();
     MirrorAddresses(DataSizeIndex(), ui->RadioButton1->isChecked(), Result);
 }
 
 void TForm1::Button2Click() {
+    EndComparison();
     InvertData(Result);
 }
 
 void TForm1::N1Click() {
     if (!SaveDialog1.Execute())
         return;
-    SaveImageFile(QFile::encodeName(SaveDialog1.FileName).toStdString());
+    const std::string path = QFile::encodeName(SaveDialog1.FileName).toStdString();
+    if (Comparison.Active)
+        SaveImageBytes(path, Comparison.Bytes.data(), static_cast<int64_t>(Comparison.Bytes.size()),
+                       Comparison.Origin);
+    else
+        SaveImageFile(path);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_F8 && Comparison.Active &&
+        (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        GoToDifference(modifiers == Qt::ShiftModifier ? TSearchDirection::Backward
+                                                      : TSearchDirection::Forward);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString name = DroppedFile(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    RunCommand([this, &name] { OpenSourceFile(name); });
+}
+
+void OpenCommandLineFile(TForm1& form, const QStringList& arguments) {
+    if (arguments.size() == 2)
+        form.OpenWhenBuilt(arguments[1]);
 }
 
 void TForm1::About1Click() {

@@ -20,8 +20,12 @@ int main(int argc, char** argv) {
     TForm1 form(TForm1::ContentsOnFirstExpose, [&fontConfig] { fontConfig.Wait(); });
     Form1 = &form;
     form.show();
-    // From the event loop, once the window is on the screen.
-    QTimer::singleShot(0, &app, [&app] { app.FinishStartup(); });
+    // From the event loop, once the window is on the screen; a file named on the command line
+    // opens after that, so that a message about it speaks Russian.
+    QTimer::singleShot(0, &app, [&app, &form] {
+        app.FinishStartup();
+        OpenCommandLineFile(form, QCoreApplication::arguments());
+    });
     const int rc = app.exec();
     Form1 = nullptr;
     return rc;

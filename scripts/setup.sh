@@ -9,6 +9,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
           # the window tests on a real X server: input events and the selections from outside
           qt6-qpa-plugins xvfb libx11-dev xdotool xclip python3
+          # the window's status line read over the accessibility bus (a private session bus, the
+          # accessibility bus and gdbus to query it)
+          dbus-daemon at-spi2-core libglib2.0-bin
           # the Python module of the control: sip, PyQt6's .sip files, the Python headers
           python3-pyqt6 pyqt6-dev sip-tools python3-sipbuild python3-dev
           # the packaging checks and the ABI check

@@ -18,7 +18,7 @@ namespace {
 const fs::path SourceDir = VORNEX_SOURCE_DIR;
 
 // The folders that must reach the system and ICU through platform/.
-const char* const LayeredFolders[] = {"app", "viewer", "viewerlib", "transforms", "tool"};
+const char* const LayeredFolders[] = {"app", "viewer", "viewerlib", "transforms", "formats", "tool"};
 
 bool IsSourceFile(const fs::path& file) {
     const auto ext = file.extension();

@@ -9,10 +9,17 @@ up the "File too large." box and leave the image as it was. An image of odd size
 ways. The selection of bytes with the mouse must reach the X11 primary selection, read back by
 another client.
 
+A second run starts the program with a file named on its command line and an accessibility bus,
+over which the status line is read: File > Compare with a second file that differs in a known set
+of bytes must report their number and the first of them, and File > Save then writes the second
+file. An Intel HEX file made by srec_cat at 0x8000 is opened, mirrored and saved as S-records,
+which srec_cat must read back at the same address.
+
 Usage: e2e_test.py VORNEX MAIN_UI
 """
 import os
 import random
+import signal
 import re
 import shutil
 import subprocess
@@ -24,6 +31,8 @@ import xml.etree.ElementTree as ElementTree
 
 TIMEOUT = 30.0
 TITLE = "VORNEX v1.00 beta"
+# File menu items, counted from its top.
+MENU_OPEN, MENU_COMPARE, MENU_SAVE = 1, 2, 3
 APP_NAME = "Vornex"  # the message boxes' title
 CLIENT_HEIGHT = 682
 
@@ -99,16 +108,21 @@ def invert(data):
 # ---- The X server and the program -----------------------------------------------------------------
 
 class Session:
-    def __init__(self, vornex, main_ui, work):
+    def __init__(self, vornex, main_ui, work, args=(), accessible=False):
         self.vornex = vornex
         self.main_ui = main_ui
         self.work = work
+        self.args = list(args)
+        self.accessible = accessible
         self.xvfb = None
         self.app = None
         self.env = None
         self.window = None
         self.origin = (0, 0)
         self.menu_height = 0
+        self.bus_pid = None
+        self.bus_launcher = None
+        self.a11y_address = None
 
     def start(self):
         read_end, write_end = os.pipe()
@@ -126,7 +140,9 @@ class Session:
         poll("the X server to answer",
              lambda: self.xvfb.poll() is None and
              self.run("xdotool", "getdisplaygeometry", check=False).returncode == 0)
-        self.app = subprocess.Popen([self.vornex], env=self.env, cwd=self.work,
+        if self.accessible:
+            self.start_accessibility_bus()
+        self.app = subprocess.Popen([self.vornex] + self.args, env=self.env, cwd=self.work,
                                     stdout=open(os.path.join(self.work, "vornex.log"), "w"),
                                     stderr=subprocess.STDOUT)
         self.window = self.wait_window("^" + re.escape(TITLE) + "$")
@@ -134,6 +150,26 @@ class Session:
         self.origin = (geometry["X"], geometry["Y"])
         self.menu_height = geometry["HEIGHT"] - CLIENT_HEIGHT
         step("main window %s at %d, %d" % (self.window, *self.origin))
+
+    def start_accessibility_bus(self):
+        """A private session bus and the accessibility bus beside it, which the program joins as a
+        screen reader's programs do."""
+        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                              "--print-pid=1"], check=True, capture_output=True, text=True,
+                             timeout=TIMEOUT).stdout.split()
+        self.env["DBUS_SESSION_BUS_ADDRESS"], self.bus_pid = out[0], int(out[1])
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.bus_launcher = subprocess.Popen(
+            ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=self.env,
+            start_new_session=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def address():
+            out = self.run("gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                           "/org/a11y/bus", "--method", "org.a11y.Bus.GetAddress",
+                           check=False).stdout
+            found = re.match(r"\('(.*)',\)", out.strip())
+            return found.group(1) if found else None
+        self.a11y_address = poll("the accessibility bus", address)
 
     def stop(self):
         # Asked to end first, so that the X server removes its socket and lock file.
@@ -145,7 +181,46 @@ class Session:
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
-        self.app = self.xvfb = self.window = None
+        if self.bus_launcher and self.bus_launcher.poll() is None:
+            os.killpg(self.bus_launcher.pid, signal.SIGTERM)
+            self.bus_launcher.wait(timeout=10)
+        if self.bus_pid:
+            try:
+                os.kill(self.bus_pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+        self.app = self.xvfb = self.window = self.bus_launcher = self.bus_pid = None
+
+    # ---- The accessibility tree ------------------------------------------------------------------
+
+    def a11y_call(self, dest, path, method, *args):
+        return self.run("gdbus", "call", "--address", self.a11y_address, "--dest", dest,
+                        "--object-path", path, "--method", method, *args, check=False).stdout
+
+    def status_text(self):
+        """The text of the status line's first panel, as the accessibility tree gives it."""
+        root = ("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")
+        pending = [root]
+        while pending:
+            dest, path = pending.pop()
+            role = self.a11y_call(dest, path, "org.a11y.atspi.Accessible.GetRoleName")
+            children = re.findall(r"\('([^']*)', (?:objectpath )?'([^']*)'\)",
+                                  self.a11y_call(dest, path,
+                                                 "org.a11y.atspi.Accessible.GetChildren"))
+            if "'status bar'" in role and children:
+                name = self.a11y_call(*children[0], "org.freedesktop.DBus.Properties.Get",
+                                      "org.a11y.atspi.Accessible", "Name")
+                found = re.match(r"\(<'(.*)'>,\)", name.strip(), re.S)
+                return found.group(1) if found else None
+            pending.extend(children)
+        return None
+
+    def wait_status(self, expected):
+        step("wait for the status line: " + expected)
+        try:
+            poll("the status line", lambda: self.status_text() == expected)
+        except Failure:
+            raise Failure("the status line says %r, not %r" % (self.status_text(), expected))
 
     def alive(self):
         if self.app.poll() is not None:
@@ -282,13 +357,13 @@ class Session:
 
     def open_file(self, path):
         step("open " + path)
-        dialog = self.file_menu(1)
+        dialog = self.file_menu(MENU_OPEN)
         self.choose_file(dialog, path)
         self.wait_gone(dialog)
 
     def save_file(self, path, replace):
         step("save " + path + (" over the file there" if replace else ""))
-        dialog = self.file_menu(2)
+        dialog = self.file_menu(MENU_SAVE)
         self.choose_file(dialog, path)
         if replace:
             # The question's default answer is No: the focus goes to Yes, and Space presses it.
@@ -297,6 +372,12 @@ class Session:
             self.wait_focus(question)
             self.key("shift+Tab", "space")
             self.wait_gone(question)
+        self.wait_gone(dialog)
+
+    def compare_with(self, path):
+        step("compare with " + path)
+        dialog = self.file_menu(MENU_COMPARE)
+        self.choose_file(dialog, path)
         self.wait_gone(dialog)
 
     def clipboard(self, selection):
@@ -371,7 +452,7 @@ def scenario(s, work):
     wait_file(saved, inverted, "inverted")
 
     # The image one byte over the limit is refused with a box; the image stays.
-    dialog = s.file_menu(1)
+    dialog = s.file_menu(MENU_OPEN)
     s.choose_file(dialog, big)
     # The box has the program's name as its title, as the completion list of the dialog has while
     # the path is typed: the dialog goes first.
@@ -406,24 +487,79 @@ def scenario(s, work):
     wait_file(saved, mirror_words(odd_image, low_first=True), "odd size, low byte first")
 
 
+def compare_and_records_scenario(vornex, main_ui, work):
+    first = os.path.join(work, "first.bin")
+    second = os.path.join(work, "second.bin")
+    first_image = bytes(random.randrange(256) for _ in range(4096))
+    changed = sorted(random.sample(range(0x100, len(first_image)), 12))
+    second_image = bytearray(first_image)
+    for offset in changed:
+        second_image[offset] ^= 1 + random.randrange(255)
+    second_image = bytes(second_image) + bytes(random.randrange(256) for _ in range(16))
+    for path, data in ((first, first_image), (second, second_image)):
+        with open(path, "wb") as f:
+            f.write(data)
+
+    s = Session(vornex, main_ui, work, args=[first], accessible=True)
+    try:
+        start_session(s)
+        # Named on the command line, the file is open at start.
+        s.wait_status("Текущий файл: " + first)
+        s.compare_with(second)
+        s.wait_status("Различий: %d (первое: 0x%06X)" % (len(changed) + 16, changed[0]))
+        saved = os.path.join(work, "compared.bin")
+        s.save_file(saved, replace=False)
+        wait_file(saved, second_image, "the second file, shown while comparing")
+
+        # Intel HEX at 0x8000 from srec_cat; mirrored byte by byte (the data size at start) and
+        # saved as S-records, which srec_cat reads back at the same address.
+        hex_path = os.path.join(work, "rom.hex")
+        s.run("srec_cat", first, "-binary", "-offset", "0x8000", "-o", hex_path, "-intel")
+        s.open_file(hex_path)
+        s.wait_status("Текущий файл: " + hex_path)
+        s.click_widget("Button1")
+        srec_path = os.path.join(work, "mirrored.s19")
+        s.save_file(srec_path, replace=False)
+        poll("the saved S-records", lambda: os.path.exists(srec_path))
+        back = os.path.join(work, "back.bin")
+
+        def read_back():
+            done = s.run("srec_cat", srec_path, "-motorola", "-offset", "-0x8000", "-o", back,
+                         "-binary", check=False)
+            return done.returncode == 0 and open(back, "rb").read() == first_image[::-1]
+        try:
+            poll("srec_cat to read the mirrored image back at 0x8000", read_back)
+        except Failure:
+            raise Failure("srec_cat reads %s as %r" % (srec_path, s.run(
+                "srec_info", srec_path, check=False).stdout))
+    finally:
+        s.stop()
+
+
+def start_session(session):
+    # A server or program that does not come up (another X server taking the display number at the
+    # same moment) is started once more, twice at most.
+    for attempt in range(3):
+        try:
+            session.start()
+            return
+        except Failure as e:
+            step("start failed: %s" % e)
+            session.stop()
+            if attempt == 2:
+                raise
+
+
 def main():
     vornex, main_ui = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     self_check_expectations()
     work = tempfile.mkdtemp(prefix="vornex-e2e-")
     session = Session(vornex, main_ui, work)
     try:
-        # A server or program that does not come up (another X server taking the display number
-        # at the same moment) is started once more, twice at most.
-        for attempt in range(3):
-            try:
-                session.start()
-                break
-            except Failure as e:
-                step("start failed: %s" % e)
-                session.stop()
-                if attempt == 2:
-                    raise
+        start_session(session)
         scenario(session, work)
+        session.stop()
+        compare_and_records_scenario(vornex, main_ui, work)
     except (Failure, subprocess.SubprocessError) as e:
         print("FAILED:", e, file=sys.stderr)
         traceback.print_exc()
@@ -435,7 +571,8 @@ def main():
     finally:
         session.stop()
         shutil.rmtree(work, ignore_errors=True)
-    print("opened, mirrored both ways, inverted and saved; the large file refused; odd size mirrored")
+    print("opened, mirrored both ways, inverted and saved; the large file refused; odd size mirrored;"
+          " compared; Intel HEX opened, mirrored and saved as S-records")
     return 0
 
 

@@ -45,6 +45,15 @@ std::optional<FormatChoice> FormatFromName(std::string_view name);
 // "name.hex.0" takes the extension before its number.
 FormatChoice FormatFromPath(std::string_view path);
 
+// How many bytes of a file's start FormatFromContent needs: more than the longest record's line.
+inline constexpr int64_t ContentProbeBytes = 1024;
+// The format a file's content shows, from its first ContentProbeBytes bytes (or all of a shorter
+// file): Intel HEX when the first character other than a blank or a line end is ':' followed by an
+// even number of at least ten hex digits up to the line's end, S-records when it is 'S', a digit
+// and an even number of at least six hex digits, raw binary otherwise. Only the shape of the first
+// record counts: a first record with a wrong checksum still says which reader reports it.
+FileFormat FormatFromContent(std::string_view head);
+
 // A malformed file: line is the 1-based line of the record at fault, 0 for the file as a whole.
 class FormatError : public std::runtime_error {
 public:

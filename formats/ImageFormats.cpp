@@ -61,6 +61,26 @@ FormatChoice FormatFromPath(std::string_view path) {
     return {};
 }
 
+FileFormat FormatFromContent(std::string_view head) {
+    const size_t start = head.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || start + 1 >= head.size())
+        return FileFormat::Binary;
+    auto hexRunTo = [&](size_t from, size_t least) {
+        size_t end = from;
+        while (end < head.size() && std::isxdigit(static_cast<unsigned char>(head[end])))
+            ++end;
+        const size_t digits = end - from;
+        const bool lineEnds = end == head.size() || head[end] == '\r' || head[end] == '\n';
+        return lineEnds && digits >= least && digits % 2 == 0;
+    };
+    if (head[start] == ':' && hexRunTo(start + 1, 10))
+        return FileFormat::IntelHex;
+    if (head[start] == 'S' && std::isdigit(static_cast<unsigned char>(head[start + 1])) &&
+        hexRunTo(start + 2, 6))
+        return FileFormat::SRecord;
+    return FileFormat::Binary;
+}
+
 namespace {
 
 // Formats records into a text buffer handed to the sink in large pieces.

@@ -186,6 +186,34 @@ TEST(ImageFormats, FormatsFromNamesAndExtensions) {
     EXPECT_FALSE(FormatFromName("elf"));
 }
 
+TEST(ImageFormats, FormatsFromContent) {
+    const std::string hex = test::HexRecord(0, 0x1F40, {1, 2, 3});
+    const std::string srec = test::SRecord(1, 0x1F40, {1, 2, 3});
+    const struct {
+        const char* name;
+        std::string head;
+        FileFormat format;
+    } cases[] = {
+        {"HEX record", hex + "\n", FileFormat::IntelHex},
+        {"HEX after blank lines", "\r\n \t\n" + hex + "\r\n", FileFormat::IntelHex},
+        {"HEX cut by the probe", hex.substr(0, 11), FileFormat::IntelHex},
+        {"HEX with a wrong checksum", ":0300000001020300\n", FileFormat::IntelHex},
+        {"S1 record", srec + "\n", FileFormat::SRecord},
+        {"S0 header", test::SRecord(0, 0, {'h', 'd', 'r'}) + "\r\n", FileFormat::SRecord},
+        {"colon then binary", std::string(":\x02\x10\x00\x00", 5), FileFormat::Binary},
+        {"colon and too few digits", ":0000\n", FileFormat::Binary},
+        {"odd number of digits", ":10000000010\n", FileFormat::Binary},
+        {"text after the digits", hex + " ; boot\n", FileFormat::Binary},
+        {"S without a digit", "SX0300001FDC\n", FileFormat::Binary},
+        {"lower-case s", "s1050000010204\n", FileFormat::Binary},
+        {"only blanks", " \n\n", FileFormat::Binary},
+        {"empty", "", FileFormat::Binary},
+        {"binary", std::string("\x00\xFF:1000", 7), FileFormat::Binary},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatFromContent(c.head), c.format) << c.name;
+}
+
 TEST(ImageFormats, ErrorsShowStrayBytesEscaped) {
     const std::string good = test::HexRecord(0, 0x10, {0x41});
     auto with = [&](size_t at, char c) {

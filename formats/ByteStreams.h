@@ -1,5 +1,6 @@
-// ByteStreams.h — the block interfaces the tool's commands run over: images read at any offset
-// and outputs appended to, so that no command needs a whole input in memory.
+// ByteStreams.h — the block interfaces the readers, writers and comparison run over: images read
+// at any offset and outputs appended to, so that no command of the tool needs a whole input in
+// memory.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +29,9 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual int64_t size() const = 0;
-    // Copies the bytes [offset, offset + n) to to; the range must lie within size(). Throws
-    // ToolError when the underlying file cannot be read.
+    // Copies the bytes [offset, offset + n) to to; the range must lie within size(). Throws the
+    // caller's own error when the underlying file cannot be read (the tool's ToolError, the
+    // window's EInOutError).
     virtual void read(int64_t offset, uint8_t* to, int64_t n) = 0;
     // The ranges that hold given bytes, in order, disjoint and not adjacent; the rest of the image
     // is fill where no record of a HEX or S-record file gave a byte. A raw image is one range.
