@@ -200,17 +200,19 @@ void TQXBinHexPrivate::DrawTo(QImage& target, int width, int height, TStrPositio
         page.LinesNum = binhex::ClampInt((height - 2) / LineHeight, 0, binhex::MaxPageLines);
         ViewPageSize = static_cast<TOffset>(page.LinesNum) * LineSize();
     };
-    // Only the control's own page is remembered; the fixed-width modes without a gutter can shift.
+    page.FontHeight = QFontMetrics(page.Font).height();
+    // Only the control's own page is remembered; the fixed-width modes without a gutter and the
+    // text layouts can shift.
     const bool ownPage = &target == &PageBitmap && positions == &StrPositions;
     const bool shiftable =
-        ownPage && BufferOK && !FTextGutter && !IsTextLikeMode() && PageCache.UseLineShift;
+        ownPage && BufferOK && (IsTextLikeMode() || !FTextGutter) && PageCache.UseLineShift;
     TPageCache::TState state;
     if (shiftable) {
         fit();
         state = PageState(page);
         state.Size = QSize(width, height);
         state.Ratio = q->viewport()->devicePixelRatioF();
-        if (ShiftPage(page, state)) {
+        if (IsTextLikeMode() ? ShiftTextPage(page, state) : ShiftPage(page, state)) {
             RememberPage(page, state);
             ++PageCache.Shifts;
             return;
@@ -238,7 +240,13 @@ void TQXBinHexPrivate::DrawTo(QImage& target, int width, int height, TStrPositio
         DrawBinaryLines(page);
         break;
     default:
+        if (ownPage) {
+            PageCache.TextLines.Clear();
+            page.TextLines = &PageCache.TextLines;
+        }
         DrawTextLines(page);
+        if (ownPage)
+            RememberTextPage();
         break;
     }
     if (shiftable)
@@ -360,11 +368,14 @@ void TQXBinHexPrivate::DrawFixedLines(TPageCanvas& page, int lineSize,
 
 void TQXBinHexPrivate::DrawTextLines(TPageCanvas& page) {
     const int left = LeftMargin();
-    const int lines = std::min(page.LinesNum + 1, binhex::MaxPageLines);
-    TOffset p = ViewPos;
-    for (int i = 1; i <= lines; ++i) {
+    const int lines = std::min({page.LinesNum + 1, binhex::MaxPageLines, page.EndLine});
+    TOffset p = page.FirstPos >= 0 ? page.FirstPos : ViewPos;
+    TOffset next = p;
+    for (int i = page.FirstLine + 1; i <= lines; ++i) {
         TLineChars line;
-        const TOffset next = FindLineStart(p, /*forward=*/true, /*start=*/false, &line);
+        next = FindLineStart(p, /*forward=*/true, /*start=*/false, &line);
+        if (page.TextLines)
+            page.TextLines->Starts.push_back(p);
         const bool lineEnd = EndsWithBreak(p, line.Length);
         const bool startsLine = StartsTextLine(p);
         const int y = (i - 1) * LineHeight;
@@ -385,7 +396,7 @@ void TQXBinHexPrivate::DrawTextLines(TPageCanvas& page) {
         if (!done) {
             const TQXBinHexOutputOptions options = OutputOptions(lineEnd);
             const int x = left - HViewPos;
-            DrawOutputText(page.Painter, x, y, options, line.Str, page.Colors.Back);
+            DrawTextString(page, x, y, options, line.Str);
             InvertSelection(page, line.Str, x, y, /*withHighlights=*/true, /*singleCell=*/false, p);
             if (page.Positions)
                 page.Positions->AddString(line.Str, x, p, y);
@@ -397,6 +408,9 @@ void TQXBinHexPrivate::DrawTextLines(TPageCanvas& page) {
                 page.Painter.setFont(page.Font);
                 page.Painter.setPen(page.Colors.Text);
             }
+        } else if (page.TextLines) {
+            page.TextLines->Contained = false;
+            page.TextLines->Widths.push_back(-1);
         }
         if (FTextGutter)
             DrawGutterCell(page, y, p, startsLine);
@@ -409,6 +423,8 @@ void TQXBinHexPrivate::DrawTextLines(TPageCanvas& page) {
             break;
         p = next;
     }
+    if (page.TextLines)
+        page.TextLines->Starts.push_back(next);
 }
 
 void TQXBinHexPrivate::DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine) {

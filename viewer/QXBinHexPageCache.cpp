@@ -252,6 +252,18 @@ TQXBinHexPrivate::TPageCache::TState TQXBinHexPrivate::PageState(const TPageCanv
     st.MarkLength = MarkLength;
     st.FileSize = FileSize;
     st.Marks = Marks.Generation();
+    if (IsTextLikeMode()) {
+        st.Wrap = FTextWrap;
+        st.Gutter = FTextGutter;
+        st.LineNumbers = LineNumbersShown();
+        st.GutterWidth = GutterWidth;
+        st.LineCount = TextModel.LineCount;
+        st.LinesStep = FTextGutterLinesStep;
+        st.MaxLength = MaxLength;
+        st.GutterFontKey = FFontGutter.key();
+        st.GutterColor = FTextColorGutter;
+        st.GutterFontColor = FFontGutterColor;
+    }
     return st;
 }
 

@@ -1,6 +1,9 @@
 // QXBinHexPageCache.h — what a drawing of TQXBinHex's page image keeps for the next one.
 #pragma once
 
+#include "QXBinHexGlyphCache.h"
+#include "QXBinHexTextShift.h"
+
 #include <QHash>
 #include <QImage>
 #include <QList>
@@ -54,6 +57,11 @@ struct TPageCache {
         int64_t MarkStart = 0, MarkLength = 0, FileSize = 0, AddressBase = 0;
         // The generation of the marked ranges drawn.
         uint64_t Marks = 0;
+        // The text layouts' wrapping and gutter.
+        bool Wrap = false, Gutter = false, LineNumbers = false;
+        int GutterWidth = 0, LineCount = 0, LinesStep = 0, MaxLength = 0;
+        QString GutterFontKey;
+        QRgb GutterColor = 0, GutterFontColor = 0;
         bool operator==(const TState&) const = default;
     };
     // The image and StrPositions show State at ViewPos with Highlights (false: unknown).
@@ -61,6 +69,13 @@ struct TPageCache {
     TState State;
     int64_t ViewPos = 0;
     std::vector<std::pair<int64_t, int64_t>> Highlights;
+    // The glyphs of the text layouts' lines, the line being laid out, the lines of the page shown
+    // and the strings its record holds, and whether its lines were read whole from the buffer.
+    TGlyphCache TextGlyphs;
+    TLaidOutLine TextLine;
+    TTextPageLines TextLines;
+    std::vector<QString> TextRecord;
+    bool TextExact = false;
     // A line's glyphs, by cell colour, reused from line to line.
     std::array<QList<quint32>, 2> LineGlyphs;
     std::array<QList<QPointF>, 2> LinePositions;

@@ -179,7 +179,7 @@ void TQXBinHexPrivate::GoToPos(TOffset pos) {
 // ---- Horizontal position ------------------------------------------------------------------------
 
 int TQXBinHexPrivate::TextExtentMax() const {
-    return StrPositions.MaxExtent(TextFont(), OutputOptions(false)) + HViewPos;
+    return PageExtentMax() + HViewPos;
 }
 
 int TQXBinHexPrivate::HViewPosMax() const {

@@ -207,7 +207,12 @@ public:
         // The lines of the page to draw (a shifted page draws only those it uncovers).
         int FirstLine = 0;
         int EndLine = binhex::MaxPageLines + 1;
+        // The start of line FirstLine in the text layouts (-1: ViewPos).
+        TOffset FirstPos = -1;
         bool GlyphRuns = false;
+        int FontHeight = 0;
+        // Where the text layouts note the lines drawn (none: not noted).
+        binhex::TTextPageLines* TextLines = nullptr;
     };
 
     void Redraw();
@@ -283,6 +288,24 @@ public:
     // colours when color is null.
     void DrawCellRunGlyphs(TPageCanvas& page, const binhex::TLineLayout& layout, TOffset linePos,
                            int y, int from, int to, const QColor* color);
+
+    // ---- The text layouts' glyph runs and line shift (QXBinHexTextShift.cpp) ----
+
+    // Draws a text line as DrawOutputText does, as glyph runs when the page draws them; notes its
+    // width and ink in page.TextLines.
+    void DrawTextString(TPageCanvas& page, int x, int y, const TQXBinHexOutputOptions& options,
+                        const QString& str);
+    // The rightmost pixel the page's strings reach (TStrPositions::MaxExtent), from the widths
+    // noted when the page was drawn when it can.
+    int PageExtentMax() const;
+    // True when no line of a text page can draw into its neighbours' bands but through its glyphs.
+    bool TextLinesIndependent() const;
+    // True when the buffer holds all that the lines starting from `from` to lastStart can read.
+    bool TextRegionHeld(TOffset from, TOffset lastStart) const;
+    // ShiftPage for the text layouts: the lines are matched by their starts.
+    bool ShiftTextPage(TPageCanvas& page, const TPageCache::TState& state);
+    // Keeps the strings of the record and whether the lines were read whole.
+    void RememberTextPage();
 
     // ---- Scrolling, keyboard, wheel and auto-scroll (QXBinHexScroll.cpp) ----
 

@@ -2,10 +2,14 @@
 // the plain path: moving by whole lines, and the hex digits drawn as glyph runs.
 #include "DrawFixture.h"
 #include "QXStreamSearch.h"
+#include "support/PageCompare.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using test::ExpectSameRecord;
+using test::FirstDifferentRow;
 
 // Random bytes with "needle" every 1000 bytes from offset 300, for the search highlights.
 QByteArray Source(int size) {
@@ -48,34 +52,6 @@ void Prepare(DrawFixture& f, const PageSetup& s) {
         f.viewer.ScrollRight(s.ScrollRight);
     f.viewer.setEnabled(s.Enabled);
     f.viewer.Redraw();
-}
-
-// The first row where two images differ, -1 when they are equal.
-int FirstDifferentRow(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return 0;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y),
-                        static_cast<size_t>(a.bytesPerLine())) != 0)
-            return y;
-    return -1;
-}
-
-void ExpectSameRecord(const TStrPositions& got, const TStrPositions& want) {
-    ASSERT_EQ(got.Count, want.Count);
-    for (int i = 0; i < want.Count; ++i) {
-        const TStrEntry& g = got.Entries[static_cast<size_t>(i)];
-        const TStrEntry& w = want.Entries[static_cast<size_t>(i)];
-        EXPECT_EQ(g.Str, w.Str) << "line " << i;
-        EXPECT_EQ(g.X, w.X) << "line " << i;
-        EXPECT_EQ(g.Y, w.Y) << "line " << i;
-        EXPECT_EQ(g.Pos, w.Pos) << "line " << i;
-    }
-    EXPECT_EQ(got.CellCount, want.CellCount);
-    EXPECT_EQ(got.CellWidth, want.CellWidth);
-    EXPECT_EQ(got.CellX, want.CellX);
-    EXPECT_EQ(got.TextColumnX, want.TextColumnX);
-    EXPECT_EQ(got.CharSize, want.CharSize);
 }
 
 struct ShiftCase {

@@ -1,0 +1,321 @@
+// QXBinHexTextShiftTest.cpp — the text layouts' quick paths against their plain drawing: a page
+// moved by whole display lines against the page drawn whole, lines drawn from the glyph cache
+// against shaped lines, and when a page can be shifted (the pure decision).
+#include "QXBinHexTextShift.h"
+#include "DrawFixture.h"
+#include "QXStreamSearch.h"
+#include "support/MixedText.h"
+#include "support/PageCompare.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using binhex::TextLineShiftFor;
+using binhex::TTextShiftQuery;
+using test::ExpectSameRecord;
+using test::FirstDifferentRow;
+
+// ---- The decision -------------------------------------------------------------------------------
+
+using TStarts = std::vector<int64_t>;
+using THighlights = std::vector<std::pair<int64_t, int64_t>>;
+
+// Lines of 10 to 19 bytes from 1000, 20 drawn in an image of 297 pixels in lines of 15.
+TStarts OldStarts() {
+    TStarts starts{1000};
+    for (int i = 0; i < 20; ++i)
+        starts.push_back(starts.back() + 10 + i % 10);
+    return starts;
+}
+
+TTextShiftQuery Query(const TStarts& old, int64_t newPos, const TStarts& lead = {}) {
+    TTextShiftQuery q;
+    q.OldStarts = old;
+    q.LeadStarts = lead;
+    q.NewViewPos = newPos;
+    q.Height = 297;
+    q.LineHeight = 15;
+    q.LinesDrawn = 20;
+    return q;
+}
+
+struct DecisionCase {
+    const char* Name;
+    int64_t NewPos; // an offset, or -(line index + 1) of the old page
+    TStarts Lead;
+    int Expected;
+};
+
+void PrintTo(const DecisionCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class TextShiftDecisionTest : public ::testing::TestWithParam<DecisionCase> {};
+
+TEST_P(TextShiftDecisionTest, MatchesLinesByTheirStarts) {
+    const DecisionCase& c = GetParam();
+    const TStarts old = OldStarts();
+    const int64_t pos = c.NewPos < 0 ? old[static_cast<size_t>(-c.NewPos - 1)] : c.NewPos;
+    EXPECT_EQ(TextLineShiftFor(Query(old, pos, c.Lead)), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextShiftDecisionTest,
+    ::testing::Values(DecisionCase{"DownOne", -2, {}, 1},
+                      DecisionCase{"DownSeventeen", -18, {}, 17},
+                      DecisionCase{"DownEighteenLeavesOneLine", -19, {}, 0},
+                      DecisionCase{"InsideALine", 1005, {}, 0},
+                      DecisionCase{"UpTwo", 970, {970, 985, 1000}, -2},
+                      DecisionCase{"UpMissingTheFirstLine", 970, {970, 985, 1001}, 0},
+                      DecisionCase{"UpFromAnotherPosition", 960, {970, 985, 1000}, 0},
+                      DecisionCase{"NoMove", -1, {}, 0}),
+    [](const ::testing::TestParamInfo<DecisionCase>& info) {
+        return std::string(info.param.Name);
+    });
+
+TEST(TextLineShift, OldPageReachingTheEndIsDrawnWhole) {
+    TStarts old = OldStarts();
+    old.back() = -1;
+    EXPECT_EQ(TextLineShiftFor(Query(old, old[1])), 0);
+}
+
+TEST(TextLineShift, LinesThatDoNotFillTheImageAreDrawnWhole) {
+    const TStarts old = OldStarts();
+    TTextShiftQuery q = Query(old, old[1]);
+    q.Height = 301;
+    EXPECT_EQ(TextLineShiftFor(q), 0);
+}
+
+// Only matches in the lines both pages show count: down by 2 they are old lines 2 to 18.
+TEST(TextLineShift, MatchesWhereThePagesOverlap) {
+    const TStarts old = OldStarts();
+    TTextShiftQuery q = Query(old, old[2]);
+    const THighlights firstLineOnly{{old[0] + 1, 3}};
+    const THighlights none{};
+    q.OldHighlights = firstLineOnly;
+    q.NewHighlights = none;
+    EXPECT_EQ(TextLineShiftFor(q), 2);
+    const THighlights kept{{old[5], 2}};
+    q.OldHighlights = kept;
+    EXPECT_EQ(TextLineShiftFor(q), 0);
+    q.NewHighlights = kept;
+    EXPECT_EQ(TextLineShiftFor(q), 2);
+}
+
+TEST(TextLineShift, FractionalDeviceRowsAreDrawnWhole) {
+    const TStarts old = OldStarts();
+    TTextShiftQuery q = Query(old, old[1]);
+    q.Ratio = 1.5;
+    EXPECT_EQ(TextLineShiftFor(q), 0);
+    q.NewViewPos = old[2];
+    EXPECT_EQ(TextLineShiftFor(q), 2);
+}
+
+// ---- Pages --------------------------------------------------------------------------------------
+
+// Phrases whose glyphs the cache holds: Latin, Cyrillic, Greek, CJK, tabs and controls.
+const std::vector<int> CachedKinds{0, 1, 2, 3, 13, 14};
+
+enum class Text { Cached, Mixed };
+
+struct PageSetup {
+    TQXBinHex::TQXBinHexMode Mode = TQXBinHex::vbmodeUnicode;
+    Text Kind = Text::Cached;
+    QSize Size{641, 297};
+    bool Wrap = false;
+    bool Gutter = false;
+    bool Search = false;
+    bool Url = false;
+    TOffset SelStart = 0, SelLength = 0;
+    int ScrollRight = 0;
+    // Three lines up from the last page instead of the middle of the source.
+    bool NearTheEnd = false;
+    // What lets a line draw outside its band: a negative line spacing, a gutter font taller than
+    // the lines, an observer of the lines.
+    int LineSpacing = 0;
+    int GutterPixels = 0;
+    bool Observed = false;
+};
+
+constexpr int SourceChars = 40000;
+
+QByteArray Source(const PageSetup& s) {
+    QString text =
+        test::MixedLines(SourceChars, 7, s.Kind == Text::Cached ? CachedKinds : std::vector<int>{});
+    if (s.Url)
+        for (qsizetype at = 500; at + 20 < text.size(); at += 700)
+            text.replace(at, 18, QStringLiteral(" http://vornex.io "));
+    return s.Mode == TQXBinHex::vbmodeUnicode ? test::Utf16Le(text) : test::LowBytes(text);
+}
+
+void Prepare(DrawFixture& f, const PageSetup& s) {
+    f.SetPageSize(s.Size.width(), s.Size.height());
+    f.viewer.setTextWrap(s.Wrap);
+    f.viewer.setTextGutter(s.Gutter);
+    f.viewer.setTextGutterLinesStep(1);
+    f.viewer.setTextLineSpacing(s.LineSpacing);
+    if (s.GutterPixels > 0) {
+        QFont gutter = f.viewer.FontGutter();
+        gutter.setPixelSize(s.GutterPixels);
+        f.viewer.setFontGutter(gutter);
+    }
+    if (s.Observed)
+        QObject::connect(&f.viewer, &TQXBinHex::aboutToDrawLine, &f.viewer,
+                         [](QPainter*, const QString&, const QString&, QRect, QPoint, bool*) {});
+    f.Show(Source(s));
+    if (s.Search) {
+        f.viewer.Search().SetStream(&f.stream);
+        const QString needle =
+            s.Mode == TQXBinHex::vbmodeUnicode ? QStringLiteral("words") : QStringLiteral("tab");
+        const TQXEncoding encoding =
+            s.Mode == TQXBinHex::vbmodeUnicode ? EncodingUnicodeLE : EncodingANSI;
+        ASSERT_TRUE(f.viewer.Search().FindFirst(needle, encoding, soHighlightAll, 0));
+    }
+    if (s.NearTheEnd) {
+        f.viewer.ScrollToEnd();
+        f.viewer.ScrollLineUp(3);
+    } else {
+        f.viewer.GoToPos(s.Mode == TQXBinHex::vbmodeUnicode ? 8192 : 4096);
+    }
+    if (s.SelLength > 0)
+        f.viewer.SetSelection(f.viewer.ViewPos() + s.SelStart, s.SelLength, /*scroll=*/false,
+                              /*fireEvent=*/false, /*redraw=*/false);
+    if (s.ScrollRight > 0)
+        f.viewer.ScrollRight(s.ScrollRight);
+    f.viewer.Redraw();
+}
+
+struct ShiftCase {
+    const char* Name;
+    PageSetup Setup;
+    int Lines; // > 0 down, < 0 up
+    bool Shifts;
+};
+
+void PrintTo(const ShiftCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class TextShiftTest : public ::testing::TestWithParam<ShiftCase> {};
+
+TEST_P(TextShiftTest, EqualsTheWholePageDrawnAnew) {
+    const ShiftCase& c = GetParam();
+    DrawFixture f(c.Setup.Mode);
+    Prepare(f, c.Setup);
+    TQXBinHexPrivate& d = TQXBinHexPrivate::get(f.viewer);
+    const int shifts = d.PageCache.Shifts;
+    if (c.Lines > 0)
+        f.viewer.ScrollLineDown(c.Lines);
+    else
+        f.viewer.ScrollLineUp(-c.Lines);
+    EXPECT_EQ(d.PageCache.Shifts - shifts, c.Shifts ? 1 : 0);
+    const QImage shifted = f.Page().copy();
+    const TStrPositions shiftedRecord = f.viewer.StrPositions();
+    const TOffset pos = f.viewer.ViewPos();
+    const bool atEnd = f.viewer.ViewAtEnd();
+    const TOffset pageSize = f.viewer.ViewPageSize();
+    const int extent = d.PageExtentMax();
+
+    d.SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
+    f.viewer.Redraw();
+    ASSERT_EQ(f.viewer.ViewPos(), pos);
+    EXPECT_EQ(f.viewer.ViewAtEnd(), atEnd);
+    EXPECT_EQ(f.viewer.ViewPageSize(), pageSize);
+    EXPECT_EQ(FirstDifferentRow(shifted, f.Page()), -1);
+    ExpectSameRecord(shiftedRecord, f.viewer.StrPositions());
+    EXPECT_EQ(extent, d.PageExtentMax());
+}
+
+constexpr TQXBinHex::TQXBinHexMode Unicode = TQXBinHex::vbmodeUnicode;
+constexpr TQXBinHex::TQXBinHexMode Txt = TQXBinHex::vbmodeText;
+constexpr Text Cached = Text::Cached;
+constexpr Text Mixed = Text::Mixed;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextShiftTest,
+    ::testing::Values(
+        ShiftCase{"UnicodeDownOne", {Unicode}, 1, true},
+        ShiftCase{"UnicodeUpOne", {Unicode}, -1, true},
+        ShiftCase{"UnicodeDownSeveral", {Unicode}, 6, true},
+        ShiftCase{"UnicodeUpSeveral", {Unicode}, -5, true},
+        ShiftCase{"UnicodeFullScreen", {Unicode, Cached, {1920, 1080}}, 3, true},
+        ShiftCase{"UnicodeWrapped", {Unicode, Cached, {400, 297}, true}, 2, true},
+        ShiftCase{"UnicodeGutterNumbers", {Unicode, Cached, {641, 297}, false, true}, 2, true},
+        ShiftCase{"UnicodeGutterNumbersUp", {Unicode, Cached, {641, 297}, false, true}, -2, true},
+        ShiftCase{"UnicodeHighlights", {Unicode, Cached, {641, 297}, false, false, true}, 1, true},
+        ShiftCase{"UnicodeSelection",
+                  {Unicode, Cached, {641, 297}, false, false, false, false, 40, 300},
+                  1,
+                  true},
+        ShiftCase{"UnicodeScrolledRight",
+                  {Unicode, Cached, {300, 297}, false, false, false, false, 0, 0, 60},
+                  2,
+                  true},
+        ShiftCase{"UnicodeUrlsDrawWhole",
+                  {Unicode, Cached, {641, 297}, false, false, false, true},
+                  1,
+                  false},
+        ShiftCase{"UnicodeWholePage", {Unicode}, 30, false},
+        ShiftCase{"UnicodeIntoTheEnd", {.NearTheEnd = true}, 2, false},
+        ShiftCase{"UnicodeBeforeTheEnd", {.NearTheEnd = true}, 1, true},
+        ShiftCase{"MixedUnicodeDown", {Unicode, Mixed}, 1, true},
+        ShiftCase{"MixedUnicodeUp", {Unicode, Mixed, {900, 500}}, -3, true},
+        ShiftCase{"MixedUnicodeWrapped", {Unicode, Mixed, {500, 297}, true}, 2, true},
+        ShiftCase{"OverlappingLinesDrawWhole", {.LineSpacing = -3}, 1, false},
+        ShiftCase{"WideLineSpacing", {.LineSpacing = 4}, -2, true},
+        ShiftCase{"TallGutterNumbersDrawWhole", {.Gutter = true, .GutterPixels = 40}, 1, false},
+        ShiftCase{"ObservedLinesDrawWhole", {.Observed = true}, 1, false},
+        ShiftCase{"TextDownOne", {Txt}, 1, true},
+        ShiftCase{"TextUpSeveral", {Txt, Cached, {641, 297}, false, true}, -4, true},
+        ShiftCase{"TextWrappedHighlights", {Txt, Cached, {400, 297}, true, false, true}, 2, true},
+        ShiftCase{"MixedTextDown", {Txt, Mixed, {641, 297}, false, true}, 3, true}),
+    [](const ::testing::TestParamInfo<ShiftCase>& info) { return std::string(info.param.Name); });
+
+struct GlyphCase {
+    const char* Name;
+    PageSetup Setup;
+};
+
+void PrintTo(const GlyphCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class TextGlyphsTest : public ::testing::TestWithParam<GlyphCase> {};
+
+// The page drawn from the glyph cache (shaping only the lines that need it) against every line
+// shaped: the same pixels, the same record, and the widest line measured alike.
+TEST_P(TextGlyphsTest, EqualTheShapedLines) {
+    const GlyphCase& c = GetParam();
+    DrawFixture f(c.Setup.Mode);
+    Prepare(f, c.Setup);
+    TQXBinHexPrivate& d = TQXBinHexPrivate::get(f.viewer);
+    ASSERT_GT(d.PageCache.TextGlyphs.Size(), 0);
+    const QImage runs = f.Page().copy();
+    const TStrPositions runsRecord = f.viewer.StrPositions();
+    const int extent = d.PageExtentMax();
+
+    d.SetPagePaths(/*glyphRuns=*/false, /*lineShift=*/false);
+    f.viewer.Redraw();
+    EXPECT_EQ(FirstDifferentRow(runs, f.Page()), -1);
+    ExpectSameRecord(runsRecord, f.viewer.StrPositions());
+    EXPECT_EQ(extent, f.viewer.StrPositions().MaxExtent(d.TextFont(), d.OutputOptions(false)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextGlyphsTest,
+    ::testing::Values(GlyphCase{"UnicodeCached", {Unicode}},
+                      GlyphCase{"UnicodeMixed", {Unicode, Mixed}},
+                      GlyphCase{"UnicodeMixedFullScreen", {Unicode, Mixed, {1920, 1080}}},
+                      GlyphCase{"UnicodeMixedWrapped", {Unicode, Mixed, {500, 297}, true}},
+                      GlyphCase{"UnicodeMixedGutter", {Unicode, Mixed, {641, 297}, false, true}},
+                      GlyphCase{"UnicodeMixedSelection",
+                                {Unicode, Mixed, {641, 297}, false, false, false, false, 30, 500}},
+                      GlyphCase{"UnicodeMixedScrolledRight",
+                                {Unicode, Mixed, {400, 297}, false, false, false, false, 0, 0, 90}},
+                      GlyphCase{"TextMixed", {Txt, Mixed}},
+                      GlyphCase{"TextMixedWrappedHighlights",
+                                {Txt, Mixed, {400, 297}, true, false, true}}),
+    [](const ::testing::TestParamInfo<GlyphCase>& info) { return std::string(info.param.Name); });
+
+} // namespace

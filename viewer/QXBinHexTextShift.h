@@ -1,0 +1,55 @@
+// QXBinHexTextShift.h — what a page of the text layouts keeps of its lines for the next drawing,
+// and when such a page can be shifted by whole lines instead of drawn whole.
+#pragma once
+
+#include <QtGlobal>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace binhex {
+
+// The display lines of a drawn page of the text layouts.
+struct TTextPageLines {
+    // The start of each drawn line, then the start of the line after them (-1: the data ends).
+    std::vector<int64_t> Starts;
+    // The width of each drawn line as the widest-line search measures it (no line-end glyph).
+    std::vector<int> Widths;
+    // Every drawn line was laid out by the glyph cache and its ink stays within its own band and
+    // the one above it (accents over capitals reach a pixel above the ascent).
+    bool Contained = true;
+    void Clear() {
+        Starts.clear();
+        Widths.clear();
+        Contained = true;
+    }
+};
+
+// What decides whether a page of the text layouts drawn with OldStarts can be shifted to show the
+// page from NewViewPos: the old page's line starts (LinesDrawn + 1 of them), the starts of the
+// display lines from NewViewPos on up to the first at or past the old page's first line (only when
+// NewViewPos lies before it), the image's height and lines' height (widget pixels), the device
+// pixels per widget pixel, the characters' size and the search matches (offset, length in
+// characters) the old page was drawn with and the page now has.
+struct TTextShiftQuery {
+    std::span<const int64_t> OldStarts;
+    std::span<const int64_t> LeadStarts;
+    int64_t NewViewPos = 0;
+    int Height = 0;
+    int LineHeight = 0;
+    int LinesDrawn = 0;
+    qreal Ratio = 1;
+    int CharSize = 1;
+    std::span<const std::pair<int64_t, int64_t>> OldHighlights;
+    std::span<const std::pair<int64_t, int64_t>> NewHighlights;
+};
+
+// The whole lines to move the old page up by (negative: down) so that it shows NewViewPos, or 0
+// when the page must be drawn whole: NewViewPos starts no line of the old page and the lines from
+// it do not meet the old page's first line; the move leaves fewer than two whole lines of the old
+// page; the lines drawn do not fill the image; the old page reaches past the data; the matches in
+// the lines both pages show differ; or the move is not a whole number of device pixel rows.
+int TextLineShiftFor(const TTextShiftQuery& query);
+
+} // namespace binhex
