@@ -53,3 +53,5 @@ bench/tool_bench_check.sh build-bench/tool/vornex-tool
 bench/tool_bench_formats.sh build-bench/tool/vornex-tool
 # Start-up to the main window mapped, next to a minimal Qt window.
 bench/startup_bench.sh build-bench
+# 200 x Page Down on a 1 MiB file to the last repaint, next to GHex and Okteta.
+bench/held_keys_bench.sh build-bench

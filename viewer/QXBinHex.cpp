@@ -281,10 +281,12 @@ int TQXBinHex::CharWidth() const {
 }
 
 void TQXBinHex::DrawTo(QImage& target, int width, int height, TStrPositions* positions) {
+    d->UpdatePage();
     d->DrawTo(target, width, height, positions);
 }
 
 const QImage& TQXBinHex::PageImage() const {
+    d->UpdatePage();
     return d->PageBitmap;
 }
 

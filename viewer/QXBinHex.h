@@ -218,8 +218,10 @@ public:
     // positions (when given). Sets ViewAtEnd, ViewPageSize and the fitted widths. Throws
     // EAssertionFailed("Positions out of range: DrawTo...") when the view lies outside the buffer.
     void DrawTo(QImage& target, int width, int height, TStrPositions* positions);
+    // The page as shown. A scroll key in the fixed-width modes records the page at once and leaves
+    // its image to the next paint; reading the image (or DrawTo) draws it first.
     const QImage& PageImage() const;
-    // What the last drawing put where.
+    // What the last drawing put where; kept exact for every scroll key, drawn or not.
     const TStrPositions& StrPositions() const;
     TQXBinHexOutputOptions OutputOptions(bool lineEnd) const;
     int LeftMargin() const;

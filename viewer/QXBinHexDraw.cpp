@@ -98,6 +98,8 @@ binhex::TLineLayout TQXBinHexPrivate::LineLayout() const {
 // ---- Redraw and DrawTo --------------------------------------------------------------------------
 
 void TQXBinHexPrivate::Redraw() {
+    if (RecordInsteadOfDrawing())
+        return;
     if (Drawing) {
         // Showing or hiding a scroll bar resizes the page while it is drawn: draw once more after.
         RedrawPending = true;
@@ -105,6 +107,7 @@ void TQXBinHexPrivate::Redraw() {
     }
     TRedrawLockHold hold(RedrawLock);
     QScopedValueRollback<bool> drawing(Drawing, true);
+    PageDrawingStarts();
     for (int pass = 0; pass < 3; ++pass) {
         RedrawPending = false;
         const QSize size = q->viewport()->size().expandedTo(QSize(1, 1));
@@ -553,6 +556,7 @@ void TQXBinHexPrivate::InvertSelection(TPageCanvas& page, const QString& str, in
 // ---- Copying to the screen and resizing ---------------------------------------------------------
 
 void TQXBinHexPrivate::PaintViewport(const QRect& rect) {
+    UpdatePage();
     QPainter painter(q->viewport());
     painter.setClipRect(rect);
     painter.drawImage(QPoint(0, 0), PageBitmap);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -345,6 +346,7 @@ void TQXBinHexPrivate::HScroll(int code, int pos) {
 // ---- Keyboard and wheel -------------------------------------------------------------------------
 
 bool TQXBinHexPrivate::HandleScrollKey(QKeyEvent* event) {
+    QScopedValueRollback<bool> recordOnly(RecordOnly, true);
     const Shift shift = ShiftState(event->modifiers());
     switch (event->key()) {
     case Qt::Key_PageDown:

@@ -571,4 +571,34 @@ public:
     uint FFontOEMColor = platform::clWindowText;
     uint FFontGutterColor = platform::clBlack;
     uint FFontFooterColor = platform::clBlack;
+
+    // ---- Pages recorded at once and drawn at the next paint (QXBinHexRecord.cpp) ----
+
+    // Set while a scroll key is handled: a Redraw of a fixed-width page then records the page
+    // (StrPositions, ViewAtEnd, ViewPageSize, the bars) and leaves the page image to the next
+    // paint, so that keys arriving faster than pages draw only the pages shown.
+    bool RecordOnly = false;
+    // The page image lags the record; PaintedPositions is the record of the page it shows.
+    bool PageStale = false;
+    TStrPositions PaintedPositions;
+    // Drawings of the page image (whole or shifted).
+    int PagesDrawn = 0;
+    // The metrics of the last font a page was recorded with, and whether it was the OEM font.
+    QString RecordedFontKey;
+    bool RecordedFontOem = false;
+    TFontMetricsInfo RecordedFontMetrics;
+
+    // Redraw's path while RecordOnly is set: records the page, updates the bars and asks for a
+    // paint; false (nothing done) when the page must be drawn now: a text layout, a read error,
+    // an empty source, or a drawing already under way.
+    bool RecordInsteadOfDrawing();
+    // Makes the record calls DrawTo makes for a page of the fixed-width layouts width × height
+    // pixels, and sets ViewAtEnd, ViewPageSize, the display metrics and the fitted widths as it
+    // does, without drawing anything.
+    void RecordFixedPage(TStrPositions& record, int width, int height);
+    // Called as Redraw starts drawing the page image: a stale image gets its own record back, so
+    // that the line shift moves the page it shows.
+    void PageDrawingStarts();
+    // Draws the page image when it lags the record.
+    void UpdatePage();
 };
