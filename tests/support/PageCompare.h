@@ -21,15 +21,16 @@ inline int FirstDifferentRow(const QImage& a, const QImage& b) {
     return -1;
 }
 
+// Every entry of two positions records, and their cells and columns.
 inline void ExpectSameRecord(const TStrPositions& got, const TStrPositions& want) {
     ASSERT_EQ(got.Count, want.Count);
     for (int i = 0; i < want.Count; ++i) {
         const TStrEntry& g = got.Entries[static_cast<size_t>(i)];
         const TStrEntry& w = want.Entries[static_cast<size_t>(i)];
-        EXPECT_EQ(g.Str, w.Str) << "line " << i;
-        EXPECT_EQ(g.X, w.X) << "line " << i;
-        EXPECT_EQ(g.Y, w.Y) << "line " << i;
-        EXPECT_EQ(g.Pos, w.Pos) << "line " << i;
+        EXPECT_EQ(g.Str, w.Str) << "string " << i;
+        EXPECT_EQ(g.X, w.X) << "string " << i;
+        EXPECT_EQ(g.Y, w.Y) << "string " << i;
+        EXPECT_EQ(g.Pos, w.Pos) << "string " << i;
     }
     EXPECT_EQ(got.CellCount, want.CellCount);
     EXPECT_EQ(got.CellWidth, want.CellWidth);

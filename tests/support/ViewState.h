@@ -2,6 +2,7 @@
 // it fired up to it, captured to be compared with another viewer's.
 #pragma once
 
+#include "PageCompare.h"
 #include "QXBinHex.h"
 
 #include <QObject>
@@ -60,24 +61,6 @@ inline ViewState CaptureView(const TQXBinHex& viewer, const TStrPositions& recor
             events.SelectionChanged};
 }
 
-// Every entry of two positions records, and their cells and columns.
-inline void ExpectRecordsEqual(const TStrPositions& got, const TStrPositions& want) {
-    ASSERT_EQ(got.Count, want.Count);
-    for (int i = 0; i < want.Count; ++i) {
-        const TStrEntry& g = got.Entries[static_cast<size_t>(i)];
-        const TStrEntry& w = want.Entries[static_cast<size_t>(i)];
-        EXPECT_EQ(g.Str, w.Str) << "string " << i;
-        EXPECT_EQ(g.X, w.X) << "string " << i;
-        EXPECT_EQ(g.Y, w.Y) << "string " << i;
-        EXPECT_EQ(g.Pos, w.Pos) << "string " << i;
-    }
-    EXPECT_EQ(got.CellCount, want.CellCount);
-    EXPECT_EQ(got.CellWidth, want.CellWidth);
-    EXPECT_EQ(got.CellX, want.CellX);
-    EXPECT_EQ(got.TextColumnX, want.TextColumnX);
-    EXPECT_EQ(got.CharSize, want.CharSize);
-}
-
 inline void ExpectSameView(const ViewState& got, const ViewState& want) {
     EXPECT_EQ(got.ViewPos, want.ViewPos);
     EXPECT_EQ(got.HViewPos, want.HViewPos);
@@ -89,7 +72,7 @@ inline void ExpectSameView(const ViewState& got, const ViewState& want) {
     EXPECT_EQ(got.HorzMoves, want.HorzMoves);
     EXPECT_EQ(got.Scrolled, want.Scrolled);
     EXPECT_EQ(got.SelectionChanged, want.SelectionChanged);
-    ExpectRecordsEqual(got.Record, want.Record);
+    ExpectSameRecord(got.Record, want.Record);
 }
 
 } // namespace test

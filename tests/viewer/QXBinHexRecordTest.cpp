@@ -81,7 +81,7 @@ TEST_P(RecordPass, MakesTheRecordOfTheDrawing) {
     EXPECT_EQ(d.ViewAtEnd, atEnd);
     EXPECT_EQ(d.ViewPageSize, pageSize);
     EXPECT_EQ(f.viewer.LineSize(), lineSize);
-    test::ExpectRecordsEqual(recorded, drawn);
+    test::ExpectSameRecord(recorded, drawn);
 }
 
 INSTANTIATE_TEST_SUITE_P(
