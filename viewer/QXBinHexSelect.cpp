@@ -64,6 +64,9 @@ void TQXBinHexPrivate::SetSelection(TOffset start, TOffset length, bool scroll, 
     }
     if (start < 0 || start > PosLast() || length < 0)
         return;
+    // A source without a whole character has nothing to select, though PosLast() is 0 there too.
+    if (IsFileEmpty())
+        length = 0;
     const bool changed = start != MarkStart || length != MarkLength;
     if (changed) {
         const int cs = CharSize();

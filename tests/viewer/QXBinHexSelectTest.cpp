@@ -397,6 +397,23 @@ TEST_F(SelectTest, SetSelectionRulesAndScrolling) {
     EXPECT_EQ(changes, 2);
 }
 
+// A source shorter than one character has nothing to select, whatever the length asked for.
+TEST_F(SelectTest, SourceWithoutAWholeCharacterSelectsNothing) {
+    struct Case {
+        TQXBinHex::TQXBinHexMode mode;
+        int size;
+    };
+    for (const Case& c : {Case{TQXBinHex::vbmodeHex, 0}, Case{TQXBinHex::vbmodeText, 0},
+                          Case{TQXBinHex::vbmodeUHex, 1}, Case{TQXBinHex::vbmodeUnicode, 1}}) {
+        f.viewer.setMode(c.mode);
+        f.Show(QByteArray(c.size, 'x'));
+        f.viewer.SetSelection(0, 4, false, true, true);
+        EXPECT_EQ(f.viewer.MarkLength(), 0) << c.mode << " " << c.size;
+        EXPECT_TRUE(f.viewer.SelText(0).isEmpty());
+    }
+    EXPECT_EQ(changes, 0);
+}
+
 TEST_F(SelectTest, DrawLineGetsTheWholeTextLineOfAWrappedPiece) {
     f.viewer.setMode(TQXBinHex::vbmodeText);
     f.viewer.setTextWrap(true);
