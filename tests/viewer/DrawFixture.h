@@ -3,6 +3,7 @@
 
 #include "QXBinHex_p.h"
 #include "SysColors.h"
+#include "support/PageCompare.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -60,6 +61,35 @@ public:
         return best;
     }
     static QColor Rgb(uint32_t bgr) { return platform::ColorToQColor(bgr); }
+
+    // Scrolls by lines (> 0 down, < 0 up), expects the page to have been shifted or not, and then
+    // expects the same image, record, view and widest line as the page drawn anew without shifts.
+    void ExpectShiftEqualsRedraw(int lines, bool shifts, bool checkExtent) {
+        TQXBinHexPrivate& d = TQXBinHexPrivate::get(viewer);
+        const int before = d.PageCache.Shifts;
+        if (lines > 0)
+            viewer.ScrollLineDown(lines);
+        else
+            viewer.ScrollLineUp(-lines);
+        EXPECT_EQ(d.PageCache.Shifts - before, shifts ? 1 : 0);
+        const QImage shifted = Page().copy();
+        const TStrPositions shiftedRecord = viewer.StrPositions();
+        const TOffset pos = viewer.ViewPos();
+        const bool atEnd = viewer.ViewAtEnd();
+        const TOffset pageSize = viewer.ViewPageSize();
+        const int extent = checkExtent ? d.PageExtentMax() : 0;
+
+        d.SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
+        viewer.Redraw();
+        ASSERT_EQ(viewer.ViewPos(), pos);
+        EXPECT_EQ(viewer.ViewAtEnd(), atEnd);
+        EXPECT_EQ(viewer.ViewPageSize(), pageSize);
+        EXPECT_EQ(test::FirstDifferentRow(shifted, Page()), -1);
+        test::ExpectSameRecord(shiftedRecord, viewer.StrPositions());
+        if (checkExtent) {
+            EXPECT_EQ(extent, d.PageExtentMax());
+        }
+    }
 
     TQXBinHex viewer;
     QBuffer stream;

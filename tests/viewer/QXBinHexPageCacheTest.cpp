@@ -71,25 +71,7 @@ TEST_P(LineShiftTest, EqualsTheWholePageDrawnAnew) {
     const ShiftCase& c = GetParam();
     DrawFixture f(c.Setup.Mode);
     Prepare(f, c.Setup);
-    const int shifts = TQXBinHexPrivate::get(f.viewer).PageCache.Shifts;
-    if (c.Lines > 0)
-        f.viewer.ScrollLineDown(c.Lines);
-    else
-        f.viewer.ScrollLineUp(-c.Lines);
-    EXPECT_EQ(TQXBinHexPrivate::get(f.viewer).PageCache.Shifts - shifts, c.Shifts ? 1 : 0);
-    const QImage shifted = f.Page().copy();
-    const TStrPositions shiftedRecord = f.viewer.StrPositions();
-    const TOffset pos = f.viewer.ViewPos();
-    const bool atEnd = f.viewer.ViewAtEnd();
-    const TOffset pageSize = f.viewer.ViewPageSize();
-
-    TQXBinHexPrivate::get(f.viewer).SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
-    f.viewer.Redraw();
-    ASSERT_EQ(f.viewer.ViewPos(), pos);
-    EXPECT_EQ(f.viewer.ViewAtEnd(), atEnd);
-    EXPECT_EQ(f.viewer.ViewPageSize(), pageSize);
-    EXPECT_EQ(FirstDifferentRow(shifted, f.Page()), -1);
-    ExpectSameRecord(shiftedRecord, f.viewer.StrPositions());
+    f.ExpectShiftEqualsRedraw(c.Lines, c.Shifts, /*checkExtent=*/false);
 }
 
 constexpr TQXBinHex::TQXBinHexMode Hex = TQXBinHex::vbmodeHex;

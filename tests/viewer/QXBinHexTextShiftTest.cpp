@@ -203,28 +203,7 @@ TEST_P(TextShiftTest, EqualsTheWholePageDrawnAnew) {
     const ShiftCase& c = GetParam();
     DrawFixture f(c.Setup.Mode);
     Prepare(f, c.Setup);
-    TQXBinHexPrivate& d = TQXBinHexPrivate::get(f.viewer);
-    const int shifts = d.PageCache.Shifts;
-    if (c.Lines > 0)
-        f.viewer.ScrollLineDown(c.Lines);
-    else
-        f.viewer.ScrollLineUp(-c.Lines);
-    EXPECT_EQ(d.PageCache.Shifts - shifts, c.Shifts ? 1 : 0);
-    const QImage shifted = f.Page().copy();
-    const TStrPositions shiftedRecord = f.viewer.StrPositions();
-    const TOffset pos = f.viewer.ViewPos();
-    const bool atEnd = f.viewer.ViewAtEnd();
-    const TOffset pageSize = f.viewer.ViewPageSize();
-    const int extent = d.PageExtentMax();
-
-    d.SetPagePaths(/*glyphRuns=*/true, /*lineShift=*/false);
-    f.viewer.Redraw();
-    ASSERT_EQ(f.viewer.ViewPos(), pos);
-    EXPECT_EQ(f.viewer.ViewAtEnd(), atEnd);
-    EXPECT_EQ(f.viewer.ViewPageSize(), pageSize);
-    EXPECT_EQ(FirstDifferentRow(shifted, f.Page()), -1);
-    ExpectSameRecord(shiftedRecord, f.viewer.StrPositions());
-    EXPECT_EQ(extent, d.PageExtentMax());
+    f.ExpectShiftEqualsRedraw(c.Lines, c.Shifts, /*checkExtent=*/true);
 }
 
 constexpr TQXBinHex::TQXBinHexMode Unicode = TQXBinHex::vbmodeUnicode;
