@@ -268,8 +268,8 @@ TQXBinHexPrivate::TPageCache::TState TQXBinHexPrivate::PageState(const TPageCanv
 }
 
 void TQXBinHexPrivate::RememberPage(const TPageCanvas& page, const TPageCache::TState& state) {
-    // URLs are found per page; such a page is always drawn whole.
-    PageCache.Valid = TextModel.UrlTable.front().Url.isEmpty() && page.Positions == &StrPositions;
+    PageCache.Valid = page.Positions == &StrPositions;
+    PageCache.Urls = UrlRanges();
     PageCache.State = state;
     PageCache.ViewPos = ViewPos;
     PageCache.Highlights.clear();

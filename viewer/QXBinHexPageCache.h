@@ -64,11 +64,13 @@ struct TPageCache {
         QRgb GutterColor = 0, GutterFontColor = 0;
         bool operator==(const TState&) const = default;
     };
-    // The image and StrPositions show State at ViewPos with Highlights (false: unknown).
+    // The image and StrPositions show State at ViewPos with Highlights and the links Urls
+    // (offset, length in characters) highlighted (false: unknown).
     bool Valid = false;
     TState State;
     int64_t ViewPos = 0;
     std::vector<std::pair<int64_t, int64_t>> Highlights;
+    std::vector<std::pair<int64_t, int64_t>> Urls;
     // The glyphs of the text layouts' lines, the line being laid out, the lines of the page shown
     // and the strings its record holds, and whether its lines were read whole from the buffer.
     TGlyphCache TextGlyphs;

@@ -259,6 +259,16 @@ void TQXBinHexPrivate::DetectUrls(TOffset pos) {
     FillUrlTable(FindUrls(units, Buffer.Pos), pos, TextModel.UrlTable);
 }
 
+std::vector<std::pair<TOffset, int64_t>> TQXBinHexPrivate::UrlRanges() const {
+    std::vector<std::pair<TOffset, int64_t>> ranges;
+    for (const TQXUrl& entry : TextModel.UrlTable) {
+        if (entry.Url.isEmpty())
+            break;
+        ranges.emplace_back(entry.Pos, entry.Url.size());
+    }
+    return ranges;
+}
+
 QByteArray TQXBinHexPrivate::UrlAt(TOffset pos) const {
     if (pos < 0)
         return {};

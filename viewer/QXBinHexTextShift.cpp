@@ -33,21 +33,23 @@ int TextLineShiftFor(const TTextShiftQuery& query) {
     }
     if (steps == 0 || std::abs(steps) >= whole - 1)
         return 0;
-    // The matches in the lines both pages show must be the same.
+    // The matches and the links in the lines both pages show must be the same.
     const int k = std::abs(steps);
     const int64_t keepStart = steps > 0 ? old[static_cast<size_t>(k)] : old.front();
     const int64_t keepEnd =
         steps > 0 ? old[static_cast<size_t>(whole)] : old[static_cast<size_t>(drawn - k)];
-    auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
-        return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
+    using TRanges = std::span<const std::pair<int64_t, int64_t>>;
+    auto keptEqual = [&](TRanges a, TRanges b) {
+        auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
+            return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
+        };
+        std::vector<std::pair<int64_t, int64_t>> ka, kb;
+        std::copy_if(a.begin(), a.end(), std::back_inserter(ka), inKept);
+        std::copy_if(b.begin(), b.end(), std::back_inserter(kb), inKept);
+        return ka == kb;
     };
-    std::vector<std::pair<int64_t, int64_t>> now;
-    std::copy_if(query.NewHighlights.begin(), query.NewHighlights.end(), std::back_inserter(now),
-                 inKept);
-    std::vector<std::pair<int64_t, int64_t>> before;
-    std::copy_if(query.OldHighlights.begin(), query.OldHighlights.end(), std::back_inserter(before),
-                 inKept);
-    if (now != before)
+    if (!keptEqual(query.NewHighlights, query.OldHighlights) ||
+        !keptEqual(query.NewUrls, query.OldUrls))
         return 0;
     const qreal rows = k * query.LineHeight * query.Ratio;
     if (rows != std::floor(rows))
@@ -127,9 +129,8 @@ bool TQXBinHexPrivate::TextRegionHeld(TOffset from, TOffset lastStart) const {
 
 bool TQXBinHexPrivate::ShiftTextPage(TPageCanvas& page, const TPageCache::TState& state) {
     const binhex::TTextPageLines& old = PageCache.TextLines;
-    if (!PageCache.Valid || !(PageCache.State == state) ||
-        !TextModel.UrlTable.front().Url.isEmpty() || !old.Contained || !TextLinesIndependent() ||
-        old.Starts.empty())
+    if (!PageCache.Valid || !(PageCache.State == state) || !old.Contained ||
+        !TextLinesIndependent() || old.Starts.empty())
         return false;
     const int height = state.Size.height();
     const int drawn = std::min(page.LinesNum + 1, binhex::MaxPageLines);
@@ -159,6 +160,9 @@ bool TQXBinHexPrivate::ShiftTextPage(TPageCanvas& page, const TPageCache::TState
     query.CharSize = CharSize();
     query.OldHighlights = PageCache.Highlights;
     query.NewHighlights = highlights;
+    const std::vector<std::pair<TOffset, int64_t>> urls = UrlRanges();
+    query.OldUrls = PageCache.Urls;
+    query.NewUrls = urls;
     const int steps = binhex::TextLineShiftFor(query);
     if (steps == 0 || !PageCache.TextExact)
         return false;

@@ -30,8 +30,8 @@ struct TTextPageLines {
 // page from NewViewPos: the old page's line starts (LinesDrawn + 1 of them), the starts of the
 // display lines from NewViewPos on up to the first at or past the old page's first line (only when
 // NewViewPos lies before it), the image's height and lines' height (widget pixels), the device
-// pixels per widget pixel, the characters' size and the search matches (offset, length in
-// characters) the old page was drawn with and the page now has.
+// pixels per widget pixel, the characters' size, and the search matches and the highlighted links
+// (offset, length in characters) the old page was drawn with and the page now has.
 struct TTextShiftQuery {
     std::span<const int64_t> OldStarts;
     std::span<const int64_t> LeadStarts;
@@ -43,13 +43,16 @@ struct TTextShiftQuery {
     int CharSize = 1;
     std::span<const std::pair<int64_t, int64_t>> OldHighlights;
     std::span<const std::pair<int64_t, int64_t>> NewHighlights;
+    std::span<const std::pair<int64_t, int64_t>> OldUrls;
+    std::span<const std::pair<int64_t, int64_t>> NewUrls;
 };
 
 // The whole lines to move the old page up by (negative: down) so that it shows NewViewPos, or 0
 // when the page must be drawn whole: NewViewPos starts no line of the old page and the lines from
 // it do not meet the old page's first line; the move leaves fewer than two whole lines of the old
-// page; the lines drawn do not fill the image; the old page reaches past the data; the matches in
-// the lines both pages show differ; or the move is not a whole number of device pixel rows.
+// page; the lines drawn do not fill the image; the old page reaches past the data; the matches or
+// the links in the lines both pages show differ; or the move is not a whole number of device pixel
+// rows.
 int TextLineShiftFor(const TTextShiftQuery& query);
 
 } // namespace binhex

@@ -458,6 +458,8 @@ public:
     bool BuildLineTable(int byteCount);
     // Fills the URL table from the page buffer, around pos when the buffer holds more than fit.
     void DetectUrls(TOffset pos);
+    // The links of the URL table as (offset, length in characters), in offset order.
+    std::vector<std::pair<TOffset, int64_t>> UrlRanges() const;
     void ClearUrls();
     void DrawGutterCell(TPageCanvas& page, int y, TOffset linePos, bool startsLine);
 

@@ -87,20 +87,31 @@ TEST(TextLineShift, LinesThatDoNotFillTheImageAreDrawnWhole) {
     EXPECT_EQ(TextLineShiftFor(q), 0);
 }
 
-// Only matches in the lines both pages show count: down by 2 they are old lines 2 to 18.
-TEST(TextLineShift, MatchesWhereThePagesOverlap) {
+// Only matches and links in the lines both pages show count: down by 2 they are old lines 2 to 18.
+// A link and a match over the same characters are not the same highlight.
+TEST(TextLineShift, HighlightsWhereThePagesOverlap) {
     const TStarts old = OldStarts();
-    TTextShiftQuery q = Query(old, old[2]);
     const THighlights firstLineOnly{{old[0] + 1, 3}};
-    const THighlights none{};
-    q.OldHighlights = firstLineOnly;
-    q.NewHighlights = none;
-    EXPECT_EQ(TextLineShiftFor(q), 2);
     const THighlights kept{{old[5], 2}};
-    q.OldHighlights = kept;
-    EXPECT_EQ(TextLineShiftFor(q), 0);
-    q.NewHighlights = kept;
-    EXPECT_EQ(TextLineShiftFor(q), 2);
+    const THighlights none{};
+    for (const bool links : {false, true}) {
+        SCOPED_TRACE(links ? "links" : "matches");
+        TTextShiftQuery q = Query(old, old[2]);
+        auto set = [&](const THighlights& before, const THighlights& now) {
+            (links ? q.OldUrls : q.OldHighlights) = before;
+            (links ? q.NewUrls : q.NewHighlights) = now;
+        };
+        set(firstLineOnly, none);
+        EXPECT_EQ(TextLineShiftFor(q), 2);
+        set(kept, none);
+        EXPECT_EQ(TextLineShiftFor(q), 0);
+        set(kept, kept);
+        EXPECT_EQ(TextLineShiftFor(q), 2);
+        // The kept highlight turns from the one kind into the other.
+        set(kept, none);
+        (links ? q.NewHighlights : q.NewUrls) = kept;
+        EXPECT_EQ(TextLineShiftFor(q), 0);
+    }
 }
 
 TEST(TextLineShift, FractionalDeviceRowsAreDrawnWhole) {
@@ -144,7 +155,7 @@ QByteArray Source(const PageSetup& s) {
     QString text =
         test::MixedLines(SourceChars, 7, s.Kind == Text::Cached ? CachedKinds : std::vector<int>{});
     if (s.Url)
-        for (qsizetype at = 500; at + 20 < text.size(); at += 700)
+        for (qsizetype at = 100; at + 20 < text.size(); at += 230)
             text.replace(at, 18, QStringLiteral(" http://vornex.io "));
     return s.Mode == TQXBinHex::vbmodeUnicode ? test::Utf16Le(text) : test::LowBytes(text);
 }
@@ -231,10 +242,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {Unicode, Cached, {300, 297}, false, false, false, false, 0, 0, 60},
                   2,
                   true},
-        ShiftCase{"UnicodeUrlsDrawWhole",
-                  {Unicode, Cached, {641, 297}, false, false, false, true},
-                  1,
-                  false},
+        ShiftCase{"UnicodeUrls", {Unicode, Cached, {641, 297}, false, false, false, true}, 1, true},
+        ShiftCase{
+            "UnicodeUrlsUp", {Unicode, Mixed, {641, 297}, false, false, false, true}, -4, true},
+        ShiftCase{"TextUrlsWrapped", {Txt, Mixed, {300, 297}, true, false, true, true}, 3, true},
         ShiftCase{"UnicodeWholePage", {Unicode}, 30, false},
         ShiftCase{"UnicodeIntoTheEnd", {.NearTheEnd = true}, 2, false},
         ShiftCase{"UnicodeBeforeTheEnd", {.NearTheEnd = true}, 1, true},
