@@ -102,6 +102,8 @@ TGlyphCache::TCodeGlyph TGlyphCache::Measure(char32_t code) const {
         return g;
     // Shaped alone, as the whole line would shape it: one glyph of the text font.
     QTextLayout layout(CodeString(code), Font);
+    // Keeps the shaping of endLayout for what is read from the line after it.
+    layout.setCacheEnabled(true);
     layout.beginLayout();
     const QTextLine tl = layout.createLine();
     layout.endLayout();
@@ -175,6 +177,8 @@ bool TGlyphCache::Shape(const QString& prepared, bool withInk, TLaidOutLine& lin
     // Laid out as QPainter::drawText lays out a string on an image: in the direction of its first
     // strong character.
     QTextLayout layout(prepared, Font);
+    // Keeps the shaping of endLayout for what is read from the line after it.
+    layout.setCacheEnabled(true);
     layout.beginLayout();
     const QTextLine tl = layout.createLine();
     layout.endLayout();

@@ -113,6 +113,8 @@ std::vector<int> PreparedExtents(const QFont& font, const QString& prepared) {
         return ext;
     }
     QTextLayout layout(prepared, font);
+    // Keeps the shaping of endLayout for what is read from the line after it.
+    layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine tl = layout.createLine();
     layout.endLayout();
