@@ -12,6 +12,23 @@
 
 namespace binhex {
 
+bool ShiftKeepsPixels(const TPageShiftQuery& query, int lines, int64_t keepStart, int64_t keepEnd) {
+    auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
+        return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
+    };
+    std::vector<std::pair<int64_t, int64_t>> now;
+    std::copy_if(query.NewHighlights.begin(), query.NewHighlights.end(), std::back_inserter(now),
+                 inKept);
+    std::vector<std::pair<int64_t, int64_t>> before;
+    std::copy_if(query.OldHighlights.begin(), query.OldHighlights.end(), std::back_inserter(before),
+                 inKept);
+    if (now != before)
+        return false;
+    // The image moves by whole device rows only.
+    const qreal rows = lines * query.LineHeight * query.Ratio;
+    return rows == std::floor(rows);
+}
+
 int TextLineShiftFor(const TTextShiftQuery& query) {
     const auto& old = query.OldStarts;
     const int drawn = query.LinesDrawn;
@@ -33,26 +50,12 @@ int TextLineShiftFor(const TTextShiftQuery& query) {
     }
     if (steps == 0 || std::abs(steps) >= whole - 1)
         return 0;
-    // The matches in the lines both pages show must be the same.
+    // The lines both pages show.
     const int k = std::abs(steps);
     const int64_t keepStart = steps > 0 ? old[static_cast<size_t>(k)] : old.front();
     const int64_t keepEnd =
         steps > 0 ? old[static_cast<size_t>(whole)] : old[static_cast<size_t>(drawn - k)];
-    auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
-        return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
-    };
-    std::vector<std::pair<int64_t, int64_t>> now;
-    std::copy_if(query.NewHighlights.begin(), query.NewHighlights.end(), std::back_inserter(now),
-                 inKept);
-    std::vector<std::pair<int64_t, int64_t>> before;
-    std::copy_if(query.OldHighlights.begin(), query.OldHighlights.end(), std::back_inserter(before),
-                 inKept);
-    if (now != before)
-        return 0;
-    const qreal rows = k * query.LineHeight * query.Ratio;
-    if (rows != std::floor(rows))
-        return 0;
-    return steps;
+    return ShiftKeepsPixels(query, k, keepStart, keepEnd) ? steps : 0;
 }
 
 } // namespace binhex
