@@ -39,6 +39,16 @@ struct Viewer {
     TQXBinHex viewer;
 };
 
+// Figures in milliseconds, only the aggregates of Runs runs reported.
+template <int Runs> void Aggregated(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->Repetitions(Runs)->ReportAggregatesOnly(true);
+}
+
+// Figures for a page at the main window's viewer size and at full-screen size, five runs each.
+void AtBothSizes(benchmark::internal::Benchmark* b) {
+    b->Args({641, 297})->Args({1920, 1080})->Apply(Aggregated<5>);
+}
+
 void BM_RepaintHexPage(benchmark::State& state) {
     Viewer v(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
              TQXBinHex::vbmodeHex);
@@ -47,46 +57,15 @@ void BM_RepaintHexPage(benchmark::State& state) {
         v.Repaint();
     }
 }
-BENCHMARK(BM_RepaintHexPage)
-    ->Args({641, 297})
-    ->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RepaintHexPage)->Apply(AtBothSizes);
 
-void BM_LineDownHexPage(benchmark::State& state) {
-    Viewer v(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
-             TQXBinHex::vbmodeHex);
-    // Far from the end of the source: a line down never stops there.
-    constexpr int StepsPerRun = 4096;
-    int steps = 0;
-    for (auto _ : state) {
-        if (++steps == StepsPerRun) {
-            state.PauseTiming();
-            v.viewer.GoToPos(StartPos);
-            v.Repaint();
-            steps = 0;
-            state.ResumeTiming();
-        }
-        v.viewer.ScrollLineDown(1);
-        v.Repaint();
-    }
-}
-BENCHMARK(BM_LineDownHexPage)
-    ->Args({641, 297})
-    ->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-
-// One line down and its repaint in a layout of lines of varying length, from StartPos for at most
-// 2048 lines.
-void LineDown(benchmark::State& state, TQXBinHex::TQXBinHexMode mode, const QByteArray& data) {
+// One line down and its repaint, from StartPos for at most stepsPerRun lines or to the end.
+void LineDown(benchmark::State& state, TQXBinHex::TQXBinHexMode mode, const QByteArray& data,
+              int stepsPerRun) {
     Viewer v(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), mode, data);
-    constexpr int StepsPerRun = 2048;
     int steps = 0;
     for (auto _ : state) {
-        if (++steps == StepsPerRun || v.viewer.ViewAtEnd()) {
+        if (++steps == stepsPerRun || v.viewer.ViewAtEnd()) {
             state.PauseTiming();
             v.viewer.GoToPos(StartPos);
             v.Repaint();
@@ -98,33 +77,34 @@ void LineDown(benchmark::State& state, TQXBinHex::TQXBinHexMode mode, const QByt
     }
 }
 
-// Prose in the text layout, with links (highlighted: each page is drawn whole) and without.
+// Far from the end of the source: a line down never stops there.
+void BM_LineDownHexPage(benchmark::State& state) {
+    LineDown(state, TQXBinHex::vbmodeHex, Source(), 4096);
+}
+BENCHMARK(BM_LineDownHexPage)->Apply(AtBothSizes);
+
+// Prose in the text layout, with links (highlighted: each page is drawn whole) and without; as in
+// the Unicode layout, lines of varying length, 2048 of them at the most.
 void BM_LineDownTextPage(benchmark::State& state) {
-    LineDown(state, TQXBinHex::vbmodeText, bench::Prose(1 << 20, state.range(2) != 0));
+    LineDown(state, TQXBinHex::vbmodeText, bench::Prose(1 << 20, state.range(2) != 0), 2048);
 }
 BENCHMARK(BM_LineDownTextPage)
     ->Args({641, 297, 1})
     ->Args({641, 297, 0})
     ->Args({1920, 1080, 1})
     ->Args({1920, 1080, 0})
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->Apply(Aggregated<5>);
 
 // Text mixing scripts, marks and emoji in the Unicode layout.
 void BM_LineDownUnicodePage(benchmark::State& state) {
-    LineDown(state, TQXBinHex::vbmodeUnicode, bench::MixedUtf16(1 << 20));
+    LineDown(state, TQXBinHex::vbmodeUnicode, bench::MixedUtf16(1 << 20), 2048);
 }
-BENCHMARK(BM_LineDownUnicodePage)
-    ->Args({641, 297})
-    ->Args({1920, 1080})
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LineDownUnicodePage)->Apply(AtBothSizes);
 
-// A page not shown before, as BM_PageUnicodeRandom moves, in the hex layout.
-void BM_PageHexRandom(benchmark::State& state) {
-    Viewer v(641, 297, TQXBinHex::vbmodeHex);
+// A page not shown before at each step (a page holds less than 4 KiB), until the end, in a layout
+// of fixed lines and in one of lines of varying length.
+void PageRandom(benchmark::State& state, TQXBinHex::TQXBinHexMode mode) {
+    Viewer v(641, 297, mode);
     constexpr int64_t Step = 4096;
     int64_t pos = StartPos;
     for (auto _ : state) {
@@ -133,25 +113,15 @@ void BM_PageHexRandom(benchmark::State& state) {
         v.Repaint();
     }
 }
-BENCHMARK(BM_PageHexRandom)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+
+void BM_PageHexRandom(benchmark::State& state) {
+    PageRandom(state, TQXBinHex::vbmodeHex);
+}
+BENCHMARK(BM_PageHexRandom)->Apply(Aggregated<3>);
 
 void BM_PageUnicodeRandom(benchmark::State& state) {
-    Viewer v(641, 297, TQXBinHex::vbmodeUnicode);
-    // Each step shows a page not shown before (a page holds less than 4 KiB), until the end.
-    constexpr int64_t Step = 4096;
-    int64_t pos = StartPos;
-    for (auto _ : state) {
-        pos = pos + Step < (int64_t(1) << 20) - Step ? pos + Step : StartPos;
-        v.viewer.GoToPos(pos);
-        v.Repaint();
-    }
+    PageRandom(state, TQXBinHex::vbmodeUnicode);
 }
-BENCHMARK(BM_PageUnicodeRandom)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_PageUnicodeRandom)->Apply(Aggregated<3>);
 
 } // namespace

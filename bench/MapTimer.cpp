@@ -3,6 +3,8 @@
 // it used (user and system) until then: "WALL_MS CPU_MS". The processor time depends less on what
 // else the machine runs.
 // Usage: map_timer PROGRAM [ARG...]. Exit 1 when no window is mapped within 60 seconds.
+#include "OpenDisplay.h"
+
 #include <X11/Xlib.h>
 #include <chrono>
 #include <csignal>
@@ -11,7 +13,6 @@
 #include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -20,17 +21,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: map_timer PROGRAM [ARG...]\n");
         return 2;
     }
-    // A server just started may refuse the first connections for a moment.
-    Display* display = nullptr;
-    for (int attempt = 0; attempt < 20 && !display; ++attempt) {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            usleep(100000);
-    }
-    if (!display) {
-        std::fprintf(stderr, "map_timer: no X display\n");
+    Display* display = OpenDisplay("map_timer");
+    if (!display)
         return 2;
-    }
     // Top-level windows are the root's children, so their MapNotify reaches the root's
     // substructure listeners; selecting before the start cannot miss it.
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);

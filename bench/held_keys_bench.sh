@@ -7,9 +7,8 @@
 # Usage: held_keys_bench.sh BUILD_DIR [RUNS]; BASE_WINDOW names another held_keys_window (an older
 # build of the control) to time beside.
 set -euo pipefail
-if [ -z "${VORNEX_ON_PRIVATE_XVFB:-}" ]; then
-  VORNEX_ON_PRIVATE_XVFB=1 exec "$(dirname "$0")/../tests/x11/with_xvfb.sh" "$0" "$@"
-fi
+# shellcheck source-path=SCRIPTDIR source=xvfb_bench_setup.sh
+. "$(dirname "$0")/xvfb_bench_setup.sh"
 build=$1
 runs=${2:-7}
 probe="$build/bench/repaint_probe"
@@ -23,23 +22,16 @@ if [ -n "$missing" ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing >/dev/null
 fi
 
-work=$(mktemp -d)
 pid=
+# Ends the program timed when the script stops early, then removes $work as the setup does.
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-# A private runtime folder: Qt and GTK ask for one and warn on every start without it.
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime"
 file="$work/data.bin"
 head -c $((1 << 20)) /dev/urandom >"$file"
 keys=$(for _ in $(seq "$presses"); do printf 'Next '; done)
-
-median() {
-  sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 
 # Starts a program, waits for its window, brings it to 1000 × 700 at the corner with the keyboard
 # focus, then times the presses; appends "<ms> <images>" to $work/<name>.

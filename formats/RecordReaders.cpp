@@ -77,6 +77,19 @@ public:
         return true;
     }
 
+    // The next line that is not empty, as next; a line that does not start with one of the
+    // characters in starts is refused, the message naming what a record starts with.
+    bool nextRecord(std::string_view& line, std::string_view starts, const char* startsWith) {
+        do {
+            if (!next(line))
+                return false;
+        } while (line.empty());
+        if (starts.find(line[0]) == std::string_view::npos)
+            throw FormatError(number_, std::string("a record must start with ") + startsWith +
+                                           ", not '" + Escaped(line[0]) + "'");
+        return true;
+    }
+
     // Whether nothing but white space follows the last line returned.
     bool restIsBlank() {
         for (;;) {
@@ -198,20 +211,15 @@ struct ConflictSink {
 
 template <class Sink>
 std::optional<uint32_t> ReadIntelHex(ByteSource& text, Sink& sink, const RecordWarning& warn) {
+    LineReader lines(text);
+    std::string_view line;
+    uint8_t r[MaxRecordBytes];
     std::optional<uint32_t> entry;
     // The extended address: a segment times 16, or the upper 16 bits of a linear address.
     int64_t extended = 0;
     bool segmented = false;
-    LineReader lines(text);
-    std::string_view line;
-    uint8_t r[MaxRecordBytes];
-    while (lines.next(line)) {
-        if (line.empty())
-            continue;
+    while (lines.nextRecord(line, ":", "':'")) {
         const int64_t number = lines.number();
-        if (line[0] != ':')
-            throw FormatError(number,
-                              "a record must start with ':', not '" + Escaped(line[0]) + "'");
         const size_t size = Decode(line.substr(1), number, r);
         if (size < 5 || size != 5u + r[0])
             throw FormatError(number, "the record's length does not match its byte count");
@@ -281,13 +289,8 @@ std::optional<uint32_t> ReadSRecords(ByteSource& text, Sink& sink, const RecordW
     LineReader lines(text);
     std::string_view line;
     uint8_t r[MaxRecordBytes];
-    while (lines.next(line)) {
-        if (line.empty())
-            continue;
+    while (lines.nextRecord(line, "Ss", "S0 to S9")) {
         const int64_t number = lines.number();
-        if (line[0] != 'S' && line[0] != 's')
-            throw FormatError(number,
-                              "a record must start with S0 to S9, not '" + Escaped(line[0]) + "'");
         if (line.size() < 2 || line[1] < '0' || line[1] > '9')
             throw FormatError(number, "a record must start with S0 to S9");
         if (terminated != 0 && !warned) {

@@ -57,25 +57,12 @@ int LineShiftFor(const TLineShiftQuery& query) {
     const int64_t pageBytes = static_cast<int64_t>(query.LinesDrawn) * query.LineSize;
     if (std::max(query.NewViewPos, query.OldViewPos) > query.FileSize - pageBytes)
         return 0;
-    // The highlights in the part both pages show must be the same.
+    // The part both pages show.
     const int64_t keepStart = std::max(query.NewViewPos, query.OldViewPos);
     const int64_t keepEnd = std::min(query.NewViewPos, query.OldViewPos) + pageBytes;
-    auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
-        return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
-    };
-    std::vector<std::pair<int64_t, int64_t>> now;
-    std::copy_if(query.NewHighlights.begin(), query.NewHighlights.end(), std::back_inserter(now),
-                 inKept);
-    std::vector<std::pair<int64_t, int64_t>> before;
-    std::copy_if(query.OldHighlights.begin(), query.OldHighlights.end(), std::back_inserter(before),
-                 inKept);
-    if (now != before)
-        return 0;
-    // The image moves by whole device rows only.
-    const qreal rows = static_cast<int>(std::abs(steps)) * query.LineHeight * query.Ratio;
-    if (rows != std::floor(rows))
-        return 0;
-    return static_cast<int>(steps);
+    return ShiftKeepsPixels(query, static_cast<int>(std::abs(steps)), keepStart, keepEnd)
+               ? static_cast<int>(steps)
+               : 0;
 }
 
 } // namespace binhex

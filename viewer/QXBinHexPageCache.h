@@ -84,22 +84,12 @@ struct TPageCache {
 };
 
 // What decides whether a fixed-width page drawn at OldViewPos can be shifted to show NewViewPos:
-// the line size in bytes, the characters' size, the source's size, the image's height (widget
-// pixels), its lines' height, the lines a whole drawing draws (one partial line more than fit),
-// the device pixels per widget pixel, and the search matches (offset, length in characters) the
-// old page was drawn with and the page now has.
-struct TLineShiftQuery {
+// besides the page's own (its lines drawn are one partial line more than fit), the line size in
+// bytes and the source's size.
+struct TLineShiftQuery : TPageShiftQuery {
     int64_t OldViewPos = 0;
-    int64_t NewViewPos = 0;
     int LineSize = 0;
-    int CharSize = 1;
     int64_t FileSize = 0;
-    int Height = 0;
-    int LineHeight = 0;
-    int LinesDrawn = 0;
-    qreal Ratio = 1;
-    std::span<const std::pair<int64_t, int64_t>> OldHighlights;
-    std::span<const std::pair<int64_t, int64_t>> NewHighlights;
 };
 
 // The whole lines to move the old page up by (negative: down) so that it shows NewViewPos, or 0

@@ -12,6 +12,25 @@
 
 namespace binhex {
 
+bool ShiftKeepsPixels(const TPageShiftQuery& query, int lines, int64_t keepStart, int64_t keepEnd) {
+    using TRanges = std::span<const std::pair<int64_t, int64_t>>;
+    auto keptEqual = [&](TRanges a, TRanges b) {
+        auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
+            return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
+        };
+        std::vector<std::pair<int64_t, int64_t>> ka, kb;
+        std::copy_if(a.begin(), a.end(), std::back_inserter(ka), inKept);
+        std::copy_if(b.begin(), b.end(), std::back_inserter(kb), inKept);
+        return ka == kb;
+    };
+    if (!keptEqual(query.NewHighlights, query.OldHighlights) ||
+        !keptEqual(query.NewUrls, query.OldUrls))
+        return false;
+    // The image moves by whole device rows only.
+    const qreal rows = lines * query.LineHeight * query.Ratio;
+    return rows == std::floor(rows);
+}
+
 int TextLineShiftFor(const TTextShiftQuery& query) {
     const auto& old = query.OldStarts;
     const int drawn = query.LinesDrawn;
@@ -33,28 +52,12 @@ int TextLineShiftFor(const TTextShiftQuery& query) {
     }
     if (steps == 0 || std::abs(steps) >= whole - 1)
         return 0;
-    // The matches and the links in the lines both pages show must be the same.
+    // The lines both pages show.
     const int k = std::abs(steps);
     const int64_t keepStart = steps > 0 ? old[static_cast<size_t>(k)] : old.front();
     const int64_t keepEnd =
         steps > 0 ? old[static_cast<size_t>(whole)] : old[static_cast<size_t>(drawn - k)];
-    using TRanges = std::span<const std::pair<int64_t, int64_t>>;
-    auto keptEqual = [&](TRanges a, TRanges b) {
-        auto inKept = [&](const std::pair<int64_t, int64_t>& h) {
-            return h.first < keepEnd && h.first + h.second * query.CharSize > keepStart;
-        };
-        std::vector<std::pair<int64_t, int64_t>> ka, kb;
-        std::copy_if(a.begin(), a.end(), std::back_inserter(ka), inKept);
-        std::copy_if(b.begin(), b.end(), std::back_inserter(kb), inKept);
-        return ka == kb;
-    };
-    if (!keptEqual(query.NewHighlights, query.OldHighlights) ||
-        !keptEqual(query.NewUrls, query.OldUrls))
-        return 0;
-    const qreal rows = k * query.LineHeight * query.Ratio;
-    if (rows != std::floor(rows))
-        return 0;
-    return steps;
+    return ShiftKeepsPixels(query, k, keepStart, keepEnd) ? steps : 0;
 }
 
 } // namespace binhex

@@ -188,6 +188,21 @@ inline QByteArrayView UnitBytes(const char16_t* units, qsizetype count) {
     return {reinterpret_cast<const char*>(units), count * 2};
 }
 
+// A match the byte searches found in a block: where it ends, the bytes of its first character and
+// where its last character starts, all from the block's start; end -1: no match.
+struct BlockMatch {
+    int64_t end = -1;
+    int64_t firstLength = 0;
+    int64_t lastStart = 0;
+};
+
+// The offset of the match m at `at` of the block read from blockStart, its byte extent (the whole
+// match, its first character, the offset of its last character) stored in extent.
+int64_t TakeBlockMatch(auto& extent, int64_t blockStart, int64_t at, const BlockMatch& m) {
+    extent = {m.end - at, m.firstLength, blockStart + m.lastStart};
+    return blockStart + at;
+}
+
 } // namespace qxsearch
 
 // Everything one SearchFrom works with.

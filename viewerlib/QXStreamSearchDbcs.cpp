@@ -256,12 +256,6 @@ std::vector<QByteArray> SpellingsOf(const qxsearch::DoubleBytePage& page, char16
     return result;
 }
 
-struct DbcsMatch {
-    qsizetype end = -1; // from the block's start; -1: no match
-    qsizetype firstLength = 0;
-    qsizetype lastStart = 0;
-};
-
 } // namespace
 
 int64_t TQXStreamSearch::SearchDoubleByte(SearchRun& run) {
@@ -295,14 +289,14 @@ int64_t TQXStreamSearch::SearchDoubleByte(SearchRun& run) {
     const int64_t origin = run.pos;
 
     const auto matchAt = [&](const BlockChars& chars, qsizetype at) {
-        DbcsMatch m;
+        qxsearch::BlockMatch m;
         qsizetype p = at;
         for (qsizetype k = 0; k < length; ++k) {
             if (p >= chars.Size())
-                return DbcsMatch{};
+                return qxsearch::BlockMatch{};
             const int bytes = chars.LengthAt(p);
             if (keyOf(chars.UnitAt(p, bytes)) != keys[k].unicode())
-                return DbcsMatch{};
+                return qxsearch::BlockMatch{};
             if (k == 0)
                 m.firstLength = bytes;
             m.lastStart = p;
@@ -313,8 +307,8 @@ int64_t TQXStreamSearch::SearchDoubleByte(SearchRun& run) {
     };
     // The candidate at is a match that starts a character; before it either nothing is known
     // (the place the characters are read from, which needs no separator) or a character.
-    const auto accept = [&](BlockChars& chars, qsizetype at, const DbcsMatch& m, qsizetype read,
-                            bool endOfData, bool endFree) {
+    const auto accept = [&](BlockChars& chars, qsizetype at, const qxsearch::BlockMatch& m,
+                            qsizetype read, bool endOfData, bool endFree) {
         const qsizetype previous = chars.PreviousStart(at);
         if (previous == BlockChars::NotAStart)
             return false;
@@ -325,13 +319,6 @@ int64_t TQXStreamSearch::SearchDoubleByte(SearchRun& run) {
         if (endFree)
             return true;
         return m.end == read ? endOfData : chars.SeparatorAt(m.end);
-    };
-    const auto found = [&](const BlockChars& chars, int64_t blockStart, qsizetype at) {
-        const DbcsMatch m = matchAt(chars, at);
-        FMatch.Length = m.end - at;
-        FMatch.FirstCharLength = m.firstLength;
-        FMatch.LastCharStart = blockStart + m.lastStart;
-        return blockStart + at;
     };
 
     if (run.forward) {
@@ -346,11 +333,11 @@ int64_t TQXStreamSearch::SearchDoubleByte(SearchRun& run) {
             const qsizetype last = lastBlock ? read - 1 : read - reach;
             const QByteArrayView hay(run.buffer.data(), read);
             const qsizetype j = finder.Find(hay, /*forward=*/true, first, last, [&](qsizetype at) {
-                const DbcsMatch m = matchAt(chars, at);
+                const qxsearch::BlockMatch m = matchAt(chars, at);
                 return m.end >= 0 && accept(chars, at, m, read, endOfData, /*endFree=*/false);
             });
             if (j >= 0)
-                return found(chars, blockStart, j);
+                return qxsearch::TakeBlockMatch(FMatch, blockStart, j, matchAt(chars, j));
             if (!DoProgress(run.pos) || lastBlock)
                 return -1;
             // The next block starts at a character before its first candidate, so that the
@@ -388,14 +375,14 @@ int64_t TQXStreamSearch::SearchDoubleByte(SearchRun& run) {
         const QByteArrayView hay(run.buffer.data(), read);
         const qsizetype j =
             finder.Find(hay, /*forward=*/false, first, limit - blockStart, [&](qsizetype at) {
-                const DbcsMatch m = matchAt(chars, at);
+                const qxsearch::BlockMatch m = matchAt(chars, at);
                 if (m.end < 0 || blockStart + m.lastStart > origin)
                     return false;
                 return accept(chars, at, m, read, endOfData,
                               /*endFree=*/blockStart + m.lastStart == origin);
             });
         if (j >= 0)
-            return found(chars, blockStart, j);
+            return qxsearch::TakeBlockMatch(FMatch, blockStart, j, matchAt(chars, j));
         if (!DoProgress(run.pos) || lastBlock)
             return -1;
         limit = blockStart + first - 1;

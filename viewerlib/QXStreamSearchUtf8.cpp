@@ -89,12 +89,6 @@ bool Suits(const QString& text) {
     });
 }
 
-struct Utf8Match {
-    int64_t end = -1;      // from the block's start; -1: no match
-    int64_t firstChar = 0; // bytes of the first character
-    int64_t lastStart = 0; // from the block's start
-};
-
 } // namespace
 
 int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
@@ -128,14 +122,14 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(run.buffer.data());
 
     const auto matchAt = [&](qsizetype at, int64_t read) {
-        Utf8Match m;
+        qxsearch::BlockMatch m;
         int64_t p = at;
         for (qsizetype k = 0; k < length; ++k) {
             const Utf8Char c = DecodeAt(bytes + p, read - p);
             if (c.bytes == 0 || c.code > 0xFFFF || fold[static_cast<char16_t>(c.code)] != keys[k])
-                return Utf8Match{};
+                return qxsearch::BlockMatch{};
             if (k == 0)
-                m.firstChar = c.bytes;
+                m.firstLength = c.bytes;
             m.lastStart = p;
             p += c.bytes;
         }
@@ -143,21 +137,15 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
         return m;
     };
     // The nearest accepted match among all spellings, in the search direction.
-    const auto nearest = [&](int64_t read, qsizetype first, qsizetype last,
-                             const std::function<bool(qsizetype, const Utf8Match&)>& accept) {
-        return finder.Find(QByteArrayView(run.buffer.data(), read), run.forward, first, last,
-                           [&](qsizetype at) {
-                               const Utf8Match m = matchAt(at, read);
-                               return m.end >= 0 && accept(at, m);
-                           });
-    };
-    const auto found = [&](int64_t blockStart, qsizetype at, int64_t read) {
-        const Utf8Match m = matchAt(at, read);
-        FMatch.Length = m.end - at;
-        FMatch.FirstCharLength = m.firstChar;
-        FMatch.LastCharStart = blockStart + m.lastStart;
-        return blockStart + at;
-    };
+    const auto nearest =
+        [&](int64_t read, qsizetype first, qsizetype last,
+            const std::function<bool(qsizetype, const qxsearch::BlockMatch&)>& accept) {
+            return finder.Find(QByteArrayView(run.buffer.data(), read), run.forward, first, last,
+                               [&](qsizetype at) {
+                                   const qxsearch::BlockMatch m = matchAt(at, read);
+                                   return m.end >= 0 && accept(at, m);
+                               });
+        };
 
     if (run.forward) {
         int64_t blockStart = run.pos;
@@ -168,14 +156,15 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
             // A later block starts one byte before its first candidate, for the whole-word rule.
             const qsizetype first = continuation ? 1 : 0;
             const qsizetype last = lastBlock ? read - 1 : read - reach;
-            const qsizetype j = nearest(read, first, last, [&](qsizetype at, const Utf8Match& m) {
-                return !run.wholeWords ||
-                       BoundedByWords(run.buffer.data(), at, m.end, read,
-                                      /*startFree=*/blockStart + at == origin,
-                                      /*endFree=*/false, /*endOfData=*/lastBlock);
-            });
+            const qsizetype j =
+                nearest(read, first, last, [&](qsizetype at, const qxsearch::BlockMatch& m) {
+                    return !run.wholeWords ||
+                           BoundedByWords(run.buffer.data(), at, m.end, read,
+                                          /*startFree=*/blockStart + at == origin,
+                                          /*endFree=*/false, /*endOfData=*/lastBlock);
+                });
             if (j >= 0)
-                return found(blockStart, j, read);
+                return qxsearch::TakeBlockMatch(FMatch, blockStart, j, matchAt(j, read));
             if (!DoProgress(run.pos) || lastBlock)
                 return -1;
             blockStart += last;
@@ -193,8 +182,8 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
         const bool lastBlock = blockStart == 0;
         const bool reachesEnd = blockStart + read >= FStreamSize;
         const qsizetype first = lastBlock ? 0 : 1;
-        const qsizetype j =
-            nearest(read, first, limit - blockStart, [&](qsizetype at, const Utf8Match& m) {
+        const qsizetype j = nearest(
+            read, first, limit - blockStart, [&](qsizetype at, const qxsearch::BlockMatch& m) {
                 if (blockStart + m.lastStart > origin)
                     return false;
                 return !run.wholeWords ||
@@ -203,7 +192,7 @@ int64_t TQXStreamSearch::SearchUtf8Folded(SearchRun& run) {
                                       /*endOfData=*/reachesEnd);
             });
         if (j >= 0)
-            return found(blockStart, j, read);
+            return qxsearch::TakeBlockMatch(FMatch, blockStart, j, matchAt(j, read));
         if (!DoProgress(run.pos) || lastBlock)
             return -1;
         limit = blockStart;

@@ -6,6 +6,8 @@
 // mapped window that differs from what the screen showed there before; the settled one is taken
 // SETTLE_MS milliseconds later. With FIRST_FRAME_DUMP naming a folder, both are written there as
 // first.ppm and settled.ppm. Exit 0 when they match, 1 when they differ, 2 on a setup failure.
+#include "OpenDisplay.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -18,7 +20,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -114,16 +115,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto settle = std::chrono::milliseconds(std::atoi(argv[1]));
-    Display* display = nullptr;
-    for (int attempt = 0; attempt < 20 && !display; ++attempt) {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            usleep(100000);
-    }
-    if (!display) {
-        std::fprintf(stderr, "x11_first_frame: no X display\n");
+    Display* display = OpenDisplay("x11_first_frame");
+    if (!display)
         return 2;
-    }
     const Window root = DefaultRootWindow(display);
     // Top-level windows are the root's children: their creation and mapping reach the root's
     // substructure listeners, selected before the program starts so that nothing is missed.
