@@ -94,6 +94,7 @@ void TGlyphCache::SetFont(const QFont& font) {
     Font = font;
     Primary = QRawFont::fromFont(font);
     Glyphs.clear();
+    Recent.fill(TShapedLine{});
 }
 
 TGlyphCache::TCodeGlyph TGlyphCache::Measure(char32_t code) const {
@@ -161,7 +162,7 @@ bool TGlyphCache::LayOut(const QFont& font, const QString& prepared, bool withIn
         if (found == Glyphs.constEnd())
             found = Glyphs.insert(code, Measure(code));
         if (!found->Simple)
-            return Shape(prepared, withInk, line);
+            return ShapeOrRecall(prepared, withInk, line);
         run.Glyphs.push_back(found->Glyph);
         run.Positions.push_back(QPointF(line.Width, 0));
         line.Width += found->Advance;
@@ -169,6 +170,22 @@ bool TGlyphCache::LayOut(const QFont& font, const QString& prepared, bool withIn
         line.InkBottom = std::max(line.InkBottom, found->InkBottom);
     }
     return true;
+}
+
+bool TGlyphCache::ShapeOrRecall(const QString& prepared, bool withInk, TLaidOutLine& line) {
+    for (const TShapedLine& kept : Recent) {
+        if ((kept.WithInk || !withInk) && kept.Prepared == prepared && !kept.Prepared.isNull()) {
+            line = kept.Line;
+            return kept.Ok;
+        }
+    }
+    TShapedLine& slot = Recent[NextRecent];
+    NextRecent = (NextRecent + 1) % Recent.size();
+    slot.Ok = Shape(prepared, withInk, line);
+    slot.Prepared = prepared;
+    slot.WithInk = withInk;
+    slot.Line = line;
+    return slot.Ok;
 }
 
 bool TGlyphCache::Shape(const QString& prepared, bool withInk, TLaidOutLine& line) const {

@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QRawFont>
 #include <QString>
+#include <array>
 #include <vector>
 
 class QPainter;
@@ -62,14 +63,25 @@ private:
         int InkBottom = 0;
         bool Simple = false;
     };
+    // A shaped line kept for the next drawings: a page moved by a line draws the line beside the
+    // uncovered band again.
+    struct TShapedLine {
+        QString Prepared;
+        bool WithInk = false;
+        bool Ok = false;
+        TLaidOutLine Line;
+    };
     void SetFont(const QFont& font);
     TCodeGlyph Measure(char32_t code) const;
     bool Shape(const QString& prepared, bool withInk, TLaidOutLine& line) const;
+    bool ShapeOrRecall(const QString& prepared, bool withInk, TLaidOutLine& line);
 
     QString FontKey;
     QFont Font;
     QRawFont Primary;
     QHash<char32_t, TCodeGlyph> Glyphs;
+    std::array<TShapedLine, 8> Recent;
+    size_t NextRecent = 0;
 };
 
 } // namespace binhex

@@ -3,10 +3,12 @@
 // against shaped lines, and when a page can be shifted (the pure decision).
 #include "QXBinHexTextShift.h"
 #include "DrawFixture.h"
+#include "QXBinHexGlyphCache.h"
 #include "QXStreamSearch.h"
 #include "support/MixedText.h"
 #include "support/PageCompare.h"
 
+#include <QFontDatabase>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +123,45 @@ TEST(TextLineShift, FractionalDeviceRowsAreDrawnWhole) {
     EXPECT_EQ(TextLineShiftFor(q), 0);
     q.NewViewPos = old[2];
     EXPECT_EQ(TextLineShiftFor(q), 2);
+}
+
+// ---- The glyph cache ----------------------------------------------------------------------------
+
+// A shaped line recalled from the lines shaped lately equals the line a fresh cache shapes,
+// whatever was asked before: without its ink, or in another font.
+TEST(GlyphCache, RecalledLinesEqualLinesShapedAnew) {
+    // Shaped from its first character on, so that nothing but the shaping gives it ink.
+    const QString text = QStringLiteral("\u05E9\u05DC\u05D5\u05DD A\u030A e\u0301 abc");
+    // Hinted fully, as the page's font is, so that advances are whole pixels.
+    QFont small = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    small.setHintingPreference(QFont::PreferFullHinting);
+    small.setPixelSize(12);
+    QFont large = small;
+    large.setPixelSize(20);
+    struct Step {
+        const QFont* Font;
+        bool Ink;
+    };
+    binhex::TGlyphCache cache;
+    for (const Step step : {Step{&small, false}, Step{&small, true}, Step{&small, false},
+                            Step{&large, true}, Step{&small, true}}) {
+        binhex::TLaidOutLine recalled, fresh;
+        binhex::TGlyphCache freshCache;
+        const bool ok = cache.LayOut(*step.Font, text, step.Ink, recalled);
+        ASSERT_EQ(ok, freshCache.LayOut(*step.Font, text, step.Ink, fresh));
+        ASSERT_TRUE(fresh.Shaped);
+        ASSERT_TRUE(ok) << "width " << fresh.Width;
+        EXPECT_EQ(fresh.InkTop < 0, step.Ink);
+        EXPECT_EQ(recalled.Width, fresh.Width);
+        EXPECT_EQ(recalled.InkTop, fresh.InkTop);
+        EXPECT_EQ(recalled.InkBottom, fresh.InkBottom);
+        ASSERT_EQ(recalled.Runs.size(), fresh.Runs.size());
+        for (size_t i = 0; i < fresh.Runs.size(); ++i) {
+            EXPECT_EQ(recalled.Runs[i].Font, fresh.Runs[i].Font);
+            EXPECT_EQ(recalled.Runs[i].Glyphs, fresh.Runs[i].Glyphs);
+            EXPECT_EQ(recalled.Runs[i].Positions, fresh.Runs[i].Positions);
+        }
+    }
 }
 
 // ---- Pages --------------------------------------------------------------------------------------
