@@ -2,6 +2,7 @@
 // their bytes, under the selection, across a line shift, gone without a trace, and their tool tips.
 #include "DrawFixture.h"
 #include "support/MarkModel.h"
+#include "support/NamedCases.h"
 
 #include <QCoreApplication>
 #include <QHelpEvent>
@@ -39,16 +40,11 @@ bool HasCells(TMode mode) {
     return mode == TQXBinHex::vbmodeHex || mode == TQXBinHex::vbmodeUHex;
 }
 
-struct Layout {
-    const char* Name;
+struct Layout : test::NamedCase {
     TMode Mode;
     bool Wrap = false;
     QSize Size{641, 297};
 };
-
-void PrintTo(const Layout& l, std::ostream* os) {
-    *os << l.Name;
-}
 
 void Show(DrawFixture& f, const Layout& l, TOffset top) {
     f.viewer.setTextWrap(l.Wrap);
@@ -99,10 +95,6 @@ const Layout Layouts[] = {
 };
 
 class MarksInLayout : public ::testing::TestWithParam<Layout> {};
-
-std::string LayoutName(const ::testing::TestParamInfo<Layout>& info) {
-    return info.param.Name;
-}
 
 // Every character of a stretch of a line is drawn as the model says: on the back colour of the
 // last added mark over it, in that mark's text colour when it has one; unmarked ones show neither.
@@ -182,7 +174,7 @@ TEST_P(MarksInLayout, SelectionInvertsAMark) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, MarksInLayout, ::testing::ValuesIn(Layouts), LayoutName);
+INSTANTIATE_TEST_SUITE_P(Layouts, MarksInLayout, ::testing::ValuesIn(Layouts), test::CaseName());
 
 // A change of marks redraws the page once control returns to the event loop: removing the last
 // added of two overlapping marks shows the one below it.
@@ -203,17 +195,12 @@ TEST(MarksDraw, ChangeRedrawsThePage) {
     EXPECT_EQ(f.CountPixels(place, [&](QColor c) { return c == BackA; }), 0);
 }
 
-struct ShiftCase {
-    const char* Name;
+struct ShiftCase : test::NamedCase {
     TMode Mode;
     int Lines; // > 0 down, < 0 up
     // A mark added after the page was drawn and before the move: the page is drawn whole.
     bool MarkBeforeMove;
 };
-
-void PrintTo(const ShiftCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class MarksShift : public ::testing::TestWithParam<ShiftCase> {};
 
@@ -253,19 +240,14 @@ INSTANTIATE_TEST_SUITE_P(
                       ShiftCase{"HexMarkAdded", TQXBinHex::vbmodeHex, 1, true},
                       ShiftCase{"UHexDown", TQXBinHex::vbmodeUHex, 2, false},
                       ShiftCase{"BinaryUp", TQXBinHex::vbmodeBinary, -2, false}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    test::CaseName());
 
-struct TipCase {
-    const char* Name;
+struct TipCase : test::NamedCase {
     TMode Mode;
     TOffset Pos;
     bool Cell;
     const char* Hint; // nullptr: no tip
 };
-
-void PrintTo(const TipCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class MarkTip : public ::testing::TestWithParam<TipCase> {};
 
@@ -300,6 +282,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TipCase{"Unmarked", TQXBinHex::vbmodeHex, 230, true, nullptr},
                       TipCase{"Text", TQXBinHex::vbmodeText, 202, false, "first"},
                       TipCase{"TextUnmarked", TQXBinHex::vbmodeText, 199, false, nullptr}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    test::CaseName());
 
 } // namespace

@@ -2,6 +2,7 @@
 // clears, and the marks it refuses.
 #include "QXBinHexMarks.h"
 #include "support/MarkModel.h"
+#include "support/NamedCases.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +85,7 @@ TEST(MarkSet, AgreesWithThePlainModel) {
         ExpectAgree(set, model, int64_t(rng() % Space), 64, 1 + k % 2);
 }
 
-struct RefusedCase {
-    const char* Name;
+struct RefusedCase : test::NamedCase {
     int64_t Start, Length;
     QColor Back;
 };
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MarkSetRefuses,
                                            RefusedCase{"EmptyLength", 10, 0, Qt::red},
                                            RefusedCase{"NegativeLength", 10, -3, Qt::red},
                                            RefusedCase{"InvalidBackColor", 10, 4, QColor()}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         test::CaseName());
 
 // A mark reaching past the largest offset ends there; its last byte is still found.
 TEST(MarkSet, LengthIsCutAtTheLargestOffset) {

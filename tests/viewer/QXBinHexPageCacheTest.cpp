@@ -2,6 +2,7 @@
 // the plain path: moving by whole lines, and the hex digits drawn as glyph runs.
 #include "DrawFixture.h"
 #include "QXStreamSearch.h"
+#include "support/NamedCases.h"
 #include "support/PageCompare.h"
 
 #include <gtest/gtest.h>
@@ -54,16 +55,11 @@ void Prepare(DrawFixture& f, const PageSetup& s) {
     f.viewer.Redraw();
 }
 
-struct ShiftCase {
-    const char* Name;
+struct ShiftCase : test::NamedCase {
     PageSetup Setup;
     int Lines; // > 0 down, < 0 up
     bool Shifts;
 };
-
-void PrintTo(const ShiftCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class LineShiftTest : public ::testing::TestWithParam<ShiftCase> {};
 
@@ -98,16 +94,11 @@ INSTANTIATE_TEST_SUITE_P(
         ShiftCase{"UHexUpSeveral", {UHex, {800, 400}, 8192, 8200, 30}, -3, true},
         ShiftCase{"BinaryDownOne", {Binary}, 1, true},
         ShiftCase{"BinaryUpSeveral", {Binary, {641, 297}, 8192, 0, 0, true}, -6, true}),
-    [](const ::testing::TestParamInfo<ShiftCase>& info) { return std::string(info.param.Name); });
+    test::CaseName());
 
-struct GlyphCase {
-    const char* Name;
+struct GlyphCase : test::NamedCase {
     PageSetup Setup;
 };
-
-void PrintTo(const GlyphCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class CellGlyphsTest : public ::testing::TestWithParam<GlyphCase> {};
 
@@ -135,6 +126,6 @@ INSTANTIATE_TEST_SUITE_P(
                       GlyphCase{"HexDisabled", {Hex, {641, 297}, 4096, 0, 0, false, 0, false}},
                       GlyphCase{"HexNearTheEnd", {Hex, {900, 200}, SourceSize - 100}},
                       GlyphCase{"UHex", {UHex, {800, 400}, 8192, 8200, 30}}),
-    [](const ::testing::TestParamInfo<GlyphCase>& info) { return std::string(info.param.Name); });
+    test::CaseName());
 
 } // namespace

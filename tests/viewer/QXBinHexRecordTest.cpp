@@ -1,6 +1,7 @@
 // QXBinHexRecordTest.cpp — scroll keys faster than pages: the page recorded without drawing it,
 // against the page drawn, and a burst of queued keys against a viewer that drew every key.
 #include "DrawFixture.h"
+#include "support/NamedCases.h"
 #include "support/RandomBytes.h"
 #include "support/ViewState.h"
 
@@ -30,8 +31,7 @@ TQXBinHexPrivate& Private(DrawFixture& f) {
 
 // A view to record: the mode, the page size, the source size, where the page starts (-1: the last
 // page), how far it is scrolled right, and the options that move the columns.
-struct RecordCase {
-    const char* Name;
+struct RecordCase : test::NamedCase {
     TQXBinHex::TQXBinHexMode Mode;
     QSize Size;
     int64_t SourceSize;
@@ -40,10 +40,6 @@ struct RecordCase {
     bool Gutter = false;
     bool Fit = false;
 };
-
-void PrintTo(const RecordCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class RecordPass : public ::testing::TestWithParam<RecordCase> {};
 
@@ -104,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RecordCase{"BinaryScrolledRight", Binary, {200, 297}, 1 << 16, 160, 50},
                       RecordCase{
                           "BinaryFittedGutter", Binary, {500, 297}, 1 << 16, 1000, 0, true, true}),
-    [](const ::testing::TestParamInfo<RecordCase>& info) { return info.param.Name; });
+    test::CaseName());
 
 // ---- Bursts of queued keys ----------------------------------------------------------------------
 
@@ -115,17 +111,12 @@ struct Press {
     Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
 };
 
-struct BurstCase {
-    const char* Name;
+struct BurstCase : test::NamedCase {
     TQXBinHex::TQXBinHexMode Mode;
     QSize Size;
     int64_t SourceSize;
     std::vector<Press> Keys;
 };
-
-void PrintTo(const BurstCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 std::vector<Press> Times(int n, Press press) {
     return std::vector<Press>(static_cast<size_t>(n), press);
@@ -237,24 +228,19 @@ INSTANTIATE_TEST_SUITE_P(
                                 {200, 150},
                                 3001,
                                 {CtrlEnd, End, Up, Home, PageUp, CtrlHome, PageDown}}),
-    [](const ::testing::TestParamInfo<BurstCase>& info) { return info.param.Name; });
+    test::CaseName());
 
 // ---- Readers of the page and the text layouts ---------------------------------------------------
 
 namespace {
 
-struct ReaderCase {
-    const char* Name;
+struct ReaderCase : test::NamedCase {
     TQXBinHex::TQXBinHexMode Mode;
     // Reads the page image of f the way the reader does.
     QImage (*Read)(DrawFixture& f);
     // True when the key leaves the page to be drawn later.
     bool Deferred;
 };
-
-void PrintTo(const ReaderCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 QImage ReadPageImage(DrawFixture& f) {
     return f.viewer.PageImage();
@@ -300,4 +286,4 @@ INSTANTIATE_TEST_SUITE_P(
                       ReaderCase{"TextDrawsAtOnce", TQXBinHex::vbmodeText, ReadPageImage, false},
                       ReaderCase{"UnicodeDrawsAtOnce", TQXBinHex::vbmodeUnicode, ReadPageImage,
                                  false}),
-    [](const ::testing::TestParamInfo<ReaderCase>& info) { return info.param.Name; });
+    test::CaseName());

@@ -6,6 +6,7 @@
 #include "QXBinHexGlyphCache.h"
 #include "QXStreamSearch.h"
 #include "support/MixedText.h"
+#include "support/NamedCases.h"
 #include "support/PageCompare.h"
 
 #include <QFontDatabase>
@@ -42,16 +43,11 @@ TTextShiftQuery Query(const TStarts& old, int64_t newPos, const TStarts& lead = 
     return q;
 }
 
-struct DecisionCase {
-    const char* Name;
+struct DecisionCase : test::NamedCase {
     int64_t NewPos; // an offset, or -(line index + 1) of the old page
     TStarts Lead;
     int Expected;
 };
-
-void PrintTo(const DecisionCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class TextShiftDecisionTest : public ::testing::TestWithParam<DecisionCase> {};
 
@@ -72,9 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DecisionCase{"UpMissingTheFirstLine", 970, {970, 985, 1001}, 0},
                       DecisionCase{"UpFromAnotherPosition", 960, {970, 985, 1000}, 0},
                       DecisionCase{"NoMove", -1, {}, 0}),
-    [](const ::testing::TestParamInfo<DecisionCase>& info) {
-        return std::string(info.param.Name);
-    });
+    test::CaseName());
 
 TEST(TextLineShift, OldPageReachingTheEndIsDrawnWhole) {
     TStarts old = OldStarts();
@@ -238,16 +232,11 @@ void Prepare(DrawFixture& f, const PageSetup& s) {
     f.viewer.Redraw();
 }
 
-struct ShiftCase {
-    const char* Name;
+struct ShiftCase : test::NamedCase {
     PageSetup Setup;
     int Lines; // > 0 down, < 0 up
     bool Shifts;
 };
-
-void PrintTo(const ShiftCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class TextShiftTest : public ::testing::TestWithParam<ShiftCase> {};
 
@@ -301,16 +290,11 @@ INSTANTIATE_TEST_SUITE_P(
         ShiftCase{"TextUpSeveral", {Txt, Cached, {641, 297}, false, true}, -4, true},
         ShiftCase{"TextWrappedHighlights", {Txt, Cached, {400, 297}, true, false, true}, 2, true},
         ShiftCase{"MixedTextDown", {Txt, Mixed, {641, 297}, false, true}, 3, true}),
-    [](const ::testing::TestParamInfo<ShiftCase>& info) { return std::string(info.param.Name); });
+    test::CaseName());
 
-struct GlyphCase {
-    const char* Name;
+struct GlyphCase : test::NamedCase {
     PageSetup Setup;
 };
-
-void PrintTo(const GlyphCase& c, std::ostream* os) {
-    *os << c.Name;
-}
 
 class TextGlyphsTest : public ::testing::TestWithParam<GlyphCase> {};
 
@@ -347,6 +331,6 @@ INSTANTIATE_TEST_SUITE_P(
                       GlyphCase{"TextMixed", {Txt, Mixed}},
                       GlyphCase{"TextMixedWrappedHighlights",
                                 {Txt, Mixed, {400, 297}, true, false, true}}),
-    [](const ::testing::TestParamInfo<GlyphCase>& info) { return std::string(info.param.Name); });
+    test::CaseName());
 
 } // namespace
