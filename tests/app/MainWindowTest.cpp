@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "VornexApplication.h"
 #include "main.h"
+#include "support/MainWindowFixture.h"
 #include "ui_main.h"
 
 #include <QBuffer>
@@ -26,42 +27,9 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        std::memset(ImageBuffer, 0, sizeof ImageBuffer);
-        ImageSize = 0;
-        SourceFileName.clear();
-        TFileDialog::SetHandler([this](TFileDialog::TKind kind) -> std::optional<QString> {
-            kinds.push_back(kind);
-            if (answers.empty()) {
-                ADD_FAILURE() << "unexpected file dialog";
-                return std::nullopt;
-            }
-            auto a = answers.front();
-            answers.pop_front();
-            return a;
-        });
-        form = std::make_unique<TForm1>();
-    }
-    void TearDown() override {
-        form.reset();
-        TFileDialog::SetHandler(nullptr);
-    }
-
-    void OpenFile(const QString& path) {
-        answers.push_back(path);
-        form->ui->Open1->trigger();
-    }
-    QByteArray ResultBytes() const {
-        auto* stream = qobject_cast<QBuffer*>(form->ui->QXBinHex2->Stream());
-        return stream ? stream->data() : QByteArray();
-    }
-
-    test::ScratchDir dir;
-    std::deque<std::optional<QString>> answers;
-    std::vector<TFileDialog::TKind> kinds;
-    std::unique_ptr<TForm1> form;
+    QByteArray ResultBytes() const { return StreamBytes(form->ui->QXBinHex2); }
 };
 
 } // namespace

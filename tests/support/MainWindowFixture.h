@@ -24,7 +24,8 @@ protected:
         ImageOrigin = 0;
         ImageFromRecords = false;
         SourceFileName.clear();
-        TFileDialog::SetHandler([this](TFileDialog::TKind) -> std::optional<QString> {
+        TFileDialog::SetHandler([this](TFileDialog::TKind kind) -> std::optional<QString> {
+            kinds.push_back(kind);
             if (answers.empty()) {
                 ADD_FAILURE() << "unexpected file dialog";
                 return std::nullopt;
@@ -57,6 +58,8 @@ protected:
 
     ScratchDir dir;
     std::deque<std::optional<QString>> answers;
+    // The kinds of the file dialogs shown, in order.
+    std::vector<TFileDialog::TKind> kinds;
     std::unique_ptr<TForm1> form;
 };
 
