@@ -1,8 +1,8 @@
 // DrawBench.cpp — what the user waits for on a page of a 1 MiB source: a repaint of a hex page at
 // the main window's viewer size and at full-screen size, one line down with its repaint in the hex,
-// text and Unicode layouts, and moving to a new page of hex or of UTF-16 text over random data.
-// Only the control's public API is used, so that the same source measures an older tree too
-// (bench.sh).
+// text and Unicode layouts, and moving to a new page of hex or of UTF-16 text over random data or
+// over text mixing scripts. Only the control's public API is used, so that the same source measures
+// an older tree too (bench.sh).
 #include "BenchViewer.h"
 
 #include <QBuffer>
@@ -103,8 +103,9 @@ BENCHMARK(BM_LineDownUnicodePage)->Apply(AtBothSizes);
 
 // A page not shown before at each step (a page holds less than 4 KiB), until the end, in a layout
 // of fixed lines and in one of lines of varying length.
-void PageRandom(benchmark::State& state, TQXBinHex::TQXBinHexMode mode) {
-    Viewer v(641, 297, mode);
+void PageRandom(benchmark::State& state, TQXBinHex::TQXBinHexMode mode,
+                QByteArray data = Source()) {
+    Viewer v(641, 297, mode, std::move(data));
     constexpr int64_t Step = 4096;
     int64_t pos = StartPos;
     for (auto _ : state) {
@@ -123,5 +124,12 @@ void BM_PageUnicodeRandom(benchmark::State& state) {
     PageRandom(state, TQXBinHex::vbmodeUnicode);
 }
 BENCHMARK(BM_PageUnicodeRandom)->Apply(Aggregated<3>);
+
+// The same steps over text mixing scripts, marks and emoji: what a user paging through real text
+// waits for.
+void BM_PageUnicodeMixed(benchmark::State& state) {
+    PageRandom(state, TQXBinHex::vbmodeUnicode, bench::MixedUtf16(1 << 20));
+}
+BENCHMARK(BM_PageUnicodeMixed)->Apply(Aggregated<3>);
 
 } // namespace

@@ -87,6 +87,9 @@ void MergeInk(const QRawFont& font, quint32 glyph, qreal y, int& top, int& botto
 namespace binhex {
 
 void TGlyphCache::SetFont(const QFont& font) {
+    // The page passes the same font object line after line; its key is built only for another.
+    if (font.isCopyOf(Font) && !FontKey.isNull())
+        return;
     const QString key = font.key();
     if (key == FontKey)
         return;
